@@ -1,0 +1,98 @@
+// The one seam between the program's portable modules and Windows.
+//
+// Every operating-system service that storage/ and actions/ need goes through
+// this interface. Win32Platform makes the real calls; RecordingPlatform records
+// them so that native tests can assert exact call sequences. Text is UTF-8.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace tav {
+
+// Message box styles and answers, with the values of the Win32 constants.
+namespace mb {
+inline constexpr unsigned kOk = 0x00;
+inline constexpr unsigned kOkCancel = 0x01;
+inline constexpr unsigned kYesNo = 0x04;
+inline constexpr unsigned kIconError = 0x10;
+inline constexpr unsigned kIconQuestion = 0x20;
+inline constexpr unsigned kIconWarning = 0x30;
+inline constexpr unsigned kIconInformation = 0x40;
+inline constexpr int kIdOk = 1;
+inline constexpr int kIdCancel = 2;
+inline constexpr int kIdYes = 6;
+inline constexpr int kIdNo = 7;
+}  // namespace mb
+
+// keybd_event and mouse_event flags.
+inline constexpr uint32_t kKeyEventExtendedKey = 0x1;
+inline constexpr uint32_t kKeyEventKeyUp = 0x2;
+
+using KeyboardState = std::array<uint8_t, 256>;
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // Global atoms and hotkeys. Hotkeys are registered for the program's main
+  // window, which the implementation knows.
+  virtual uint16_t GlobalAddAtom(const std::string& name) = 0;
+  virtual void GlobalDeleteAtom(uint16_t atom) = 0;
+  virtual bool RegisterHotKey(int id, unsigned modifiers, unsigned virtualKey) = 0;
+  virtual bool UnregisterHotKey(int id) = 0;
+
+  // Input injection and keyboard state.
+  virtual void KeybdEvent(uint8_t virtualKey, uint8_t scanCode, uint32_t flags) = 0;
+  virtual void MouseEvent(uint32_t flags) = 0;
+  virtual unsigned MapVirtualKey(unsigned code, unsigned mapType) = 0;
+  virtual int16_t VkKeyScan(char ch) = 0;
+  virtual int16_t GetKeyState(int virtualKey) = 0;
+  virtual KeyboardState GetKeyboardState() = 0;
+  virtual void SetKeyboardState(const KeyboardState& state) = 0;
+
+  // Replaces the clipboard's content with plain text.
+  virtual void SetClipboardText(const std::string& text) = 0;
+
+  // The shell's default open of a target (ShellExecute with the open verb
+  // defaulted, no parameters, no directory, SW_SHOWNORMAL).
+  virtual void ShellOpen(const std::string& target) = 0;
+  virtual void WinExec(const std::string& commandLine, int showCommand) = 0;
+
+  // A message box; owner is the application's window if ownerless is false.
+  virtual int MessageBox(const std::string& text, const std::string& caption, unsigned style) = 0;
+
+  virtual void Sleep(uint32_t milliseconds) = 0;
+
+  // Runs the call on the user-interface thread and waits for it to finish.
+  // Called on the user-interface thread itself, it runs the call directly.
+  virtual void RunOnUiThread(const std::function<void()>& call) = 0;
+
+  // Power and privileges.
+  virtual bool IsWin9xPlatform() = 0;
+  virtual bool SetShutdownPrivilege(bool enable) = 0;
+  virtual void ExitWindows(unsigned flags) = 0;
+
+  // The multimedia control interface, without a return buffer.
+  virtual void MciSendString(const std::string& command) = 0;
+
+  // The shell's exit-windows dialog (shell32 ordinal 60) and object
+  // properties dialog (ordinal 178); nothing happens if the export is missing.
+  virtual void ShowShutdownDialog() = 0;
+  virtual void ShowSystemProperties() = 0;
+
+  // The value `name` under the machine-wide Run key. nullopt when the key
+  // cannot be opened with full access; the empty text when the value is
+  // missing. Writing and deleting do nothing when the key cannot be opened.
+  virtual std::optional<std::string> ReadRunValue(const std::string& name) = 0;
+  virtual void WriteRunValue(const std::string& name, const std::string& data) = 0;
+  virtual void DeleteRunValue(const std::string& name) = 0;
+
+  // Full file name of the running program.
+  virtual std::string ProgramFileName() = 0;
+};
+
+}  // namespace tav

@@ -1,0 +1,319 @@
+#include "platform/RecordingPlatform.h"
+
+#include <algorithm>
+
+namespace tav {
+
+namespace {
+
+// A few answers of a US keyboard layout for MapVirtualKey, enough for tests.
+unsigned UsScanCode(unsigned virtualKey) {
+  switch (virtualKey) {
+    case 0x0D:
+      return 0x1C;  // Enter
+    case 0x10:
+      return 0x2A;  // Shift
+    case 0x11:
+      return 0x1D;  // Ctrl
+    case 0x12:
+      return 0x38;  // Alt
+    case 0x2E:
+      return 0x53;  // Delete
+    case 0x41:
+      return 0x1E;  // A
+    case 0x56:
+      return 0x2F;  // V
+    default:
+      return 0;
+  }
+}
+
+}  // namespace
+
+RecordingPlatform::RecordingPlatform() {
+  for (char c = 'a'; c <= 'z'; ++c)
+    vkKeyScan_[c] = static_cast<int16_t>(c - 'a' + 'A');
+  for (char c = 'A'; c <= 'Z'; ++c)
+    vkKeyScan_[c] = static_cast<int16_t>(0x100 | c);
+  for (char c = '0'; c <= '9'; ++c)
+    vkKeyScan_[c] = static_cast<int16_t>(c);
+  vkKeyScan_['!'] = 0x131;
+}
+
+void RecordingPlatform::Record(std::string call) {
+  calls_.push_back(std::move(call));
+}
+
+std::vector<std::string> RecordingPlatform::Calls() const {
+  std::lock_guard lock(mutex_);
+  return calls_;
+}
+
+std::vector<std::string> RecordingPlatform::CallsStartingWith(const std::string& prefix) const {
+  std::lock_guard lock(mutex_);
+  std::vector<std::string> result;
+  std::copy_if(calls_.begin(), calls_.end(), std::back_inserter(result),
+               [&](const std::string& c) { return c.rfind(prefix, 0) == 0; });
+  return result;
+}
+
+void RecordingPlatform::ClearCalls() {
+  std::lock_guard lock(mutex_);
+  calls_.clear();
+}
+
+bool RecordingPlatform::IsKeyDown(uint8_t virtualKey) const {
+  std::lock_guard lock(mutex_);
+  return (keys_[virtualKey] & 0x80) != 0;
+}
+
+std::vector<int> RecordingPlatform::KeysDown() const {
+  std::lock_guard lock(mutex_);
+  std::vector<int> down;
+  for (int vk = 0; vk < 256; ++vk) {
+    if (keys_[vk] & 0x80)
+      down.push_back(vk);
+  }
+  return down;
+}
+
+void RecordingPlatform::SetKeyDown(uint8_t virtualKey, bool down) {
+  std::lock_guard lock(mutex_);
+  keys_[virtualKey] =
+      static_cast<uint8_t>(down ? (keys_[virtualKey] | 0x80) : (keys_[virtualKey] & 0x7F));
+}
+
+std::map<int, std::pair<unsigned, unsigned>> RecordingPlatform::Registrations() const {
+  std::lock_guard lock(mutex_);
+  return hotkeys_;
+}
+
+int RecordingPlatform::LiveAtomCount() const {
+  std::lock_guard lock(mutex_);
+  return static_cast<int>(atoms_.size());
+}
+
+void RecordingPlatform::TakeCombination(unsigned modifiers, unsigned virtualKey) {
+  std::lock_guard lock(mutex_);
+  taken_.insert({modifiers, virtualKey});
+}
+
+void RecordingPlatform::QueueMessageBoxAnswer(int answer) {
+  std::lock_guard lock(mutex_);
+  messageBoxAnswers_.push_back(answer);
+}
+
+void RecordingPlatform::SetVkKeyScan(char ch, int16_t answer) {
+  std::lock_guard lock(mutex_);
+  vkKeyScan_[ch] = answer;
+}
+
+std::string RecordingPlatform::Clipboard() const {
+  std::lock_guard lock(mutex_);
+  return clipboard_;
+}
+
+void RecordingPlatform::SetRunValue(std::optional<std::string> value) {
+  std::lock_guard lock(mutex_);
+  runValue_ = std::move(value);
+}
+
+std::optional<std::string> RecordingPlatform::RunValue() const {
+  std::lock_guard lock(mutex_);
+  return runValue_;
+}
+
+void RecordingPlatform::SetWin9x(bool win9x) {
+  std::lock_guard lock(mutex_);
+  win9x_ = win9x;
+}
+
+uint16_t RecordingPlatform::GlobalAddAtom(const std::string& name) {
+  std::lock_guard lock(mutex_);
+  Record("GlobalAddAtom(" + name + ")");
+  auto& [atom, references] = atoms_[name];
+  if (references++ == 0)
+    atom = nextAtom_++;
+  return atom;
+}
+
+void RecordingPlatform::GlobalDeleteAtom(uint16_t atom) {
+  std::lock_guard lock(mutex_);
+  Record("GlobalDeleteAtom(" + std::to_string(atom) + ")");
+  for (auto it = atoms_.begin(); it != atoms_.end(); ++it) {
+    if (it->second.first == atom) {
+      if (--it->second.second == 0)
+        atoms_.erase(it);
+      return;
+    }
+  }
+}
+
+bool RecordingPlatform::RegisterHotKey(int id, unsigned modifiers, unsigned virtualKey) {
+  std::lock_guard lock(mutex_);
+  Record("RegisterHotKey(" + std::to_string(id) + "," + std::to_string(modifiers) + "," +
+         std::to_string(virtualKey) + ")");
+  const std::pair<unsigned, unsigned> combination{modifiers, virtualKey};
+  if (taken_.count(combination) || hotkeys_.count(id))
+    return false;
+  for (const auto& [otherId, otherCombination] : hotkeys_) {
+    if (otherCombination == combination)
+      return false;
+  }
+  hotkeys_[id] = combination;
+  return true;
+}
+
+bool RecordingPlatform::UnregisterHotKey(int id) {
+  std::lock_guard lock(mutex_);
+  Record("UnregisterHotKey(" + std::to_string(id) + ")");
+  return hotkeys_.erase(id) > 0;
+}
+
+void RecordingPlatform::KeybdEvent(uint8_t virtualKey, uint8_t scanCode, uint32_t flags) {
+  std::lock_guard lock(mutex_);
+  Record("keybd_event(" + std::to_string(virtualKey) + "," + std::to_string(scanCode) + "," +
+         std::to_string(flags) + ")");
+  uint8_t& state = keys_[virtualKey];
+  if (flags & kKeyEventKeyUp) {
+    state &= 0x7F;
+  } else {
+    // A key going down flips its toggle state, as Caps Lock does.
+    if (!(state & 0x80))
+      state ^= 0x01;
+    state |= 0x80;
+  }
+}
+
+void RecordingPlatform::MouseEvent(uint32_t flags) {
+  std::lock_guard lock(mutex_);
+  Record("mouse_event(" + std::to_string(flags) + ")");
+}
+
+unsigned RecordingPlatform::MapVirtualKey(unsigned code, unsigned mapType) {
+  if (mapType == 0)
+    return UsScanCode(code);
+  if (mapType == 1 && code == 0x2F)
+    return 0x56;  // the V position
+  return 0;
+}
+
+int16_t RecordingPlatform::VkKeyScan(char ch) {
+  std::lock_guard lock(mutex_);
+  auto it = vkKeyScan_.find(ch);
+  return it == vkKeyScan_.end() ? int16_t{-1} : it->second;
+}
+
+int16_t RecordingPlatform::GetKeyState(int virtualKey) {
+  std::lock_guard lock(mutex_);
+  const uint8_t state = keys_[static_cast<uint8_t>(virtualKey)];
+  return static_cast<int16_t>(((state & 0x80) ? 0xFF80 : 0) | (state & 0x01));
+}
+
+KeyboardState RecordingPlatform::GetKeyboardState() {
+  std::lock_guard lock(mutex_);
+  return keys_;
+}
+
+void RecordingPlatform::SetKeyboardState(const KeyboardState& state) {
+  std::lock_guard lock(mutex_);
+  Record("SetKeyboardState");
+  keys_ = state;
+}
+
+void RecordingPlatform::SetClipboardText(const std::string& text) {
+  std::lock_guard lock(mutex_);
+  Record("SetClipboardText(" + text + ")");
+  clipboard_ = text;
+}
+
+void RecordingPlatform::ShellOpen(const std::string& target) {
+  std::lock_guard lock(mutex_);
+  Record("ShellOpen(" + target + ")");
+}
+
+void RecordingPlatform::WinExec(const std::string& commandLine, int showCommand) {
+  std::lock_guard lock(mutex_);
+  Record("WinExec(" + commandLine + "," + std::to_string(showCommand) + ")");
+}
+
+int RecordingPlatform::MessageBox(const std::string& text, const std::string& caption,
+                                  unsigned style) {
+  std::lock_guard lock(mutex_);
+  Record("MessageBox(" + text + "|" + caption + "|" + std::to_string(style) + ")");
+  if (messageBoxAnswers_.empty())
+    return mb::kIdOk;
+  const int answer = messageBoxAnswers_.front();
+  messageBoxAnswers_.erase(messageBoxAnswers_.begin());
+  return answer;
+}
+
+void RecordingPlatform::Sleep(uint32_t milliseconds) {
+  std::lock_guard lock(mutex_);
+  Record("Sleep(" + std::to_string(milliseconds) + ")");
+}
+
+void RecordingPlatform::RunOnUiThread(const std::function<void()>& call) {
+  {
+    std::lock_guard lock(mutex_);
+    Record("RunOnUiThread");
+  }
+  call();
+}
+
+bool RecordingPlatform::IsWin9xPlatform() {
+  std::lock_guard lock(mutex_);
+  return win9x_;
+}
+
+bool RecordingPlatform::SetShutdownPrivilege(bool enable) {
+  std::lock_guard lock(mutex_);
+  Record(std::string("SetShutdownPrivilege(") + (enable ? "1" : "0") + ")");
+  return true;
+}
+
+void RecordingPlatform::ExitWindows(unsigned flags) {
+  std::lock_guard lock(mutex_);
+  Record("ExitWindows(" + std::to_string(flags) + ")");
+}
+
+void RecordingPlatform::MciSendString(const std::string& command) {
+  std::lock_guard lock(mutex_);
+  Record("mciSendString(" + command + ")");
+}
+
+void RecordingPlatform::ShowShutdownDialog() {
+  std::lock_guard lock(mutex_);
+  Record("ShowShutdownDialog");
+}
+
+void RecordingPlatform::ShowSystemProperties() {
+  std::lock_guard lock(mutex_);
+  Record("ShowSystemProperties");
+}
+
+std::optional<std::string> RecordingPlatform::ReadRunValue(const std::string& name) {
+  std::lock_guard lock(mutex_);
+  Record("ReadRunValue(" + name + ")");
+  return runValue_;
+}
+
+void RecordingPlatform::WriteRunValue(const std::string& name, const std::string& data) {
+  std::lock_guard lock(mutex_);
+  Record("WriteRunValue(" + name + "," + data + ")");
+  if (runValue_)
+    runValue_ = data;
+}
+
+void RecordingPlatform::DeleteRunValue(const std::string& name) {
+  std::lock_guard lock(mutex_);
+  Record("DeleteRunValue(" + name + ")");
+  if (runValue_)
+    runValue_ = std::string();
+}
+
+std::string RecordingPlatform::ProgramFileName() {
+  return "C:\\Tavrelin\\tavrelin.exe";
+}
+
+}  // namespace tav

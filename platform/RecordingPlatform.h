@@ -1,0 +1,92 @@
+// A fake platform for native tests. It records every call as one line of
+// text, in order, and keeps enough state to answer like Windows: a 256-key
+// keyboard state driven by the injected key events, atoms with reference
+// counts, and hotkey registrations that refuse a combination already taken.
+#pragma once
+
+#include <map>
+#include <mutex>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/Platform.h"
+
+namespace tav {
+
+class RecordingPlatform : public Platform {
+ public:
+  RecordingPlatform();
+
+  // --- What tests look at and arrange ---------------------------------------
+  std::vector<std::string> Calls() const;
+  // Calls whose text starts with `prefix`, in order.
+  std::vector<std::string> CallsStartingWith(const std::string& prefix) const;
+  void ClearCalls();
+
+  bool IsKeyDown(uint8_t virtualKey) const;
+  // Virtual keys left down by the injected events.
+  std::vector<int> KeysDown() const;
+  void SetKeyDown(uint8_t virtualKey, bool down);
+  // Registered hotkeys: id -> (modifiers, key).
+  std::map<int, std::pair<unsigned, unsigned>> Registrations() const;
+  int LiveAtomCount() const;
+  // Combinations that "another program" holds: registering them fails.
+  void TakeCombination(unsigned modifiers, unsigned virtualKey);
+  // Answers given by MessageBox, first in first out; kIdOk when none is left.
+  void QueueMessageBoxAnswer(int answer);
+  // Characters VkKeyScan knows; any other answers -1 (no key).
+  void SetVkKeyScan(char ch, int16_t answer);
+  std::string Clipboard() const;
+  void SetRunValue(std::optional<std::string> value);
+  std::optional<std::string> RunValue() const;
+  void SetWin9x(bool win9x);
+
+  // --- Platform -------------------------------------------------------------
+  uint16_t GlobalAddAtom(const std::string& name) override;
+  void GlobalDeleteAtom(uint16_t atom) override;
+  bool RegisterHotKey(int id, unsigned modifiers, unsigned virtualKey) override;
+  bool UnregisterHotKey(int id) override;
+  void KeybdEvent(uint8_t virtualKey, uint8_t scanCode, uint32_t flags) override;
+  void MouseEvent(uint32_t flags) override;
+  unsigned MapVirtualKey(unsigned code, unsigned mapType) override;
+  int16_t VkKeyScan(char ch) override;
+  int16_t GetKeyState(int virtualKey) override;
+  KeyboardState GetKeyboardState() override;
+  void SetKeyboardState(const KeyboardState& state) override;
+  void SetClipboardText(const std::string& text) override;
+  void ShellOpen(const std::string& target) override;
+  void WinExec(const std::string& commandLine, int showCommand) override;
+  int MessageBox(const std::string& text, const std::string& caption, unsigned style) override;
+  void Sleep(uint32_t milliseconds) override;
+  void RunOnUiThread(const std::function<void()>& call) override;
+  bool IsWin9xPlatform() override;
+  bool SetShutdownPrivilege(bool enable) override;
+  void ExitWindows(unsigned flags) override;
+  void MciSendString(const std::string& command) override;
+  void ShowShutdownDialog() override;
+  void ShowSystemProperties() override;
+  std::optional<std::string> ReadRunValue(const std::string& name) override;
+  void WriteRunValue(const std::string& name, const std::string& data) override;
+  void DeleteRunValue(const std::string& name) override;
+  std::string ProgramFileName() override;
+
+ private:
+  void Record(std::string call);
+
+  mutable std::mutex mutex_;
+  std::vector<std::string> calls_;
+  KeyboardState keys_{};
+  std::map<std::string, std::pair<uint16_t, int>> atoms_;  // name -> (atom, references)
+  uint16_t nextAtom_ = 0xC000;
+  std::map<int, std::pair<unsigned, unsigned>> hotkeys_;
+  std::set<std::pair<unsigned, unsigned>> taken_;
+  std::vector<int> messageBoxAnswers_;
+  std::map<char, int16_t> vkKeyScan_;
+  std::string clipboard_;
+  std::optional<std::string> runValue_ = std::string();
+  bool win9x_ = false;
+};
+
+}  // namespace tav

@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Builds the third-party libraries for the mingw-w64 target from Debian source
+# packages into a prefix inside the build folder. Nothing here touches the
+# system's apt configuration: the deb-src list and the package lists live in
+# the build folder too.
+set -euo pipefail
+
+build_dir=${1:?usage: fetch-mingw-deps.sh BUILD_DIR}
+here=$(cd "$(dirname "$0")/.." && pwd)
+deps="$build_dir/deps"
+prefix="$deps/prefix"
+stamp="$prefix/.pugixml-built"
+[ -f "$stamp" ] && exit 0
+
+mkdir -p "$deps/apt/lists/partial" "$deps/apt/sources" "$deps/src" "$prefix"
+
+# Mirror the system's binary package sources as source package sources.
+src_list="$deps/apt/sources/src.sources"
+: >"$src_list"
+for f in /etc/apt/sources.list.d/*.sources; do
+  [ -f "$f" ] || continue
+  sed -e 's/^Types:.*/Types: deb-src/' "$f" >>"$src_list"
+  echo >>"$src_list"
+done
+if [ -f /etc/apt/sources.list ]; then
+  grep -E '^deb ' /etc/apt/sources.list | sed 's/^deb /deb-src /' >"$deps/apt/sources/src.list" || true
+fi
+
+apt_opts=(-o "Dir::Etc::SourceList=/dev/null"
+          -o "Dir::Etc::SourceParts=$deps/apt/sources"
+          -o "Dir::State::Lists=$deps/apt/lists"
+          -o "Debug::NoLocking=1" -o "APT::Sandbox::User=root")
+apt-get "${apt_opts[@]}" update -qq
+(cd "$deps/src" && apt-get "${apt_opts[@]}" source --download-only -qq pugixml \
+  && dpkg-source -x --no-check ./pugixml_*.dsc pugixml >/dev/null)
+
+cmake -S "$deps/src/pugixml" -B "$deps/build-pugixml" -G Ninja \
+  -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64-x86_64.cmake" \
+  -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=OFF -DPUGIXML_BUILD_TESTS=OFF \
+  -DCMAKE_INSTALL_PREFIX="$prefix" >/dev/null
+cmake --build "$deps/build-pugixml" >/dev/null
+cmake --install "$deps/build-pugixml" >/dev/null
+touch "$stamp"
