@@ -1,0 +1,11 @@
+#include <cstdio>
+#include <filesystem>
+
+namespace tav {
+
+bool ReplaceFileWith(const std::filesystem::path& temporary, const std::filesystem::path& target) {
+  // rename() replaces the target in one step on POSIX file systems.
+  return std::rename(temporary.c_str(), target.c_str()) == 0;
+}
+
+}  // namespace tav
