@@ -1,0 +1,135 @@
+// Scheme files: one XML file per named set of hotkey entries, GB2312 on disk.
+//
+//   <velmora>
+//     <set><password>digest or empty</password></set>
+//     <hotkeylist>
+//       <hotkeyset><hotkey/><action/><hint/><sort/></hotkeyset> ...
+//     </hotkeylist>
+//   </velmora>
+//
+// Elements are found by position among element children, never by name, so
+// files written by earlier versions with other element names still open. The
+// default scheme is hotkey.xml in the program directory; user schemes are the
+// *.xml files of its Data directory.
+#pragma once
+
+#include <functional>
+#include <pugixml.hpp>
+#include <string>
+#include <vector>
+
+#include "storage/HotkeyEntry.h"
+
+namespace tav {
+
+class Platform;
+
+// The four texts of one hotkeyset element, in element order. In a protected
+// scheme each non-empty text is cipher text.
+struct SchemeEntry {
+  std::string hotkey;  // key text, "6+65"
+  std::string action;
+  std::string hint;
+  std::string sort;  // category
+
+  bool operator==(const SchemeEntry&) const = default;
+};
+
+// One of the four texts of an entry, by element position.
+enum class EntryField { kHotkey = 0, kAction = 1, kHint = 2, kSort = 3 };
+
+// A scheme file held as an element tree: loaded whole, changed, saved whole.
+// Every accessor throws Error when the tree lacks the element it addresses.
+class SchemeDocument {
+ public:
+  // Reads and parses the file. Throws FileError when it cannot be read and
+  // Error when it is not well-formed XML or lacks the settings, password or
+  // list element. On failure the previously loaded tree is kept.
+  void Load(const std::string& path);
+
+  // Writes the tree with the GB2312 declaration, replacing the file in one
+  // step; characters GB2312 lacks become character references. Throws
+  // FileError and leaves the old file as it was when the save fails.
+  void Save(const std::string& path) const;
+
+  // The text of the password element: empty, or the scheme password's digest.
+  std::string Password() const;
+  void SetPassword(const std::string& digest);
+
+  // Number of entries (element children of the list element).
+  int EntryCount() const;
+
+  // The texts of entry `position`; a missing text element reads as empty.
+  SchemeEntry Entry(int position) const;
+
+  // Replaces one text of an entry, adding missing text elements before it.
+  void SetEntryText(int position, EntryField field, const std::string& text);
+
+  // Adds an entry as the last child of the list element.
+  void AppendEntry(const SchemeEntry& entry);
+
+  // Removes entry `position`; later entries move up by one.
+  void RemoveEntry(int position);
+
+  // Removes several entries, given by their positions before the removal.
+  // Duplicates count once; a position out of range throws before anything
+  // is removed.
+  void RemoveEntries(std::vector<int> positions);
+
+ private:
+  pugi::xml_node PasswordElement() const;
+  pugi::xml_node List() const;
+  pugi::xml_node EntryElement(int position) const;
+
+  pugi::xml_document document_;
+  std::string path_;  // named in error messages
+};
+
+// Writes the template of an empty, unprotected scheme. When a file exists at
+// `path` the user is asked first; any answer but Yes returns false and leaves
+// the file untouched. Throws FileError when the file cannot be written.
+bool CreateSchemeFile(Platform& platform, const std::string& path);
+
+// The password element's text of the scheme at `path`; the empty text when
+// the file cannot be read or parsed.
+std::string ReadSchemeDigest(const std::string& path);
+
+// The same, but a file that cannot be read or parsed throws.
+std::string ReadSchemePassword(const std::string& path);
+
+// Turns an entry text of a protected scheme back into plain text.
+using TextDecryptor = std::function<std::string(const std::string&)>;
+
+// Sets the modifier flags and key code of all slots to 0. Run before
+// LoadEntries; the slots' texts are left, as a slot without key is never used.
+void ResetSlots(EntryTable& table);
+
+// Reads the entries of the scheme at `path` into slots 0, 1, ... and appends
+// one list item per entry, in file order. `decrypt` is empty for an
+// unprotected scheme; otherwise it is applied to every non-empty text before
+// the key text is converted. Throws on a file that cannot be loaded, on more
+// entries than there are slots (before any slot is written), and on a key
+// text that does not convert; in the last case the entries before it stay.
+void LoadEntries(const std::string& path, const TextDecryptor& decrypt, EntryTable& table,
+                 std::vector<HotkeyListItem>& items);
+
+// Whether a scheme holding `entryCount` entries takes one more.
+bool CanAddEntry(int entryCount);
+
+// hotkey.xml in the program directory, which ends in a separator.
+std::string DefaultSchemePath(const std::string& programDirectory);
+
+// The path of user scheme `name` (file name with ".xml") in Data.
+std::string UserSchemePath(const std::string& programDirectory, const std::string& name);
+
+// File names of the user schemes: the regular files in Data whose extension
+// is ".xml" in any case, hidden and system files included, in the order the
+// directory lists them. No Data directory gives no schemes.
+std::vector<std::string> ListUserSchemes(const std::string& programDirectory);
+
+// Deletes user scheme `name` from Data. Returns false when it did not exist.
+// Throws Error for a name that is not a plain file name and FileError when
+// the file exists but cannot be deleted.
+bool DeleteUserScheme(const std::string& programDirectory, const std::string& name);
+
+}  // namespace tav
