@@ -6,6 +6,8 @@
 set -euo pipefail
 
 build_dir=${1:?usage: fetch-mingw-deps.sh BUILD_DIR}
+mkdir -p "$build_dir"
+build_dir=$(cd "$build_dir" && pwd)
 here=$(cd "$(dirname "$0")/.." && pwd)
 deps="$build_dir/deps"
 prefix="$deps/prefix"
@@ -26,7 +28,8 @@ if [ -f /etc/apt/sources.list ]; then
   grep -E '^deb ' /etc/apt/sources.list | sed 's/^deb /deb-src /' >"$deps/apt/sources/src.list" || true
 fi
 
-apt_opts=(-o "Dir::Etc::SourceList=/dev/null"
+touch "$deps/apt/empty.list"
+apt_opts=(-o "Dir::Etc::SourceList=$deps/apt/empty.list"
           -o "Dir::Etc::SourceParts=$deps/apt/sources"
           -o "Dir::State::Lists=$deps/apt/lists"
           -o "Debug::NoLocking=1" -o "APT::Sandbox::User=root")

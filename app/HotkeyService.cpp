@@ -1,0 +1,65 @@
+#include "app/HotkeyService.h"
+
+#include <string>
+
+namespace tav {
+
+void HotkeyService::ResetSlots() {
+  for (HotkeySlot& slot : slots_) {
+    slot.modifiers = 0;
+    slot.virtualKey = 0;
+  }
+}
+
+void HotkeyService::RegisterAll() {
+  UnregisterHotkeys(true);
+  for (int slot = 0; slot < kSlotCount; ++slot)
+    RegisterOne(slot);
+}
+
+void HotkeyService::RegisterOne(int slot) {
+  const HotkeySlot& entry = slots_[slot];
+  if (entry.virtualKey == 0)
+    return;
+  if (atoms_[slot] != 0) {
+    // Re-registering a slot: release its old registration first.
+    platform_.UnregisterHotKey(atoms_[slot] - kAtomBase);
+    platform_.GlobalDeleteAtom(atoms_[slot]);
+    atoms_[slot] = 0;
+  }
+  const uint16_t atom = platform_.GlobalAddAtom("hotkey" + std::to_string(slot));
+  if (atom < kAtomBase) {
+    if (atom != 0)
+      platform_.GlobalDeleteAtom(atom);
+    platform_.MessageBox("注册热键失败", "", mb::kOk);
+    return;
+  }
+  atoms_[slot] = atom;
+  platform_.RegisterHotKey(atom - kAtomBase, static_cast<unsigned>(entry.modifiers),
+                           static_cast<unsigned>(entry.virtualKey));
+}
+
+void HotkeyService::UnregisterHotkeys(bool all) {
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    if (atoms_[slot] == 0)
+      continue;
+    if (!all && slots_[slot].action == kPauseAction)
+      continue;
+    platform_.UnregisterHotKey(atoms_[slot] - kAtomBase);
+    platform_.GlobalDeleteAtom(atoms_[slot]);
+    atoms_[slot] = 0;
+  }
+}
+
+int HotkeyService::FindSlot(unsigned modifiers, unsigned virtualKey) const {
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    const HotkeySlot& entry = slots_[slot];
+    if (entry.virtualKey != 0 && static_cast<unsigned>(entry.modifiers) == modifiers &&
+        static_cast<unsigned>(entry.virtualKey) == virtualKey) {
+      return slot;
+    }
+  }
+  return -1;
+}
+
+}  // namespace tav

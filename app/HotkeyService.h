@@ -1,0 +1,57 @@
+// The entry table and its system-wide hotkey registrations. Portable: it
+// talks to Windows only through the platform seam, so native tests drive it
+// with the recording fake and Win32 tests with the real platform.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "platform/Platform.h"
+#include "storage/HotkeyEntry.h"
+
+namespace tav {
+
+// The action string of the built-in pause operation: its hotkeys stay
+// registered while the service is paused, so the same hotkey can resume.
+inline constexpr const char* kPauseAction = "Tavrelin停止/开始工作";
+
+class HotkeyService {
+ public:
+  explicit HotkeyService(Platform& platform) : platform_(platform) {}
+  HotkeyService(const HotkeyService&) = delete;
+  HotkeyService& operator=(const HotkeyService&) = delete;
+
+  EntryTable& slots() { return slots_; }
+  const EntryTable& slots() const { return slots_; }
+
+  // Sets the hotkey code of every slot to 0 before a load; the texts of
+  // slots past the loaded entries are never used.
+  void ResetSlots();
+
+  // Unregisters everything, then registers slots 0 to 100 in order.
+  void RegisterAll();
+  // Registers one slot under the id of the atom "hotkey<slot>". A combination
+  // the system refuses is not reported: that entry simply does not fire.
+  void RegisterOne(int slot);
+  // Unregisters every slot holding a registration and releases its atom;
+  // with all = false, hotkeys bound to the pause operation stay.
+  void UnregisterHotkeys(bool all);
+
+  // The first slot whose hotkey code matches the hotkey message, or -1.
+  int FindSlot(unsigned modifiers, unsigned virtualKey) const;
+
+  bool IsRegistered(int slot) const { return atoms_[slot] != 0; }
+  bool paused() const { return paused_; }
+  void set_paused(bool paused) { paused_ = paused; }
+
+ private:
+  static constexpr int kAtomBase = 0xC000;
+
+  Platform& platform_;
+  EntryTable slots_{};
+  std::array<uint16_t, kSlotCount> atoms_{};  // 0: the slot holds no registration
+  bool paused_ = false;
+};
+
+}  // namespace tav

@@ -1,0 +1,50 @@
+// Program start: the hidden main window with its tray icon, then the message
+// loop until the main window closes.
+#include <commctrl.h>
+#include <mmsystem.h>
+#include "app/WinApi.h"
+
+#include <string>
+
+#include "app/MainForm.h"
+#include "app/Wide.h"
+#include "app/Win32Platform.h"
+
+namespace {
+
+// The directory of the program file, ending in a backslash.
+std::string ProgramDirectory(tav::Platform& platform) {
+  const std::string file = platform.ProgramFileName();
+  return file.substr(0, file.find_last_of('\\') + 1);
+}
+
+// Keeps the system timer at 1 ms while the program runs, so that script
+// delays and waits are as long as asked for.
+class TimerResolution {
+ public:
+  TimerResolution() { timeBeginPeriod(1); }
+  ~TimerResolution() { timeEndPeriod(1); }
+  TimerResolution(const TimerResolution&) = delete;
+  TimerResolution& operator=(const TimerResolution&) = delete;
+};
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
+  InitCommonControlsEx(&controls);
+  TimerResolution timerResolution;
+
+  tav::Win32Platform platform;
+  tav::TMainForm mainForm(platform, ProgramDirectory(platform));
+  if (!mainForm.Create())
+    return 1;
+
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  platform.BeginShutdown();
+  return 0;
+}

@@ -1,0 +1,93 @@
+// TMainForm: the main window. It lives hidden behind the tray icon, owns the
+// entry table with its hotkey registrations and the program-wide scheme
+// state, receives the hotkey messages and hands the matching entry's action
+// string to the action engine.
+#pragma once
+
+#include "app/WinApi.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "actions/ProgramControl.h"
+#include "app/HotkeyService.h"
+#include "app/TrayIcon.h"
+#include "app/Win32Platform.h"
+#include "app/WinHandles.h"
+#include "app/Window.h"
+
+namespace tav {
+
+// Program-wide state of the active scheme.
+struct SchemeState {
+  std::string activePath;          // empty until the first scheme opens
+  bool isProtected = false;        // opened with a non-empty password digest
+  std::string rememberedPassword;  // the plain scheme password, keys the entry texts
+};
+
+class TMainForm : public Window, public ProgramControl {
+ public:
+  static constexpr const wchar_t* kClassName = L"TMainForm";
+
+  TMainForm(Win32Platform& platform, std::string programDirectory);
+  ~TMainForm() override;
+
+  // Creates the hidden window with its tray icon and opens the default scheme.
+  bool Create();
+
+  // Makes the file the active scheme; false when it is missing or its
+  // password was not given.
+  bool OpenScheme(const std::string& path);
+  // ResetAndLoad, then RegisterAll.
+  void Reload();
+  // Clears the slots and the list and loads the active scheme into them.
+  void ResetAndLoad();
+  // Pause or resume.
+  void MStop_NClick();
+
+  // ProgramControl
+  void CloseMainWindow() override;
+  void ShowMainWindow() override;
+  void TogglePause() override { MStop_NClick(); }
+  void UnregisterHotkeys(bool all) override { service_.UnregisterHotkeys(all); }
+  void RegisterAll() override { service_.RegisterAll(); }
+  void ReleaseModifiers() override;
+
+  const HotkeyService& service() const { return service_; }
+  const SchemeState& scheme() const { return scheme_; }
+  std::string DefaultSchemePath() const { return programDirectory_ + "hotkey.xml"; }
+
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  void FormCreate();
+  void CreateMenus();
+  void CreateControls();
+  void FormClose();
+  void WMHotkey(LPARAM lParam);
+  bool WMSysCommand(WPARAM wParam);
+  void TrayIconMessage(LPARAM lParam);
+  void ShowTrayMenu();
+  void OnCommand(int id);
+  void RunAction(const std::string& action);
+  void SetPauseItems(const wchar_t* caption);
+  void FillList(const std::vector<HotkeyListItem>& items);
+
+  Win32Platform& platform_;
+  const std::string programDirectory_;
+  HotkeyService service_;
+  SchemeState scheme_;
+  std::unique_ptr<TrayIcon> tray_;
+  UniqueIcon normalIcon_;
+  UniqueIcon pausedIcon_;
+  UniqueMenu trayMenu_;
+  HMENU fileMenu_ = nullptr;  // owned by the window's menu bar
+  UniqueFont font_;
+  HWND groupBox_ = nullptr;
+  HWND listView_ = nullptr;
+  UINT taskbarCreatedMessage_ = 0;
+};
+
+}  // namespace tav

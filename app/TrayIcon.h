@@ -1,0 +1,28 @@
+// The notification-area icon: added on creation, removed on destruction.
+#pragma once
+
+#include <shellapi.h>
+#include "app/WinApi.h"
+
+#include <string>
+
+namespace tav {
+
+class TrayIcon {
+ public:
+  // Messages about the icon reach `owner` as `callbackMessage` with the
+  // mouse message in lParam.
+  TrayIcon(HWND owner, UINT callbackMessage, HICON icon, const std::wstring& tip);
+  ~TrayIcon();
+  TrayIcon(const TrayIcon&) = delete;
+  TrayIcon& operator=(const TrayIcon&) = delete;
+
+  void SetIcon(HICON icon);
+  // Adds the icon again, e.g. after Explorer restarted.
+  void Restore();
+
+ private:
+  NOTIFYICONDATAW data_{};
+};
+
+}  // namespace tav

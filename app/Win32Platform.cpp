@@ -1,0 +1,289 @@
+#include "app/Win32Platform.h"
+
+#include <mmsystem.h>
+#include <shellapi.h>
+
+#include <memory>
+#include <vector>
+
+#include "app/Wide.h"
+
+namespace tav {
+
+namespace {
+
+constexpr wchar_t kRunKeyPath[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+using ExitWindowsDialogFunction = void(WINAPI*)(HWND owner);
+using ObjectPropertiesFunction = BOOL(WINAPI*)(HWND owner, DWORD kind, LPCWSTR name, LPCWSTR page);
+using ObjectPropertiesFunctionA = BOOL(WINAPI*)(HWND owner, DWORD kind, LPCSTR name, LPCSTR page);
+
+// An export found by ordinal, as the function type it has.
+template <class Function>
+Function ExportAs(FARPROC address) {
+  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(address));
+}
+
+}  // namespace
+
+// A call handed from a script thread to the user-interface thread. Shared
+// between the two, so that a caller released at shutdown leaves nothing
+// dangling behind.
+struct Win32Platform::PendingCall {
+  std::function<void()> call;
+  Win32Platform* platform = nullptr;
+  bool done = false;
+};
+
+Win32Platform::Win32Platform()
+    : uiThreadId_(GetCurrentThreadId()), shell32_(LoadLibraryW(L"shell32.dll")) {
+  if (shell32_) {
+    exitWindowsDialog_ = GetProcAddress(shell32_.get(), MAKEINTRESOURCEA(60));
+    objectProperties_ = GetProcAddress(shell32_.get(), MAKEINTRESOURCEA(178));
+  }
+}
+
+void Win32Platform::BeginShutdown() {
+  {
+    std::lock_guard lock(callMutex_);
+    shuttingDown_ = true;
+  }
+  callDone_.notify_all();
+}
+
+void Win32Platform::RunOnUiThread(const std::function<void()>& call) {
+  if (GetCurrentThreadId() == uiThreadId_) {
+    call();
+    return;
+  }
+  if (shuttingDown_ || !mainWindow_)
+    return;
+  auto pending = std::make_shared<PendingCall>();
+  pending->call = call;
+  pending->platform = this;
+  auto* message = new std::shared_ptr<PendingCall>(pending);
+  if (!PostMessageW(mainWindow_, kRunCallMessage, 0, reinterpret_cast<LPARAM>(message))) {
+    delete message;
+    return;
+  }
+  std::unique_lock lock(callMutex_);
+  callDone_.wait(lock, [&] { return pending->done || shuttingDown_; });
+}
+
+void Win32Platform::RunPendingCall(LPARAM lParam) {
+  std::unique_ptr<std::shared_ptr<PendingCall>> message(
+      reinterpret_cast<std::shared_ptr<PendingCall>*>(lParam));
+  PendingCall& pending = **message;
+  Win32Platform& self = *pending.platform;
+  // The waiting thread is released however the call ends, errors included.
+  struct ReleaseCaller {
+    PendingCall& pending;
+    Win32Platform& self;
+    ~ReleaseCaller() {
+      {
+        std::lock_guard lock(self.callMutex_);
+        pending.done = true;
+      }
+      self.callDone_.notify_all();
+    }
+  } releaseCaller{pending, self};
+  if (!self.shuttingDown_)
+    pending.call();
+}
+
+uint16_t Win32Platform::GlobalAddAtom(const std::string& name) {
+  return GlobalAddAtomW(Widen(name).c_str());
+}
+
+void Win32Platform::GlobalDeleteAtom(uint16_t atom) {
+  ::GlobalDeleteAtom(atom);
+}
+
+bool Win32Platform::RegisterHotKey(int id, unsigned modifiers, unsigned virtualKey) {
+  return ::RegisterHotKey(mainWindow_, id, modifiers, virtualKey) != 0;
+}
+
+bool Win32Platform::UnregisterHotKey(int id) {
+  return ::UnregisterHotKey(mainWindow_, id) != 0;
+}
+
+void Win32Platform::KeybdEvent(uint8_t virtualKey, uint8_t scanCode, uint32_t flags) {
+  keybd_event(virtualKey, scanCode, flags, 0);
+}
+
+void Win32Platform::MouseEvent(uint32_t flags) {
+  mouse_event(flags, 0, 0, 0, 0);
+}
+
+unsigned Win32Platform::MapVirtualKey(unsigned code, unsigned mapType) {
+  return MapVirtualKeyA(code, mapType);
+}
+
+int16_t Win32Platform::VkKeyScan(char ch) {
+  return VkKeyScanA(ch);
+}
+
+int16_t Win32Platform::GetKeyState(int virtualKey) {
+  return ::GetKeyState(virtualKey);
+}
+
+KeyboardState Win32Platform::GetKeyboardState() {
+  KeyboardState state{};
+  ::GetKeyboardState(state.data());
+  return state;
+}
+
+void Win32Platform::SetKeyboardState(const KeyboardState& state) {
+  KeyboardState copy = state;
+  ::SetKeyboardState(copy.data());
+}
+
+void Win32Platform::SetClipboardText(const std::string& text) {
+  const std::wstring wide = Widen(text);
+  ClipboardSession clipboard(mainWindow_);
+  if (!clipboard.is_open())
+    return;
+  EmptyClipboard();
+  const size_t bytes = (wide.size() + 1) * sizeof(wchar_t);
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+  if (!memory)
+    return;
+  if (void* data = GlobalLock(memory)) {
+    memcpy(data, wide.c_str(), bytes);
+    GlobalUnlock(memory);
+    if (SetClipboardData(CF_UNICODETEXT, memory))
+      return;  // the clipboard owns it now
+  }
+  GlobalFree(memory);
+}
+
+void Win32Platform::ShellOpen(const std::string& target) {
+  ShellExecuteW(nullptr, nullptr, Widen(target).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void Win32Platform::WinExec(const std::string& commandLine, int showCommand) {
+  ::WinExec(commandLine.c_str(), static_cast<UINT>(showCommand));
+}
+
+int Win32Platform::MessageBox(const std::string& text, const std::string& caption, unsigned style) {
+  // The program lives in the tray: bring its boxes to the front.
+  return MessageBoxW(nullptr, Widen(text).c_str(), Widen(caption).c_str(),
+                     style | MB_SETFOREGROUND | MB_TOPMOST);
+}
+
+void Win32Platform::Sleep(uint32_t milliseconds) {
+  ::Sleep(milliseconds);
+}
+
+bool Win32Platform::IsWin9xPlatform() {
+  OSVERSIONINFOA info{};
+  info.dwOSVersionInfoSize = sizeof info;  // 148 bytes: the ANSI record
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  if (!GetVersionExA(&info))
+    return false;
+#pragma GCC diagnostic pop
+  return info.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
+}
+
+bool Win32Platform::SetShutdownPrivilege(bool enable) {
+  HANDLE rawToken = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &rawToken)) {
+    return false;
+  }
+  UniqueKernelHandle token(rawToken);
+  TOKEN_PRIVILEGES privileges{};
+  if (!LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &privileges.Privileges[0].Luid)) {
+    return false;
+  }
+  privileges.PrivilegeCount = 1;
+  privileges.Privileges[0].Attributes = enable ? SE_PRIVILEGE_ENABLED : 0;
+  TOKEN_PRIVILEGES previous{};
+  DWORD returnLength = 0;
+  return AdjustTokenPrivileges(token.get(), FALSE, &privileges, sizeof previous, &previous,
+                               &returnLength) != 0;
+}
+
+void Win32Platform::ExitWindows(unsigned flags) {
+  ExitWindowsEx(flags, 0);
+}
+
+void Win32Platform::MciSendString(const std::string& command) {
+  mciSendStringA(command.c_str(), nullptr, 0, nullptr);
+}
+
+void Win32Platform::ShowShutdownDialog() {
+  if (exitWindowsDialog_) {
+    ExportAs<ExitWindowsDialogFunction>(exitWindowsDialog_)(mainWindow_);
+  }
+}
+
+void Win32Platform::ShowSystemProperties() {
+  if (!objectProperties_)
+    return;
+  constexpr DWORD kPathObject = 2;
+  if (IsWin9xPlatform()) {
+    ExportAs<ObjectPropertiesFunctionA>(objectProperties_)(mainWindow_, kPathObject, "", "");
+  } else {
+    ExportAs<ObjectPropertiesFunction>(objectProperties_)(mainWindow_, kPathObject, L"", L"");
+  }
+}
+
+UniqueRegistryKey Win32Platform::OpenRunKey() {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRunKeyPath, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) {
+    return UniqueRegistryKey();
+  }
+  return UniqueRegistryKey(key);
+}
+
+std::optional<std::string> Win32Platform::ReadRunValue(const std::string& name) {
+  UniqueRegistryKey key = OpenRunKey();
+  if (!key)
+    return std::nullopt;
+  const std::wstring valueName = Widen(name);
+  DWORD type = 0;
+  DWORD size = 0;
+  if (RegQueryValueExW(key.get(), valueName.c_str(), nullptr, &type, nullptr, &size) !=
+          ERROR_SUCCESS ||
+      (type != REG_SZ && type != REG_EXPAND_SZ)) {
+    return std::string();
+  }
+  std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 1, L'\0');
+  if (RegQueryValueExW(key.get(), valueName.c_str(), nullptr, &type,
+                       reinterpret_cast<BYTE*>(buffer.data()), &size) != ERROR_SUCCESS) {
+    return std::string();
+  }
+  return Narrow(buffer.data());
+}
+
+void Win32Platform::WriteRunValue(const std::string& name, const std::string& data) {
+  UniqueRegistryKey key = OpenRunKey();
+  if (!key)
+    return;
+  const std::wstring wide = Widen(data);
+  RegSetValueExW(key.get(), Widen(name).c_str(), 0, REG_SZ,
+                 reinterpret_cast<const BYTE*>(wide.c_str()),
+                 static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
+}
+
+void Win32Platform::DeleteRunValue(const std::string& name) {
+  UniqueRegistryKey key = OpenRunKey();
+  if (key)
+    RegDeleteValueW(key.get(), Widen(name).c_str());
+}
+
+std::string Win32Platform::ProgramFileName() {
+  std::wstring buffer(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length =
+        GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length < buffer.size()) {
+      buffer.resize(length);
+      return Narrow(buffer);
+    }
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+}  // namespace tav

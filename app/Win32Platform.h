@@ -1,0 +1,78 @@
+// The platform seam's Windows implementation: the real calls, with the
+// arguments the program's behaviour requires.
+#pragma once
+
+#include "app/WinApi.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+
+#include "app/WinHandles.h"
+#include "platform/Platform.h"
+
+namespace tav {
+
+class Win32Platform : public Platform {
+ public:
+  // The message the user-interface window must pass to RunPendingCall.
+  static constexpr UINT kRunCallMessage = WM_APP + 1;
+
+  // Created on the user-interface thread at start; looks up the two shell
+  // dialog exports once.
+  Win32Platform();
+
+  // The window that owns the hotkeys and the clipboard, and whose thread
+  // runs calls handed over from script threads.
+  void SetMainWindow(HWND window) { mainWindow_ = window; }
+  // Handles kRunCallMessage on the user-interface thread.
+  static void RunPendingCall(LPARAM lParam);
+  // From now on calls handed over from other threads are dropped and their
+  // callers released at once: the program is ending.
+  void BeginShutdown();
+
+  uint16_t GlobalAddAtom(const std::string& name) override;
+  void GlobalDeleteAtom(uint16_t atom) override;
+  bool RegisterHotKey(int id, unsigned modifiers, unsigned virtualKey) override;
+  bool UnregisterHotKey(int id) override;
+  void KeybdEvent(uint8_t virtualKey, uint8_t scanCode, uint32_t flags) override;
+  void MouseEvent(uint32_t flags) override;
+  unsigned MapVirtualKey(unsigned code, unsigned mapType) override;
+  int16_t VkKeyScan(char ch) override;
+  int16_t GetKeyState(int virtualKey) override;
+  KeyboardState GetKeyboardState() override;
+  void SetKeyboardState(const KeyboardState& state) override;
+  void SetClipboardText(const std::string& text) override;
+  void ShellOpen(const std::string& target) override;
+  void WinExec(const std::string& commandLine, int showCommand) override;
+  int MessageBox(const std::string& text, const std::string& caption, unsigned style) override;
+  void Sleep(uint32_t milliseconds) override;
+  void RunOnUiThread(const std::function<void()>& call) override;
+  bool IsWin9xPlatform() override;
+  bool SetShutdownPrivilege(bool enable) override;
+  void ExitWindows(unsigned flags) override;
+  void MciSendString(const std::string& command) override;
+  void ShowShutdownDialog() override;
+  void ShowSystemProperties() override;
+  std::optional<std::string> ReadRunValue(const std::string& name) override;
+  void WriteRunValue(const std::string& name, const std::string& data) override;
+  void DeleteRunValue(const std::string& name) override;
+  std::string ProgramFileName() override;
+
+ private:
+  struct PendingCall;
+
+  UniqueRegistryKey OpenRunKey();
+
+  HWND mainWindow_ = nullptr;
+  DWORD uiThreadId_;
+  std::atomic<bool> shuttingDown_{false};
+  std::mutex callMutex_;
+  std::condition_variable callDone_;
+  UniqueModule shell32_;
+  FARPROC exitWindowsDialog_ = nullptr;  // shell32 ordinal 60
+  FARPROC objectProperties_ = nullptr;   // shell32 ordinal 178
+};
+
+}  // namespace tav

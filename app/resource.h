@@ -1,0 +1,10 @@
+// Resource and command identifiers of the Windows program.
+#pragma once
+
+#define IDI_TRAY_NORMAL 101
+#define IDI_TRAY_PAUSED 102
+
+// Menu commands of the main window.
+#define IDM_STOP 1001  // MStop_N and Stop_N: pause or resume
+#define IDM_EXIT 1002  // Exit_N and N2: the program ends
+#define IDM_SHOW 1003  // Show_N: show the main window
