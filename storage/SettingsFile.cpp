@@ -1,0 +1,69 @@
+#include "storage/SettingsFile.h"
+
+namespace tav {
+
+namespace {
+
+constexpr std::string_view kFileName = "set.ini";
+constexpr std::string_view kSystemSection = "System";
+constexpr std::string_view kPasswordKey = "密码";
+constexpr std::string_view kCategorySection = "Sort";
+constexpr std::string_view kCategoryValue = "0";
+
+std::string SettingsPath(const std::string& programDir) {
+  std::string path = programDir;
+  if (!path.empty() && path.back() != '\\' && path.back() != '/') {
+#ifdef _WIN32
+    path += '\\';
+#else
+    path += '/';
+#endif
+  }
+  return path + std::string(kFileName);
+}
+
+}  // namespace
+
+SettingsFile::SettingsFile(const std::string& programDir) : file_(SettingsPath(programDir)) {}
+
+std::string SettingsFile::ReadAccessPasswordDigest() const {
+  return file_.ReadString(kSystemSection, kPasswordKey);
+}
+
+void SettingsFile::WriteAccessPasswordDigest(std::string_view digest) const {
+  file_.WriteString(kSystemSection, kPasswordKey, digest);
+}
+
+std::vector<std::string> SettingsFile::ReadCategories() const {
+  return file_.ReadKeyNames(kCategorySection);
+}
+
+void SettingsFile::WriteCategories(const std::vector<std::string>& categories) const {
+  file_.Update([&](IniDocument& document) {
+    document.EraseSection(kCategorySection);
+    // Writing a key that is there already replaces its value, so repeated
+    // categories end as one key.
+    for (const std::string& category : categories) {
+      if (category.find_first_not_of(" \t\v\f\r") != std::string::npos)
+        document.WriteString(kCategorySection, category, kCategoryValue);
+    }
+  });
+}
+
+std::string ReadAccessPasswordDigest(const std::string& programDir) {
+  return SettingsFile(programDir).ReadAccessPasswordDigest();
+}
+
+void WriteAccessPasswordDigest(const std::string& programDir, std::string_view digest) {
+  SettingsFile(programDir).WriteAccessPasswordDigest(digest);
+}
+
+std::vector<std::string> ReadCategories(const std::string& programDir) {
+  return SettingsFile(programDir).ReadCategories();
+}
+
+void WriteCategories(const std::string& programDir, const std::vector<std::string>& categories) {
+  SettingsFile(programDir).WriteCategories(categories);
+}
+
+}  // namespace tav

@@ -1,0 +1,42 @@
+// The settings file set.ini in the program directory: the digest of the
+// access password and the list of categories. Every call reads or writes
+// the file itself; nothing is cached.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "storage/IniFile.h"
+
+namespace tav {
+
+class SettingsFile {
+ public:
+  // `programDir` is the program directory, with or without its final
+  // separator.
+  explicit SettingsFile(const std::string& programDir);
+  const std::string& path() const { return file_.path(); }
+
+  // System/密码: the access password's digest text; empty when there is none.
+  std::string ReadAccessPasswordDigest() const;
+  // Stores the digest; an empty one turns the access password off.
+  void WriteAccessPasswordDigest(std::string_view digest) const;
+
+  // The key names of section Sort, in file order.
+  std::vector<std::string> ReadCategories() const;
+  // Replaces section Sort by one key per category, in list order, each with
+  // the value "0", in one save. Texts that differ only in ASCII case or in
+  // blanks around them are one key; empty texts are left out.
+  void WriteCategories(const std::vector<std::string>& categories) const;
+
+ private:
+  IniFile file_;
+};
+
+std::string ReadAccessPasswordDigest(const std::string& programDir);
+void WriteAccessPasswordDigest(const std::string& programDir, std::string_view digest);
+std::vector<std::string> ReadCategories(const std::string& programDir);
+void WriteCategories(const std::string& programDir, const std::vector<std::string>& categories);
+
+}  // namespace tav
