@@ -1,0 +1,346 @@
+#include "actions/ScriptRunner.h"
+
+#include <algorithm>
+#include <exception>
+#include <iterator>
+#include <limits>
+#include <thread>
+#include <utility>
+
+#include "actions/SendKeys.h"
+#include "platform/ErrorGuard.h"
+#include "platform/Errors.h"
+#include "storage/AtomicFile.h"
+#include "storage/IntegerText.h"
+#include "storage/TextEncoding.h"
+
+namespace tav {
+
+namespace {
+
+constexpr size_t kPrefixLength = 10;
+
+constexpr std::pair<std::string_view, ScriptCommandKind> kCommandPrefixes[] = {
+    {"PasteLine:", ScriptCommandKind::kPasteLine},
+    {"Key_Press:", ScriptCommandKind::kKeyPress},
+    {"Key_Down~:", ScriptCommandKind::kKeyDown},
+    {"Key_Up~~~:", ScriptCommandKind::kKeyUp},
+    {"Mouse_btn:", ScriptCommandKind::kMouseButton},
+    {"Delay_ms~:", ScriptCommandKind::kDelayMilliseconds},
+    {"Delay_s~~:", ScriptCommandKind::kDelaySeconds},
+    {"Delay_m~~:", ScriptCommandKind::kDelayMinutes},
+    {"Delay_h~~:", ScriptCommandKind::kDelayHours},
+};
+
+// mouse_event flags of the four button arguments.
+constexpr std::pair<std::string_view, uint32_t> kMouseButtons[] = {
+    {"LDown", 0x02},
+    {"LUp", 0x04},
+    {"RDown", 0x08},
+    {"RUp", 0x10},
+};
+
+constexpr uint8_t kShift = 16;
+constexpr uint8_t kCtrl = 17;
+constexpr uint8_t kAlt = 18;
+// The V key is found by its position, so that Ctrl+V pastes on any layout.
+constexpr uint8_t kVScanCode = 0x2F;
+constexpr unsigned kMapScanCodeToVirtualKey = 1;
+
+constexpr const char* kMissingScriptText = "您要执行的脚本文件不存在。";
+constexpr const char* kMissingScriptCaption = "Tavrelin";
+
+bool IsKeyDown(Platform& platform, uint8_t virtualKey) {
+  return (platform.GetKeyState(virtualKey) & 0x8000) != 0;
+}
+
+void SendModifierKeyUps(Platform& platform) {
+  for (const uint8_t key : {kShift, kCtrl, kAlt})
+    platform.KeybdEvent(key, 0, kKeyEventKeyUp);
+}
+
+// A line that is not valid code page 936 is still run when only its comment
+// is at fault (a comment written in another encoding, say): the comment
+// would be dropped anyway. Otherwise the line throws EncodingError.
+std::string ScriptLineToUtf8(const std::string& line) {
+  try {
+    return Cp936ToUtf8(line);
+  } catch (const EncodingError&) {
+    const size_t comment = line.find("$$/");
+    if (comment == std::string::npos)
+      throw;
+    return Cp936ToUtf8(std::string_view(line).substr(0, comment));
+  }
+}
+
+// The whole file is read and converted before its first line runs: a run
+// then never stops half-way over a bad line, and the file is not held open
+// while a long script runs, so the script editor can save it meanwhile.
+std::vector<std::string> ReadScriptLines(const std::string& fileName) {
+  std::vector<std::string> lines = SplitScriptLines(ReadWholeFile(fileName));
+  for (std::string& line : lines)
+    line = ScriptLineToUtf8(line);
+  return lines;
+}
+
+}  // namespace
+
+std::optional<ScriptCommand> ParseScriptCommand(std::string_view classified) {
+  const std::string_view head = classified.substr(0, kPrefixLength);
+  for (const auto& [prefix, kind] : kCommandPrefixes) {
+    if (head == prefix)
+      return ScriptCommand{kind, classified.substr(kPrefixLength)};
+  }
+  return std::nullopt;
+}
+
+int32_t DelayMilliseconds(std::string_view argument, int32_t unitMilliseconds) {
+  const int64_t count = StrToInt(argument);
+  const int64_t milliseconds = count * unitMilliseconds;
+  // A negative or overflowing delay would reach the system's sleep as an
+  // enormous unsigned count, the all-ones value meaning "for ever".
+  if (count < 0 || milliseconds > std::numeric_limits<int32_t>::max())
+    throw ConversionError(std::string(argument));
+  return static_cast<int32_t>(milliseconds);
+}
+
+std::vector<std::string> SplitScriptLines(std::string_view bytes) {
+  std::vector<std::string> lines;
+  std::string line;
+  for (const char c : bytes) {
+    if (c == '\n') {
+      lines.push_back(std::move(line));
+      line.clear();
+    } else if (c != '\r') {
+      line.push_back(c);
+    }
+  }
+  if (!line.empty())
+    lines.push_back(std::move(line));
+  return lines;
+}
+
+void PasteText(Platform& platform, ProgramControl& program, const std::string& text) {
+  platform.SetClipboardText(text);
+  // Without its hotkeys the program cannot be fired by its own keystrokes.
+  program.UnregisterHotkeys(true);
+  const bool altDown = IsKeyDown(platform, kAlt);
+  if (altDown)
+    platform.KeybdEvent(kAlt, 0, kKeyEventKeyUp);
+  const bool shiftDown = IsKeyDown(platform, kShift);
+  if (shiftDown)
+    platform.KeybdEvent(kShift, 0, kKeyEventKeyUp);
+  const bool ctrlDown = IsKeyDown(platform, kCtrl);
+  if (!ctrlDown)
+    platform.KeybdEvent(kCtrl, 0, 0);
+
+  const auto v = static_cast<uint8_t>(platform.MapVirtualKey(kVScanCode, kMapScanCodeToVirtualKey));
+  platform.KeybdEvent(v, kVScanCode, 0);
+  platform.KeybdEvent(v, kVScanCode, kKeyEventKeyUp);
+
+  if (!ctrlDown)
+    platform.KeybdEvent(kCtrl, 0, kKeyEventKeyUp);
+  if (altDown)
+    platform.KeybdEvent(kAlt, 0, 0);
+  if (shiftDown)
+    platform.KeybdEvent(kShift, 0, 0);
+  program.RegisterAll();
+}
+
+// One run of a script file on a thread of its own. The runner keeps it
+// until the run has ended, then joins and releases it.
+class ScriptRunner::TDoScript {
+ public:
+  TDoScript(ScriptRunner& runner, std::string fileName)
+      : runner_(runner), fileName_(std::move(fileName)) {}
+  ~TDoScript() {
+    if (thread_.joinable())
+      thread_.join();
+  }
+  TDoScript(const TDoScript&) = delete;
+  TDoScript& operator=(const TDoScript&) = delete;
+
+  void Start() { thread_ = std::thread(&TDoScript::Execute, this); }
+
+  // Read and written under the runner's runsMutex_.
+  bool ended = false;
+
+ private:
+  void Execute() {
+    {
+      RunControl::RunThreadScope scope;
+      runner_.RunToEnd(fileName_);
+    }
+    runner_.MarkEnded(*this);
+  }
+
+  ScriptRunner& runner_;
+  const std::string fileName_;
+  std::thread thread_;
+};
+
+ScriptRunner::ScriptRunner(Platform& platform, ProgramControl& program, RunControl& runControl,
+                           ActionRunner runAction, DelayWaiter waiter)
+    : platform_(platform),
+      program_(program),
+      runControl_(runControl),
+      runAction_(std::move(runAction)),
+      waiter_(std::move(waiter)) {
+  if (!waiter_)
+    waiter_ = [this](std::chrono::milliseconds duration) { return runControl_.WaitFor(duration); };
+}
+
+ScriptRunner::~ScriptRunner() {
+  WaitForRuns();
+}
+
+ScriptLineResult ScriptRunner::RunScriptLine(std::string_view classified) {
+  const std::optional<ScriptCommand> command = ParseScriptCommand(classified);
+  if (!command)
+    return ScriptLineResult::kNotOk;
+  const std::string_view argument = command->argument;
+  switch (command->kind) {
+    case ScriptCommandKind::kPasteLine: {
+      // On the user-interface thread, so pastes never overlap and the
+      // hotkeys are suspended by the thread that owns them.
+      const std::string text(argument);
+      runControl_.OnUiThread([&] { PasteText(platform_, program_, text); });
+      break;
+    }
+    case ScriptCommandKind::kKeyPress:
+      SendKeyAction(platform_, argument, KeyAction::kPress);
+      break;
+    case ScriptCommandKind::kKeyDown:
+      SendKeyAction(platform_, argument, KeyAction::kDown);
+      break;
+    case ScriptCommandKind::kKeyUp:
+      SendKeyAction(platform_, argument, KeyAction::kUp);
+      break;
+    case ScriptCommandKind::kMouseButton:
+      PressMouseButton(argument);
+      break;
+    case ScriptCommandKind::kDelayMilliseconds:
+      Delay(argument, 1);
+      break;
+    case ScriptCommandKind::kDelaySeconds:
+      Delay(argument, 1000);
+      break;
+    case ScriptCommandKind::kDelayMinutes:
+      Delay(argument, 60'000);
+      break;
+    case ScriptCommandKind::kDelayHours:
+      Delay(argument, 3'600'000);
+      break;
+  }
+  return ScriptLineResult::kOk;
+}
+
+void ScriptRunner::Delay(std::string_view argument, int32_t unitMilliseconds) {
+  const std::chrono::milliseconds duration(DelayMilliseconds(argument, unitMilliseconds));
+  if (!waiter_(duration) && RunControl::OnRunThread())
+    throw tav::RunEnded{};
+}
+
+void ScriptRunner::PressMouseButton(std::string_view button) {
+  const auto it = std::find_if(std::begin(kMouseButtons), std::end(kMouseButtons),
+                               [button](const auto& entry) { return entry.first == button; });
+  if (it != std::end(kMouseButtons))
+    platform_.MouseEvent(it->second);
+}
+
+void ScriptRunner::StartScript(const std::string& fileName) {
+  // Runs that have ended are joined here, outside the lock (declared first,
+  // so destroyed after the lock is released).
+  std::list<std::unique_ptr<TDoScript>> ended;
+  std::lock_guard lock(runsMutex_);
+  if (runControl_.StopRequested())
+    return;
+  for (auto it = runs_.begin(); it != runs_.end();) {
+    const auto next = std::next(it);
+    if ((*it)->ended)
+      ended.splice(ended.end(), runs_, it);
+    it = next;
+  }
+  runs_.push_back(std::make_unique<TDoScript>(*this, fileName));
+  try {
+    runs_.back()->Start();
+  } catch (...) {
+    runs_.pop_back();
+    throw;
+  }
+}
+
+void ScriptRunner::RunScriptFile(const std::string& fileName) {
+  if (!FileExists(fileName)) {
+    runControl_.TryOnUiThread([this] {
+      platform_.MessageBox(kMissingScriptText, kMissingScriptCaption, mb::kOk | mb::kIconWarning);
+    });
+    return;
+  }
+  for (const std::string& line : ReadScriptLines(fileName)) {
+    if (runControl_.StopRequested())
+      return;
+    runAction_(line);
+  }
+}
+
+void ScriptRunner::RunToEnd(const std::string& fileName) {
+  try {
+    RunScriptFile(fileName);
+  } catch (const tav::RunEnded&) {
+    // The program is ending.
+  } catch (const ConversionError&) {
+    // A delay that is no integer ends the run without a message.
+  } catch (const FileError&) {
+    // So does a file that cannot be read ...
+  } catch (const EncodingError&) {
+    // ... or is not code page 936 text.
+  } catch (...) {
+    ReportError(std::current_exception());
+  }
+  ReleaseModifiersAtEnd();
+}
+
+// Any other error ends the run too, and is shown like every error that no
+// handler catches.
+void ScriptRunner::ReportError(std::exception_ptr error) {
+  try {
+    runControl_.TryOnUiThread(
+        [&] { RunGuarded(platform_, [&] { std::rethrow_exception(error); }); });
+  } catch (...) {
+    // Nothing more can be done for it on a run's thread.
+  }
+}
+
+// The end of every run releases Shift, Ctrl and Alt, which a script may have
+// left down. Once the user-interface thread takes no more calls (the
+// program is ending) the run sends the same key-ups itself: a modifier must
+// not stay down after the program has gone.
+void ScriptRunner::ReleaseModifiersAtEnd() {
+  bool released = false;
+  try {
+    released = runControl_.TryOnUiThread([this] { program_.ReleaseModifiers(); });
+  } catch (...) {
+    released = false;
+  }
+  if (!released)
+    SendModifierKeyUps(platform_);
+}
+
+void ScriptRunner::MarkEnded(TDoScript& run) {
+  std::lock_guard lock(runsMutex_);
+  run.ended = true;
+  runEnded_.notify_all();
+}
+
+void ScriptRunner::WaitForRuns() {
+  std::list<std::unique_ptr<TDoScript>> ended;
+  std::unique_lock lock(runsMutex_);
+  runEnded_.wait(lock, [this] {
+    return std::all_of(runs_.begin(), runs_.end(), [](const auto& run) { return run->ended; });
+  });
+  ended.swap(runs_);
+  lock.unlock();
+}
+
+}  // namespace tav

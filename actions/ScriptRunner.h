@@ -1,0 +1,119 @@
+// The script language and its runner. A script file (code page 936 text,
+// extension ".tsc") holds one action string per line; a line whose
+// classified text starts with one of nine 10-byte command prefixes is a
+// command (paste, key, mouse button, delay), any other line is an action
+// string like a hotkey's. Every run of a script has its own thread; any
+// number of runs may overlap.
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <list>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "actions/ProgramControl.h"
+#include "actions/RunControl.h"
+#include "platform/Platform.h"
+
+namespace tav {
+
+enum class ScriptLineResult { kOk, kNotOk };
+
+enum class ScriptCommandKind {
+  kPasteLine,
+  kKeyPress,
+  kKeyDown,
+  kKeyUp,
+  kMouseButton,
+  kDelayMilliseconds,
+  kDelaySeconds,
+  kDelayMinutes,
+  kDelayHours,
+};
+
+struct ScriptCommand {
+  ScriptCommandKind kind;
+  std::string_view argument;  // the text after the prefix, unchanged
+};
+
+// The command that a classified text starts with, if any.
+std::optional<ScriptCommand> ParseScriptCommand(std::string_view classified);
+
+// Milliseconds of a delay: the argument converted as an integer (StrToInt)
+// times the unit. A negative count, or a product beyond the 32-bit signed
+// range, is refused like a text that is no integer (ConversionError).
+int32_t DelayMilliseconds(std::string_view argument, int32_t unitMilliseconds);
+
+// The lines of a script file's bytes, without their line ends: a line ends
+// at LF, and CR is dropped wherever it stands.
+std::vector<std::string> SplitScriptLines(std::string_view bytes);
+
+// Pastes `text` into the focused window through the clipboard and Ctrl+V,
+// with every hotkey suspended meanwhile and Shift and Alt lifted for the
+// keystroke. Call it on the user-interface thread.
+void PasteText(Platform& platform, ProgramControl& program, const std::string& text);
+
+// How a delay command waits: answers false when the wait was cut short
+// because the program is ending. The engine's own waits on RunControl;
+// tests put a recorder in its place.
+using DelayWaiter = std::function<bool(std::chrono::milliseconds)>;
+
+class ScriptRunner {
+ public:
+  using ActionRunner = std::function<void(const std::string& action)>;
+
+  // `runAction` carries out one line of a script (the dispatcher's
+  // RunAction); an empty `waiter` means RunControl::WaitFor.
+  ScriptRunner(Platform& platform, ProgramControl& program, RunControl& runControl,
+               ActionRunner runAction, DelayWaiter waiter);
+  // Waits for the runs under way; request the stop first to cut them short.
+  ~ScriptRunner();
+  ScriptRunner(const ScriptRunner&) = delete;
+  ScriptRunner& operator=(const ScriptRunner&) = delete;
+
+  // Carries out a command line; kNotOk when the text is no command. Runs on
+  // the calling thread except the paste, which is handed to the
+  // user-interface thread. A delay argument that is no integer throws
+  // ConversionError.
+  ScriptLineResult RunScriptLine(std::string_view classified);
+
+  // Starts a run of the script file on a thread of its own and returns at
+  // once. Once the program is ending no run starts.
+  void StartScript(const std::string& fileName);
+
+  // The body of a run: every line of the file through the action runner.
+  void RunScriptFile(const std::string& fileName);
+
+  // Waits until every run under way, and every run those start, has ended.
+  // Never call it from a run's thread.
+  void WaitForRuns();
+
+ private:
+  class TDoScript;
+
+  void Delay(std::string_view argument, int32_t unitMilliseconds);
+  void PressMouseButton(std::string_view button);
+  void RunToEnd(const std::string& fileName);
+  void ReportError(std::exception_ptr error);
+  void ReleaseModifiersAtEnd();
+  void MarkEnded(TDoScript& run);
+
+  Platform& platform_;
+  ProgramControl& program_;
+  RunControl& runControl_;
+  ActionRunner runAction_;
+  DelayWaiter waiter_;
+
+  std::mutex runsMutex_;  // guards runs_ and each run's end mark
+  std::condition_variable runEnded_;
+  std::list<std::unique_ptr<TDoScript>> runs_;
+};
+
+}  // namespace tav

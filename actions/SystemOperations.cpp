@@ -1,0 +1,95 @@
+#include "actions/SystemOperations.h"
+
+namespace tav {
+
+namespace {
+
+constexpr unsigned kExitShutDownPowerOff = 9;  // EWX_SHUTDOWN | EWX_POWEROFF
+constexpr unsigned kExitReboot = 2;            // EWX_REBOOT
+constexpr int kShow = 5;                       // SW_SHOW
+constexpr const char* kRunValueName = "tarnu_hotkey";
+
+}  // namespace
+
+SystemOperations::SystemOperations(Platform& platform) : platform_(platform) {}
+
+void SystemOperations::ExitWindowsWithPrivilege(unsigned flags) {
+  // The Windows 9x family has no privileges; on NT the shutdown privilege is
+  // held only for the one call.
+  if (platform_.IsWin9xPlatform()) {
+    platform_.ExitWindows(flags);
+    return;
+  }
+  platform_.SetShutdownPrivilege(true);
+  platform_.ExitWindows(flags);
+  platform_.SetShutdownPrivilege(false);
+}
+
+void SystemOperations::ShutDownComputer() {
+  ExitWindowsWithPrivilege(kExitShutDownPowerOff);
+}
+
+void SystemOperations::RestartComputer() {
+  ExitWindowsWithPrivilege(kExitReboot);
+}
+
+void SystemOperations::ShowShutdownDialog() {
+  platform_.ShowShutdownDialog();
+}
+
+void SystemOperations::ShowSystemProperties() {
+  platform_.ShowSystemProperties();
+}
+
+void SystemOperations::ToggleCdDoor() {
+  std::lock_guard lock(cdDoorMutex_);
+  if (cdDoorOpen_)
+    CloseCdDoor();
+  else
+    OpenCdDoor();
+  cdDoorOpen_ = !cdDoorOpen_;
+}
+
+// "wait" makes the call return only when the tray has moved.
+void SystemOperations::OpenCdDoor() {
+  platform_.MciSendString("Set  cdaudio  door  open  wait");
+}
+
+void SystemOperations::CloseCdDoor() {
+  platform_.MciSendString("Set  cdaudio  door  closed  wait");
+}
+
+void SystemOperations::OpenControlPanel() {
+  platform_.WinExec("rundll32 shell32,Control_RunDLL", kShow);
+}
+
+void SystemOperations::OpenAddRemovePrograms() {
+  platform_.WinExec("rundll32.exe shell32.dll, Control_RunDLL Appwiz.cpl", kShow);
+}
+
+void SystemOperations::OpenDisplayProperties() {
+  platform_.WinExec("rundll32.exe shell32.dll, Control_RunDLL desk.cpl", kShow);
+}
+
+void SystemOperations::OpenDateTimeProperties() {
+  platform_.WinExec("rundll32.exe shell32.dll, Control_RunDLL timedate.cpl", kShow);
+}
+
+bool SystemOperations::ReadAutoRun() {
+  const std::optional<std::string> value = platform_.ReadRunValue(kRunValueName);
+  if (!value || value->empty())
+    return false;
+  // The program folder may have moved since the value was written.
+  if (*value != platform_.ProgramFileName())
+    WriteAutoRun(true);
+  return true;
+}
+
+void SystemOperations::WriteAutoRun(bool on) {
+  if (on)
+    platform_.WriteRunValue(kRunValueName, platform_.ProgramFileName());
+  else
+    platform_.DeleteRunValue(kRunValueName);
+}
+
+}  // namespace tav

@@ -1,0 +1,52 @@
+// The operating-system operations behind the built-in actions: power off and
+// restart, the shell's shut-down and system-properties dialogs, the CD tray,
+// the control-panel applets, and the start-at-log-on value.
+#pragma once
+
+#include <mutex>
+
+#include "platform/Platform.h"
+
+namespace tav {
+
+class SystemOperations {
+ public:
+  explicit SystemOperations(Platform& platform);
+  SystemOperations(const SystemOperations&) = delete;
+  SystemOperations& operator=(const SystemOperations&) = delete;
+
+  void ShutDownComputer();
+  void RestartComputer();
+
+  // The two shell dialogs are modal to the application's window: call them
+  // on the user-interface thread.
+  void ShowShutdownDialog();
+  void ShowSystemProperties();
+
+  // Opens the tray if the program's last tray command was not "open",
+  // otherwise closes it. Toggles from different threads follow one another.
+  void ToggleCdDoor();
+  void OpenCdDoor();
+  void CloseCdDoor();
+
+  void OpenControlPanel();
+  void OpenAddRemovePrograms();
+  void OpenDisplayProperties();
+  void OpenDateTimeProperties();
+
+  // Whether the program starts at log-on. A value naming another program
+  // file is rewritten to name the running one.
+  bool ReadAutoRun();
+  void WriteAutoRun(bool on);
+
+ private:
+  void ExitWindowsWithPrivilege(unsigned flags);
+
+  Platform& platform_;
+  // The program's one lock: it makes a toggle's read of the flag, its device
+  // command and its flip of the flag one step.
+  std::mutex cdDoorMutex_;
+  bool cdDoorOpen_ = false;  // the last tray command was "open"
+};
+
+}  // namespace tav
