@@ -1,7 +1,5 @@
 // Program start: the hidden main window with its tray icon, then the message
 // loop until the main window closes.
-#include <commctrl.h>
-#include <mmsystem.h>
 #include "app/WinApi.h"
 
 #include <string>

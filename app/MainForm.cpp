@@ -1,7 +1,5 @@
 #include "app/MainForm.h"
 
-#include <commctrl.h>
-
 #include "app/Wide.h"
 #include "app/resource.h"
 #include "platform/ErrorGuard.h"

@@ -1,7 +1,6 @@
 // The notification-area icon: added on creation, removed on destruction.
 #pragma once
 
-#include <shellapi.h>
 #include "app/WinApi.h"
 
 #include <string>

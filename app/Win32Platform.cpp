@@ -1,8 +1,5 @@
 #include "app/Win32Platform.h"
 
-#include <mmsystem.h>
-#include <shellapi.h>
-
 #include <memory>
 #include <vector>
 

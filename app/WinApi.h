@@ -4,6 +4,10 @@
 #pragma once
 
 #include <windows.h>
+// Headers that need <windows.h> first.
+#include <commctrl.h>
+#include <mmsystem.h>
+#include <shellapi.h>
 
 #undef ExitWindows
 #undef GlobalAddAtom

@@ -21,6 +21,7 @@ tav_start_virtual_display() {
   for number in 99 98 97 96 95; do
     if [ ! -e "/tmp/.X11-unix/X$number" ] && [ ! -e "/tmp/.X$number-lock" ]; then
       Xvfb ":$number" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+      export TAV_XVFB_PID=$!
       export DISPLAY=":$number"
       local tries
       for tries in $(seq 1 50); do

@@ -3,8 +3,9 @@
 // to a log file, one event a line, flushed at once:
 //   down <vk> / up <vk> / char <text> / paste <text>
 // Usage: target_window.exe LOG_FILE
-#include <shellapi.h>
 #include <windows.h>
+
+#include <shellapi.h>
 
 #include <cstdio>
 #include <string>

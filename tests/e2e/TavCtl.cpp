@@ -2,8 +2,9 @@
 // the running program's main window, as a click on the menu item would.
 // Usage: tavctl.exe command ID      (exit code 0 when the window was found)
 //        tavctl.exe running         (exit code 0 while the main window exists)
-#include <shellapi.h>
 #include <windows.h>
+
+#include <shellapi.h>
 
 #include <cwchar>
 

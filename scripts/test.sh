@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the native unit tests (with
+# sanitizers), then the Win32 and end-to-end tests under Wine.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+set -e
+bash scripts/install-deps.sh
+bash scripts/fetch-mingw-deps.sh build/windows
+set +e
+
+status=0
+echo "== Native build and unit tests"
+if cmake --preset linux >/dev/null && cmake --build --preset linux; then
+  ctest --preset linux || status=1
+else
+  status=1
+fi
+
+echo "== Windows build, Win32 and end-to-end tests under Wine"
+if cmake --preset windows >/dev/null && cmake --build --preset windows; then
+  # One Wine prefix and one display for the whole run.
+  # shellcheck source=scripts/wine-env.sh
+  source scripts/wine-env.sh build/windows
+  ctest --preset windows || status=1
+  wineserver -k 2>/dev/null || true
+  [ -n "${TAV_XVFB_PID:-}" ] && kill "$TAV_XVFB_PID" 2>/dev/null
+else
+  status=1
+fi
+
+[ $status -eq 0 ] && echo "All tests passed." || echo "Some tests FAILED."
+exit $status

@@ -1,0 +1,96 @@
+// The main window in-process: opening schemes, captions, the list, and the
+// registrations that follow from them.
+#include <gtest/gtest.h>
+
+#include "app/MainForm.h"
+#include "app/Wide.h"
+#include "app/WinApi.h"
+#include "tests/win32/Win32TestSupport.h"
+
+namespace tav::test {
+namespace {
+
+constexpr unsigned kCtrlAlt = MOD_CONTROL | MOD_ALT;
+
+std::wstring Caption(HWND window) {
+  wchar_t text[256] = {};
+  GetWindowTextW(window, text, 256);
+  return text;
+}
+
+int ListItemCount(HWND mainWindow) {
+  HWND list = FindWindowExW(mainWindow, nullptr, WC_LISTVIEWW, nullptr);
+  return ListView_GetItemCount(list);
+}
+
+class MainFormTest : public ::testing::Test {
+ protected:
+  void Start(const std::string& name, const std::string& schemeXml) {
+    directory_ = MakeProgramDirectory(name, schemeXml);
+    form_ = std::make_unique<TMainForm>(platform_, directory_);
+    ASSERT_TRUE(form_->Create());
+  }
+  void TearDown() override {
+    if (form_)
+      form_->UnregisterHotkeys(true);
+  }
+
+  QuietWin32Platform platform_;
+  std::string directory_;
+  std::unique_ptr<TMainForm> form_;
+};
+
+TEST_F(MainFormTest, StartOpensTheDefaultSchemeHiddenAndRegistersIt) {
+  Start("default", SchemeXml({{"3+74", "notepad.exe"}, {"0+0", "listed only"}}));
+  EXPECT_FALSE(IsWindowVisible(form_->hwnd()));
+  EXPECT_EQ(Caption(form_->hwnd()), L"Tavrelin 4.6.0 Final -> 默认设置");
+  EXPECT_EQ(ListItemCount(form_->hwnd()), 2);
+  EXPECT_TRUE(CombinationTaken(kCtrlAlt, 'J'));
+  EXPECT_TRUE(form_->service().IsRegistered(0));
+  EXPECT_FALSE(form_->service().IsRegistered(1)) << "0+0 is listed but not registered";
+}
+
+TEST_F(MainFormTest, UserSchemeCaptionAndMissingScheme) {
+  Start("user", SchemeXml({}));
+  const std::string userScheme = directory_ + "Data\\工作.xml";
+  WriteSchemeFile(userScheme, SchemeXml({{"3+75", "calc.exe"}}));
+  ASSERT_TRUE(form_->OpenScheme(userScheme));
+  EXPECT_EQ(Caption(form_->hwnd()), L"Tavrelin 4.6.0 Final->工作.xml");
+  EXPECT_TRUE(CombinationTaken(kCtrlAlt, 'K'));
+
+  EXPECT_FALSE(form_->OpenScheme(directory_ + "Data\\不存在.xml"));
+  ASSERT_EQ(platform_.messages.size(), 1u);
+  EXPECT_EQ(platform_.messages[0], "配置文件“不存在.xml”不存在|");
+  EXPECT_EQ(form_->scheme().activePath, userScheme) << "the previous scheme stays active";
+  EXPECT_TRUE(CombinationTaken(kCtrlAlt, 'K'));
+}
+
+TEST_F(MainFormTest, BadKeyTextStopsTheLoadAndRegistersNothingFromIt) {
+  Start("badkey", SchemeXml({{"3+74", "notepad.exe"}, {"3+", "broken"}, {"3+76", "calc.exe"}}));
+  // The error was reported by the general error report; the program goes on.
+  ASSERT_EQ(platform_.messages.size(), 1u);
+  EXPECT_NE(platform_.messages[0].find("'' is not a valid integer value"), std::string::npos);
+  EXPECT_EQ(ListItemCount(form_->hwnd()), 1) << "entries read before the error stay listed";
+  EXPECT_FALSE(CombinationTaken(kCtrlAlt, 'J'));
+  EXPECT_FALSE(CombinationTaken(kCtrlAlt, 'L'));
+}
+
+TEST_F(MainFormTest, MalformedSchemeIsReportedAndNothingRegistered) {
+  Start("malformed", "<?xml version=\"1.0\" encoding=\"GB2312\"?><velmora><set>");
+  ASSERT_EQ(platform_.messages.size(), 1u);
+  EXPECT_EQ(ListItemCount(form_->hwnd()), 0);
+}
+
+TEST_F(MainFormTest, PauseAndResumeThroughTheMenuCommand) {
+  Start("pause", SchemeXml({{"3+77", "notepad.exe"}, {"3+80", "Tavrelin停止/开始工作"}}));
+  form_->MStop_NClick();
+  EXPECT_TRUE(form_->service().paused());
+  EXPECT_FALSE(CombinationTaken(kCtrlAlt, 'M'));
+  EXPECT_TRUE(CombinationTaken(kCtrlAlt, 'P')) << "the pause hotkey stays";
+  form_->MStop_NClick();
+  EXPECT_FALSE(form_->service().paused());
+  EXPECT_TRUE(CombinationTaken(kCtrlAlt, 'M'));
+}
+
+}  // namespace
+}  // namespace tav::test

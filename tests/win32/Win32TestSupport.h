@@ -1,0 +1,39 @@
+// Shared pieces of the Win32 tests.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/Win32Platform.h"
+
+namespace tav::test {
+
+// The real platform, except that message boxes are recorded instead of shown.
+class QuietWin32Platform : public Win32Platform {
+ public:
+  int MessageBox(const std::string& text, const std::string& caption, unsigned style) override;
+  std::vector<std::string> messages;  // "text|caption"
+};
+
+// Whether some window holds the combination: a probe registration fails.
+bool CombinationTaken(unsigned modifiers, unsigned virtualKey);
+
+// Presses and releases the combination with injected key events.
+void InjectCombination(unsigned modifiers, unsigned virtualKey);
+
+// Dispatches messages for `milliseconds`; returns the WM_HOTKEY messages seen
+// by `window` as (modifiers, key) in lParam form.
+std::vector<LPARAM> PumpHotkeys(HWND window, int milliseconds);
+
+// A fresh program directory with the given hotkey.xml text (UTF-8, written
+// as code page 936); ends in a backslash.
+std::string MakeProgramDirectory(const std::string& name, const std::string& schemeXml);
+
+// Writes a scheme file's text (UTF-8) as code page 936 to a UTF-8 path.
+void WriteSchemeFile(const std::string& path, const std::string& schemeXml);
+
+// A scheme file's text with the entries (key text, action) and no password.
+std::string SchemeXml(const std::vector<std::pair<std::string, std::string>>& entries,
+                      const std::string& password = "");
+
+}  // namespace tav::test
