@@ -102,6 +102,20 @@ void LoadBlock(const AesBlock& block, uint32_t (&state)[4]) {
     state[c] = Pack(block[4 * c], block[4 * c + 1], block[4 * c + 2], block[4 * c + 3]);
 }
 
+// One column of a full round: row r taken from the r-th argument, through
+// the round table of that row.
+inline uint32_t Lookup(const uint32_t (&table)[4][256], uint32_t row0, uint32_t row1, uint32_t row2,
+                       uint32_t row3) {
+  return table[0][Row(row0, 0)] ^ table[1][Row(row1, 1)] ^ table[2][Row(row2, 2)] ^
+         table[3][Row(row3, 3)];
+}
+
+// One column of the last round, which has no column mixing.
+inline uint32_t Substitute(const uint8_t (&box)[256], uint32_t row0, uint32_t row1, uint32_t row2,
+                           uint32_t row3) {
+  return Pack(box[Row(row0, 0)], box[Row(row1, 1)], box[Row(row2, 2)], box[Row(row3, 3)]);
+}
+
 void StoreBlock(const uint32_t (&state)[4], AesBlock& block) {
   for (int c = 0; c < 4; ++c)
     for (int r = 0; r < 4; ++r)
@@ -142,51 +156,52 @@ AesExpandedKey128 ExpandAesKeyForDecryption(const AesKey128& key) {
 }
 
 void EncryptAes(const AesExpandedKey128& key, AesBlock& block) {
-  const auto& w = key.words;
-  const auto& e = kTables.encrypt;
+  const uint32_t* k = key.words.data();
   uint32_t s[4];
   LoadBlock(block, s);
   for (int c = 0; c < 4; ++c)
-    s[c] ^= w[c];
+    s[c] ^= k[c];
+  // ShiftRows moves row r of column c + r into column c.
+  const auto& e = kTables.encrypt;
   for (int round = 1; round < kRounds; ++round) {
-    uint32_t t[4];
-    for (int c = 0; c < 4; ++c) {
-      t[c] = e[0][Row(s[c], 0)] ^ e[1][Row(s[(c + 1) % 4], 1)] ^ e[2][Row(s[(c + 2) % 4], 2)] ^
-             e[3][Row(s[(c + 3) % 4], 3)] ^ w[4 * round + c];
-    }
-    std::copy(t, t + 4, s);
+    k += 4;
+    const uint32_t t0 = Lookup(e, s[0], s[1], s[2], s[3]) ^ k[0];
+    const uint32_t t1 = Lookup(e, s[1], s[2], s[3], s[0]) ^ k[1];
+    const uint32_t t2 = Lookup(e, s[2], s[3], s[0], s[1]) ^ k[2];
+    const uint32_t t3 = Lookup(e, s[3], s[0], s[1], s[2]) ^ k[3];
+    s[0] = t0, s[1] = t1, s[2] = t2, s[3] = t3;
   }
-  uint32_t out[4];
-  for (int c = 0; c < 4; ++c) {
-    out[c] = Pack(kTables.sbox[Row(s[c], 0)], kTables.sbox[Row(s[(c + 1) % 4], 1)],
-                  kTables.sbox[Row(s[(c + 2) % 4], 2)], kTables.sbox[Row(s[(c + 3) % 4], 3)]) ^
-             w[4 * kRounds + c];
-  }
+  k += 4;
+  const auto& box = kTables.sbox;
+  const uint32_t out[4] = {Substitute(box, s[0], s[1], s[2], s[3]) ^ k[0],
+                           Substitute(box, s[1], s[2], s[3], s[0]) ^ k[1],
+                           Substitute(box, s[2], s[3], s[0], s[1]) ^ k[2],
+                           Substitute(box, s[3], s[0], s[1], s[2]) ^ k[3]};
   StoreBlock(out, block);
 }
 
 void DecryptAes(const AesExpandedKey128& key, AesBlock& block) {
-  const auto& w = key.words;
-  const auto& d = kTables.decrypt;
-  const auto& inv = kTables.inverseSbox;
+  const uint32_t* k = key.words.data();
   uint32_t s[4];
   LoadBlock(block, s);
   for (int c = 0; c < 4; ++c)
-    s[c] ^= w[c];
+    s[c] ^= k[c];
+  // InvShiftRows moves row r of column c - r into column c.
+  const auto& d = kTables.decrypt;
   for (int round = 1; round < kRounds; ++round) {
-    uint32_t t[4];
-    for (int c = 0; c < 4; ++c) {
-      t[c] = d[0][Row(s[c], 0)] ^ d[1][Row(s[(c + 3) % 4], 1)] ^ d[2][Row(s[(c + 2) % 4], 2)] ^
-             d[3][Row(s[(c + 1) % 4], 3)] ^ w[4 * round + c];
-    }
-    std::copy(t, t + 4, s);
+    k += 4;
+    const uint32_t t0 = Lookup(d, s[0], s[3], s[2], s[1]) ^ k[0];
+    const uint32_t t1 = Lookup(d, s[1], s[0], s[3], s[2]) ^ k[1];
+    const uint32_t t2 = Lookup(d, s[2], s[1], s[0], s[3]) ^ k[2];
+    const uint32_t t3 = Lookup(d, s[3], s[2], s[1], s[0]) ^ k[3];
+    s[0] = t0, s[1] = t1, s[2] = t2, s[3] = t3;
   }
-  uint32_t out[4];
-  for (int c = 0; c < 4; ++c) {
-    out[c] = Pack(inv[Row(s[c], 0)], inv[Row(s[(c + 3) % 4], 1)], inv[Row(s[(c + 2) % 4], 2)],
-                  inv[Row(s[(c + 1) % 4], 3)]) ^
-             w[4 * kRounds + c];
-  }
+  k += 4;
+  const auto& box = kTables.inverseSbox;
+  const uint32_t out[4] = {Substitute(box, s[0], s[3], s[2], s[1]) ^ k[0],
+                           Substitute(box, s[1], s[0], s[3], s[2]) ^ k[1],
+                           Substitute(box, s[2], s[1], s[0], s[3]) ^ k[2],
+                           Substitute(box, s[3], s[2], s[1], s[0]) ^ k[3]};
   StoreBlock(out, block);
 }
 

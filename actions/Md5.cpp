@@ -41,26 +41,21 @@ void Md5::Compress(const uint8_t* block) {
     x[i] = LoadLittleEndian(block + 4 * i);
 
   uint32_t a = state_[0], b = state_[1], c = state_[2], d = state_[3];
-  for (int i = 0; i < 64; ++i) {
-    uint32_t f;
-    int k;
-    switch (i / 16) {
-      case 0:
-        f = (b & c) | (~b & d), k = i;
-        break;
-      case 1:
-        f = (d & b) | (~d & c), k = (5 * i + 1) % 16;
-        break;
-      case 2:
-        f = b ^ c ^ d, k = (3 * i + 5) % 16;
-        break;
-      default:
-        f = c ^ (b | ~d), k = (7 * i) % 16;
-        break;
-    }
+  // One step of round `i`; the four rounds differ in their mixing function
+  // and in the order they take the message words. Written as four loops
+  // without branches so that the compiler unrolls each.
+  const auto step = [&](int i, uint32_t f, int k) {
     const uint32_t rotated = RotateLeft(a + f + kSine[i] + x[k], kShift[i]);
     a = d, d = c, c = b, b = b + rotated;
-  }
+  };
+  for (int i = 0; i < 16; ++i)
+    step(i, (b & c) | (~b & d), i);
+  for (int i = 16; i < 32; ++i)
+    step(i, (d & b) | (~d & c), (5 * i + 1) % 16);
+  for (int i = 32; i < 48; ++i)
+    step(i, b ^ c ^ d, (3 * i + 5) % 16);
+  for (int i = 48; i < 64; ++i)
+    step(i, c ^ (b | ~d), (7 * i) % 16);
   state_[0] += a, state_[1] += b, state_[2] += c, state_[3] += d;
 }
 

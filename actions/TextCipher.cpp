@@ -16,6 +16,16 @@ namespace {
 
 constexpr size_t kLengthFieldSize = 4;
 
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9')
+    return c - '0';
+  if (c >= 'a' && c <= 'f')
+    return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F')
+    return c - 'A' + 10;
+  return -1;
+}
+
 // The first 16 bytes of the password's code page 936 bytes, zero-filled.
 AesKey128 KeyBlockOf(std::string_view password) {
   const std::string bytes = Utf8ToCp936(password);
@@ -90,10 +100,16 @@ std::string HexToBytes(std::string_view hex) {
   std::string bytes;
   bytes.reserve((hex.size() + 1) / 2);
   for (size_t i = 0; i < hex.size(); i += 2) {
-    // Each piece converts as the integer "0x<piece>", so anything but
-    // hexadecimal digits fails with the conversion message quoting it.
-    const std::string piece = "0x" + std::string(hex.substr(i, 2));
-    bytes += static_cast<char>(StrToInt(piece));
+    const std::string_view piece = hex.substr(i, 2);
+    const int high = HexDigit(piece[0]);
+    const int low = piece.size() == 2 ? HexDigit(piece[1]) : 0;
+    if (high >= 0 && low >= 0) {
+      bytes += static_cast<char>(piece.size() == 2 ? high * 16 + low : high);
+      continue;
+    }
+    // A piece converts as the integer "0x<piece>"; what is not hexadecimal
+    // fails with the conversion message quoting it.
+    bytes += static_cast<char>(StrToInt("0x" + std::string(piece)));
   }
   return bytes;
 }

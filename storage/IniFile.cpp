@@ -1,6 +1,7 @@
 #include "storage/IniFile.h"
 
 #include <filesystem>
+#include <initializer_list>
 
 #include "platform/Errors.h"
 #include "storage/AtomicFile.h"
@@ -83,6 +84,13 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
     start = end + 1;
   }
   return lines;
+}
+
+std::string Joined(std::initializer_list<std::string_view> parts) {
+  std::string joined;
+  for (std::string_view part : parts)
+    joined += part;
+  return joined;
 }
 
 std::optional<std::string> DecodeCp936(std::string_view bytes) {
@@ -241,8 +249,8 @@ void IniDocument::WriteString(std::string_view section, std::string_view key,
   const std::optional<Range> range = FindSection(section);
   if (!range) {
     // Both lines are made before anything changes: making one may throw.
-    Line header = MakeLine("[" + std::string(section) + "]");
-    Line entry = MakeLine(std::string(key) + "=" + std::string(value));
+    Line header = MakeLine(Joined({"[", section, "]"}));
+    Line entry = MakeLine(Joined({key, "=", value}));
     if (!lines_.empty() && Classify(lines_.back().text.value_or("x")).kind != LineMeaning::kBlank)
       lines_.push_back(MakeLine(""));
     lines_.push_back(std::move(header));
@@ -252,7 +260,7 @@ void IniDocument::WriteString(std::string_view section, std::string_view key,
   if (const std::optional<size_t> index = FindKey(*range, key)) {
     // The key keeps the spelling it has in the file.
     const std::string name(Classify(*lines_[*index].text).name);
-    lines_[*index] = MakeLine(name + "=" + std::string(value));
+    lines_[*index] = MakeLine(Joined({name, "=", value}));
     return;
   }
   // After the section's last line that is not blank, so that the blank
@@ -262,7 +270,7 @@ void IniDocument::WriteString(std::string_view section, std::string_view key,
          Classify(*lines_[at - 1].text).kind == LineMeaning::kBlank)
     --at;
   lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at),
-                MakeLine(std::string(key) + "=" + std::string(value)));
+                MakeLine(Joined({key, "=", value})));
 }
 
 void IniDocument::EraseSection(std::string_view section) {
