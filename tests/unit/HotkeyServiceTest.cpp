@@ -1,0 +1,97 @@
+// The hotkey service's exact calls to the platform: atoms named after the
+// slots, ids derived from them, every registration released once.
+#include <gtest/gtest.h>
+
+#include "app/HotkeyService.h"
+#include "platform/RecordingPlatform.h"
+
+namespace tav {
+namespace {
+
+class HotkeyServiceTest : public ::testing::Test {
+ protected:
+  void SetSlot(int slot, int modifiers, int key, const std::string& action) {
+    service_.slots()[slot] = {modifiers, key, action, "", ""};
+  }
+
+  RecordingPlatform platform_;
+  HotkeyService service_{platform_};
+};
+
+TEST_F(HotkeyServiceTest, RegistersEachSlotUnderTheIdOfItsAtom) {
+  SetSlot(0, 6, 65, "notepad.exe");
+  SetSlot(1, 0, 0, "listed, never registered");
+  SetSlot(2, 3, 112, "calc.exe");
+  service_.RegisterAll();
+
+  EXPECT_EQ(platform_.Calls(), (std::vector<std::string>{
+                                   "GlobalAddAtom(hotkey0)",
+                                   "RegisterHotKey(0,6,65)",  // atom 0xC000 - 0xC000
+                                   "GlobalAddAtom(hotkey2)",
+                                   "RegisterHotKey(1,3,112)",
+                               }));
+  EXPECT_TRUE(service_.IsRegistered(0));
+  EXPECT_FALSE(service_.IsRegistered(1));
+}
+
+TEST_F(HotkeyServiceTest, UnregisteringReleasesEveryAtomOnce) {
+  SetSlot(0, 6, 65, "notepad.exe");
+  SetSlot(1, 3, 80, kPauseAction);
+  service_.RegisterAll();
+  service_.RegisterAll();  // a reload: everything goes and comes back
+  service_.UnregisterHotkeys(true);
+  service_.UnregisterHotkeys(true);  // nothing left to release
+
+  EXPECT_EQ(platform_.LiveAtomCount(), 0);
+  EXPECT_TRUE(platform_.Registrations().empty());
+  EXPECT_EQ(platform_.CallsStartingWith("GlobalDeleteAtom").size(), 4u);
+}
+
+TEST_F(HotkeyServiceTest, PauseKeepsOnlyThePauseHotkey) {
+  SetSlot(0, 6, 65, "notepad.exe");
+  SetSlot(1, 3, 80, kPauseAction);
+  SetSlot(2, 3, 81, std::string(kPauseAction) + " ");  // not the exact name
+  service_.RegisterAll();
+  service_.UnregisterHotkeys(false);
+
+  const auto registrations = platform_.Registrations();
+  ASSERT_EQ(registrations.size(), 1u);
+  EXPECT_EQ(registrations.begin()->second, (std::pair<unsigned, unsigned>{3, 80}));
+  EXPECT_TRUE(service_.IsRegistered(1));
+  EXPECT_FALSE(service_.IsRegistered(2));
+}
+
+TEST_F(HotkeyServiceTest, RefusedCombinationsAreNotReported) {
+  platform_.TakeCombination(6, 65);  // held by another program
+  SetSlot(0, 6, 65, "first");
+  SetSlot(1, 3, 66, "second");
+  SetSlot(2, 3, 66, "same combination as the second");
+  service_.RegisterAll();
+
+  EXPECT_TRUE(platform_.CallsStartingWith("MessageBox").empty());
+  EXPECT_EQ(platform_.Registrations().size(), 1u);
+  EXPECT_EQ(service_.FindSlot(3, 66), 1) << "the first slot with the combination wins";
+}
+
+TEST_F(HotkeyServiceTest, FindSlotMatchesFlagsAndKeyExactly) {
+  SetSlot(0, 6, 65, "a");
+  SetSlot(1, 8, 65, "the Windows-key flag passes through unchanged");
+  SetSlot(2, 0, 0, "no key");
+  EXPECT_EQ(service_.FindSlot(6, 65), 0);
+  EXPECT_EQ(service_.FindSlot(8, 65), 1);
+  EXPECT_EQ(service_.FindSlot(2, 65), -1);
+  EXPECT_EQ(service_.FindSlot(0, 0), -1) << "a slot without a key never matches";
+}
+
+TEST_F(HotkeyServiceTest, ResetSlotsClearsEveryHotkeyCode) {
+  SetSlot(0, 6, 65, "a");
+  SetSlot(100, 3, 66, "b");
+  service_.ResetSlots();
+  EXPECT_EQ(service_.FindSlot(6, 65), -1);
+  EXPECT_EQ(service_.FindSlot(3, 66), -1);
+  service_.RegisterAll();
+  EXPECT_TRUE(platform_.Calls().empty());
+}
+
+}  // namespace
+}  // namespace tav
