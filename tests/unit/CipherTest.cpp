@@ -150,18 +150,6 @@ TEST(CipherAes, MatchesReferenceOnRandomKeysAndBlocks) {
   }
 }
 
-TEST(CipherAes, StreamDecryptionTakesWholeBlocksOnly) {
-  const AesExpandedKey128 key = ExpandAesKeyForDecryption(AesKey128{});
-  for (size_t size : {0, 1, 15, 17, 31}) {
-    try {
-      DecryptAesStreamEcb(std::string(size, 'x'), key);
-      ADD_FAILURE() << size << " bytes decrypted";
-    } catch (const EAESError& e) {
-      EXPECT_STREQ(e.what(), "Invalid buffer size for decryption");
-    }
-  }
-}
-
 TEST(CipherText, PinnedCipherTextFromTheFormat) {
   // Computed outside this program: length 18 as 12000000, then AES-128-ECB
   // under the key C3DCC2EB000000000000000000000000 ("密码") of the GB2312
@@ -221,7 +209,6 @@ TEST(CipherText, KeyIsTheFirstSixteenBytesZeroFilled) {
 TEST(CipherText, EqualBlocksEncryptAlike) {
   const std::string cipher = EncryptText("pw", std::string(32, 'A'));
   EXPECT_EQ(cipher.substr(8, 32), cipher.substr(40, 32));
-  EXPECT_EQ(EncryptText("pw", "hint"), EncryptText("pw", "hint"));
 }
 
 TEST(CipherText, LowercaseHexDecodes) {
