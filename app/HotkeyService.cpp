@@ -13,14 +13,12 @@ void HotkeyService::ResetSlots() {
 
 void HotkeyService::RegisterAll() {
   UnregisterHotkeys(true);
-  for (int slot = 0; slot < kSlotCount; ++slot)
-    RegisterOne(slot);
+  for (int slot = 0; slot < kSlotCount; ++slot) RegisterOne(slot);
 }
 
 void HotkeyService::RegisterOne(int slot) {
   const HotkeySlot& entry = slots_[slot];
-  if (entry.virtualKey == 0)
-    return;
+  if (entry.virtualKey == 0) return;
   if (atoms_[slot] != 0) {
     // Re-registering a slot: release its old registration first.
     platform_.UnregisterHotKey(atoms_[slot] - kAtomBase);
@@ -29,8 +27,7 @@ void HotkeyService::RegisterOne(int slot) {
   }
   const uint16_t atom = platform_.GlobalAddAtom("hotkey" + std::to_string(slot));
   if (atom < kAtomBase) {
-    if (atom != 0)
-      platform_.GlobalDeleteAtom(atom);
+    if (atom != 0) platform_.GlobalDeleteAtom(atom);
     platform_.MessageBox("注册热键失败", "", mb::kOk);
     return;
   }
@@ -41,10 +38,8 @@ void HotkeyService::RegisterOne(int slot) {
 
 void HotkeyService::UnregisterHotkeys(bool all) {
   for (int slot = 0; slot < kSlotCount; ++slot) {
-    if (atoms_[slot] == 0)
-      continue;
-    if (!all && slots_[slot].action == kPauseAction)
-      continue;
+    if (atoms_[slot] == 0) continue;
+    if (!all && slots_[slot].action == kPauseAction) continue;
     platform_.UnregisterHotKey(atoms_[slot] - kAtomBase);
     platform_.GlobalDeleteAtom(atoms_[slot]);
     atoms_[slot] = 0;

@@ -2,6 +2,7 @@
 // loop until the main window closes.
 #include "app/WinApi.h"
 
+#include <chrono>
 #include <string>
 
 #include "app/MainForm.h"
@@ -35,8 +36,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
   tav::Win32Platform platform;
   tav::TMainForm mainForm(platform, ProgramDirectory(platform));
-  if (!mainForm.Create())
-    return 1;
+  if (!mainForm.Create()) return 1;
 
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
@@ -44,5 +44,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     DispatchMessageW(&message);
   }
   platform.BeginShutdown();
+  if (!mainForm.StopActions(std::chrono::seconds(3))) {
+    // A script run is held by something that does not end (a message box of
+    // its own): end the process, which ends every thread.
+    ExitProcess(0);
+  }
   return 0;
 }

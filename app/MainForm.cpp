@@ -1,5 +1,8 @@
 #include "app/MainForm.h"
 
+#include <future>
+#include <thread>
+
 #include "app/Wide.h"
 #include "app/resource.h"
 #include "platform/ErrorGuard.h"
@@ -46,6 +49,7 @@ bool TMainForm::Create() {
     return false;
   }
   platform_.SetMainWindow(hwnd());
+  dispatcher_ = std::make_unique<ActionDispatcher>(platform_, *this);
   FormCreate();
   return true;
 }
@@ -189,8 +193,7 @@ void TMainForm::SetPauseItems(const wchar_t* caption) {
 }
 
 void TMainForm::ShowMainWindow() {
-  if (IsWindowVisible(hwnd()))
-    return;
+  if (IsWindowVisible(hwnd())) return;
   ShowWindow(hwnd(), SW_RESTORE);
   ShowWindow(hwnd(), SW_SHOWNORMAL);
   SetForegroundWindow(hwnd());
@@ -201,18 +204,30 @@ void TMainForm::CloseMainWindow() {
 }
 
 void TMainForm::ReleaseModifiers() {
-  for (uint8_t key : {VK_SHIFT, VK_CONTROL, VK_MENU})
-    platform_.KeybdEvent(key, 0, kKeyEventKeyUp);
+  for (uint8_t key : {VK_SHIFT, VK_CONTROL, VK_MENU}) platform_.KeybdEvent(key, 0, kKeyEventKeyUp);
 }
 
 void TMainForm::RunAction(const std::string& action) {
-  platform_.ShellOpen(action);
+  dispatcher_->RunAction(action);
+}
+
+bool TMainForm::StopActions(std::chrono::milliseconds timeout) {
+  if (!dispatcher_) return true;
+  dispatcher_->RequestStop();
+  // A run may be held by a message box of its own; the program does not wait
+  // for it longer than the timeout.
+  auto ended = std::make_shared<std::promise<void>>();
+  std::future<void> done = ended->get_future();
+  std::thread([dispatcher = dispatcher_.get(), ended] {
+    dispatcher->WaitForRuns();
+    ended->set_value();
+  }).detach();
+  return done.wait_for(timeout) == std::future_status::ready;
 }
 
 void TMainForm::WMHotkey(LPARAM lParam) {
   const int slot = service_.FindSlot(LOWORD(lParam), HIWORD(lParam));
-  if (slot < 0)
-    return;
+  if (slot < 0) return;
   // A copy: the action may reload the scheme and so change the slot.
   const std::string action = service_.slots()[slot].action;
   RunAction(action);
@@ -274,6 +289,7 @@ void TMainForm::OnCommand(int id) {
 
 void TMainForm::FormClose() {
   service_.UnregisterHotkeys(true);
+  if (dispatcher_) dispatcher_->RequestStop();
   platform_.BeginShutdown();
   tray_.reset();
   DestroyWindow(hwnd());
@@ -285,8 +301,7 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       RunGuarded(platform_, [&] { WMHotkey(lParam); });
       return 0;
     case WM_SYSCOMMAND:
-      if (WMSysCommand(wParam))
-        return 0;
+      if (WMSysCommand(wParam)) return 0;
       break;
     case WM_COMMAND:
       RunGuarded(platform_, [&] { OnCommand(LOWORD(wParam)); });
@@ -304,8 +319,7 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       PostQuitMessage(0);
       return 0;
     default:
-      if (message == taskbarCreatedMessage_ && tray_)
-        tray_->Restore();
+      if (message == taskbarCreatedMessage_ && tray_) tray_->Restore();
       break;
   }
   return Window::HandleMessage(message, wParam, lParam);

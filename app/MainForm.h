@@ -6,10 +6,12 @@
 
 #include "app/WinApi.h"
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "actions/ActionDispatcher.h"
 #include "actions/ProgramControl.h"
 #include "app/HotkeyService.h"
 #include "app/TrayIcon.h"
@@ -54,6 +56,10 @@ class TMainForm : public Window, public ProgramControl {
   void RegisterAll() override { service_.RegisterAll(); }
   void ReleaseModifiers() override;
 
+  // Ends the action engine at program end: script runs stop at their next
+  // line and are waited for, at most `timeout`; false when some did not end.
+  bool StopActions(std::chrono::milliseconds timeout);
+
   const HotkeyService& service() const { return service_; }
   const SchemeState& scheme() const { return scheme_; }
   std::string DefaultSchemePath() const { return programDirectory_ + "hotkey.xml"; }
@@ -79,6 +85,7 @@ class TMainForm : public Window, public ProgramControl {
   const std::string programDirectory_;
   HotkeyService service_;
   SchemeState scheme_;
+  std::unique_ptr<ActionDispatcher> dispatcher_;
   std::unique_ptr<TrayIcon> tray_;
   UniqueIcon normalIcon_;
   UniqueIcon pausedIcon_;

@@ -53,8 +53,7 @@ void Win32Platform::RunOnUiThread(const std::function<void()>& call) {
     call();
     return;
   }
-  if (shuttingDown_ || !mainWindow_)
-    return;
+  if (shuttingDown_ || !mainWindow_) return;
   auto pending = std::make_shared<PendingCall>();
   pending->call = call;
   pending->platform = this;
@@ -84,8 +83,7 @@ void Win32Platform::RunPendingCall(LPARAM lParam) {
       self.callDone_.notify_all();
     }
   } releaseCaller{pending, self};
-  if (!self.shuttingDown_)
-    pending.call();
+  if (!self.shuttingDown_) pending.call();
 }
 
 uint16_t Win32Platform::GlobalAddAtom(const std::string& name) {
@@ -138,18 +136,15 @@ void Win32Platform::SetKeyboardState(const KeyboardState& state) {
 void Win32Platform::SetClipboardText(const std::string& text) {
   const std::wstring wide = Widen(text);
   ClipboardSession clipboard(mainWindow_);
-  if (!clipboard.is_open())
-    return;
+  if (!clipboard.is_open()) return;
   EmptyClipboard();
   const size_t bytes = (wide.size() + 1) * sizeof(wchar_t);
   HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
-  if (!memory)
-    return;
+  if (!memory) return;
   if (void* data = GlobalLock(memory)) {
     memcpy(data, wide.c_str(), bytes);
     GlobalUnlock(memory);
-    if (SetClipboardData(CF_UNICODETEXT, memory))
-      return;  // the clipboard owns it now
+    if (SetClipboardData(CF_UNICODETEXT, memory)) return;  // the clipboard owns it now
   }
   GlobalFree(memory);
 }
@@ -177,8 +172,7 @@ bool Win32Platform::IsWin9xPlatform() {
   info.dwOSVersionInfoSize = sizeof info;  // 148 bytes: the ANSI record
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-  if (!GetVersionExA(&info))
-    return false;
+  if (!GetVersionExA(&info)) return false;
 #pragma GCC diagnostic pop
   return info.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
 }
@@ -216,8 +210,7 @@ void Win32Platform::ShowShutdownDialog() {
 }
 
 void Win32Platform::ShowSystemProperties() {
-  if (!objectProperties_)
-    return;
+  if (!objectProperties_) return;
   constexpr DWORD kPathObject = 2;
   if (IsWin9xPlatform()) {
     ExportAs<ObjectPropertiesFunctionA>(objectProperties_)(mainWindow_, kPathObject, "", "");
@@ -236,8 +229,7 @@ UniqueRegistryKey Win32Platform::OpenRunKey() {
 
 std::optional<std::string> Win32Platform::ReadRunValue(const std::string& name) {
   UniqueRegistryKey key = OpenRunKey();
-  if (!key)
-    return std::nullopt;
+  if (!key) return std::nullopt;
   const std::wstring valueName = Widen(name);
   DWORD type = 0;
   DWORD size = 0;
@@ -256,8 +248,7 @@ std::optional<std::string> Win32Platform::ReadRunValue(const std::string& name) 
 
 void Win32Platform::WriteRunValue(const std::string& name, const std::string& data) {
   UniqueRegistryKey key = OpenRunKey();
-  if (!key)
-    return;
+  if (!key) return;
   const std::wstring wide = Widen(data);
   RegSetValueExW(key.get(), Widen(name).c_str(), 0, REG_SZ,
                  reinterpret_cast<const BYTE*>(wide.c_str()),
@@ -266,8 +257,7 @@ void Win32Platform::WriteRunValue(const std::string& name, const std::string& da
 
 void Win32Platform::DeleteRunValue(const std::string& name) {
   UniqueRegistryKey key = OpenRunKey();
-  if (key)
-    RegDeleteValueW(key.get(), Widen(name).c_str());
+  if (key) RegDeleteValueW(key.get(), Widen(name).c_str());
 }
 
 std::string Win32Platform::ProgramFileName() {

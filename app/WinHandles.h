@@ -30,8 +30,7 @@ class UniqueHandle {
   explicit operator bool() const { return handle_ != Traits::Invalid(); }
   Handle release() { return std::exchange(handle_, Traits::Invalid()); }
   void reset(Handle handle = Traits::Invalid()) {
-    if (handle_ != Traits::Invalid())
-      Traits::Close(handle_);
+    if (handle_ != Traits::Invalid()) Traits::Close(handle_);
     handle_ = handle;
   }
 
@@ -76,8 +75,7 @@ class ClipboardSession {
  public:
   explicit ClipboardSession(HWND owner);
   ~ClipboardSession() {
-    if (open_)
-      CloseClipboard();
+    if (open_) CloseClipboard();
   }
   ClipboardSession(const ClipboardSession&) = delete;
   ClipboardSession& operator=(const ClipboardSession&) = delete;
@@ -91,8 +89,7 @@ inline ClipboardSession::ClipboardSession(HWND owner) {
   // Another program may hold the clipboard for a moment: try a few times.
   for (int attempt = 0; attempt < 10 && !open_; ++attempt) {
     open_ = OpenClipboard(owner) != 0;
-    if (!open_)
-      Sleep(10);
+    if (!open_) Sleep(10);
   }
 }
 

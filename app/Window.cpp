@@ -21,8 +21,7 @@ bool Window::CreateWindowOfClass(const wchar_t* className, const wchar_t* captio
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = className;
-    if (!RegisterClassExW(&windowClass))
-      return false;
+    if (!RegisterClassExW(&windowClass)) return false;
   }
   // Centred on the desktop.
   const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
@@ -42,8 +41,7 @@ LRESULT CALLBACK Window::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   }
   auto* self = reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (!self)
-    return DefWindowProcW(hwnd, message, wParam, lParam);
+  if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
   if (message == WM_NCDESTROY) {
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     const LRESULT result = self->HandleMessage(message, wParam, lParam);
