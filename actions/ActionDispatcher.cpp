@@ -36,29 +36,24 @@ char AsciiLower(char c) {
 
 std::string_view ClassifiedText(std::string_view action) {
   std::string_view text = action.substr(0, action.find(kCommentMarker));
-  while (!text.empty() && IsBlankOrControl(text.front()))
-    text.remove_prefix(1);
-  while (!text.empty() && IsBlankOrControl(text.back()))
-    text.remove_suffix(1);
+  while (!text.empty() && IsBlankOrControl(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsBlankOrControl(text.back())) text.remove_suffix(1);
   return text;
 }
 
 bool HasScriptExtension(std::string_view text) {
-  const size_t dot = text.rfind('.');
-  if (dot == std::string_view::npos)
-    return false;
-  const std::string_view extension = text.substr(dot);
-  if (extension.find_first_of("\\:") != std::string_view::npos)
-    return false;
+  // The extension runs from the last "." and holds no "\" or ":"; it can
+  // only equal ".tsc" when the text ends in it.
   constexpr std::string_view kScriptExtension = ".tsc";
+  if (text.size() < kScriptExtension.size()) return false;
+  const std::string_view extension = text.substr(text.size() - kScriptExtension.size());
   return std::equal(extension.begin(), extension.end(), kScriptExtension.begin(),
-                    kScriptExtension.end(), [](char a, char b) { return AsciiLower(a) == b; });
+                    [](char a, char b) { return AsciiLower(a) == b; });
 }
 
 std::optional<BuiltInOperation> FindBuiltInOperation(std::string_view classified) {
   for (const auto& [name, operation] : kBuiltInOperations) {
-    if (classified == name)
-      return operation;
+    if (classified == name) return operation;
   }
   return std::nullopt;
 }
@@ -77,16 +72,13 @@ ActionDispatcher::~ActionDispatcher() {
 }
 
 void ActionDispatcher::RunAction(const std::string& action) {
-  if (!HandleAction(action))
-    ShellOpenTarget(action);
+  if (!HandleAction(action)) ShellOpenTarget(action);
 }
 
 bool ActionDispatcher::HandleAction(const std::string& action) {
   const std::string_view text = ClassifiedText(action);
-  if (text.empty())
-    return true;
-  if (runner_.RunScriptLine(text) != ScriptLineResult::kNotOk)
-    return true;
+  if (text.empty()) return true;
+  if (runner_.RunScriptLine(text) != ScriptLineResult::kNotOk) return true;
   if (HasScriptExtension(text)) {
     StartScript(text);
     return true;

@@ -5,9 +5,25 @@
 // through the shell (programs, documents, folders, shortcuts, addresses).
 //
 // The dispatcher is the action engine: it owns the script runs and the
-// system operations. Create one with the platform and the main window's
-// program control; at the end of the program call Shutdown() from the
-// user-interface thread once the main window is gone.
+// system operations. Create one on the user-interface thread with the
+// platform and the main window's program control, and keep it as long as
+// the main window.
+//
+// Threads. RunAction works on the calling thread: the user-interface thread
+// for a fired hotkey, a run's own thread for a script line. A run hands the
+// main-window operations, the paste, the two shell dialogs and its message
+// boxes to the user-interface thread through Platform::RunOnUiThread and
+// waits for each. That call must run the call inline on the user-interface
+// thread, and from another thread either run it there and return when it has
+// finished, or return without running it once the program is ending; it must
+// never let its caller go while the call is still running.
+//
+// Program end: when the main window starts closing, call RequestStop() (and
+// let RunOnUiThread refuse from then on); once the message loop has ended,
+// call Shutdown() on the user-interface thread (the destructor does too). A
+// run in a delay wakes at once, a run between lines stops before the next,
+// and a run's end releases Shift, Ctrl and Alt itself when the window takes
+// no more calls, so no modifier stays down after the program has gone.
 #pragma once
 
 #include <optional>

@@ -1,6 +1,7 @@
 #include "actions/RunControl.h"
 
 #include <exception>
+#include <memory>
 
 namespace tav {
 
@@ -40,21 +41,30 @@ bool RunControl::WaitFor(std::chrono::milliseconds duration) {
 bool RunControl::TryOnUiThread(const std::function<void()>& call) {
   if (t_onRunThread && StopRequested())
     return false;
-  // The platform's hand-off carries no errors across threads: catch them on
-  // the user-interface thread and rethrow them here.
-  bool ran = false;
-  std::exception_ptr error;
-  platform_.RunOnUiThread([&] {
-    ran = true;
+  // The platform's hand-off carries no errors across threads: they are
+  // caught on the user-interface thread and rethrown here. The state lives
+  // on the heap, not in this frame, so that a platform that lets its caller
+  // go at shutdown while the call is still running leaves nothing dangling.
+  struct HandOff {
+    std::function<void()> call;
+    std::atomic<bool> ran{false};
+    std::atomic<bool> finished{false};
+    std::exception_ptr error;  // written before `finished`
+  };
+  auto handOff = std::make_shared<HandOff>();
+  handOff->call = call;
+  platform_.RunOnUiThread([handOff] {
+    handOff->ran = true;
     try {
-      call();
+      handOff->call();
     } catch (...) {
-      error = std::current_exception();
+      handOff->error = std::current_exception();
     }
+    handOff->finished = true;
   });
-  if (error)
-    std::rethrow_exception(error);
-  return ran;
+  if (handOff->finished && handOff->error)
+    std::rethrow_exception(handOff->error);
+  return handOff->ran;
 }
 
 void RunControl::OnUiThread(const std::function<void()>& call) {

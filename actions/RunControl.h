@@ -52,7 +52,8 @@ class RunControl {
   // that thread itself it runs at once). An error thrown by `call` is
   // rethrown here, on the calling thread. Answers false when the call was
   // not carried out: a run thread hands nothing over once the program is
-  // ending, and the platform refuses once the main window is gone.
+  // ending, and the platform refuses once the main window is gone. `call`
+  // is copied; let it capture by value what lives on the caller's stack.
   bool TryOnUiThread(const std::function<void()>& call);
 
   // The same for a step that a run must not skip: on a run thread a refused

@@ -203,8 +203,8 @@ ScriptLineResult ScriptRunner::RunScriptLine(std::string_view classified) {
     case ScriptCommandKind::kPasteLine: {
       // On the user-interface thread, so pastes never overlap and the
       // hotkeys are suspended by the thread that owns them.
-      const std::string text(argument);
-      runControl_.OnUiThread([&] { PasteText(platform_, program_, text); });
+      runControl_.OnUiThread(
+          [this, text = std::string(argument)] { PasteText(platform_, program_, text); });
       break;
     }
     case ScriptCommandKind::kKeyPress:
@@ -306,7 +306,7 @@ void ScriptRunner::RunToEnd(const std::string& fileName) {
 void ScriptRunner::ReportError(std::exception_ptr error) {
   try {
     runControl_.TryOnUiThread(
-        [&] { RunGuarded(platform_, [&] { std::rethrow_exception(error); }); });
+        [this, error] { RunGuarded(platform_, [&] { std::rethrow_exception(error); }); });
   } catch (...) {
     // Nothing more can be done for it on a run's thread.
   }

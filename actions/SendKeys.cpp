@@ -98,7 +98,7 @@ void SendKeyDown(Platform& platform, uint8_t code, bool alsoUp) {
 std::optional<uint8_t> KeyNameToCode(Platform& platform, std::string_view name) {
   const std::optional<uint8_t> code = LookUpKey(platform, name);
   if (!code)
-    platform.RunOnUiThread([&] { platform.MessageBox("无效按键", "SendKeys", mb::kOk); });
+    platform.RunOnUiThread([&platform] { platform.MessageBox("无效按键", "SendKeys", mb::kOk); });
   return code;
 }
 

@@ -2,10 +2,12 @@
 // the built-in operations, and the shell fallback with the string unchanged.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
 #include "actions/ActionDispatcher.h"
+#include "platform/Errors.h"
 #include "tests/unit/ActionTestSupport.h"
 
 namespace tav {
@@ -54,19 +56,23 @@ TEST(ClassifiedTextTest, ScriptExtensionIsTheTextAfterTheLastDotIgnoringCase) {
       {"copytsc", false},
       {"D:\\dir.d\\copy", false},
   };
-  for (const auto& [text, script] : cases)
-    EXPECT_EQ(HasScriptExtension(text), script) << text;
+  for (const auto& [text, script] : cases) EXPECT_EQ(HasScriptExtension(text), script) << text;
 }
 
 class ActionDispatcherTest : public ::testing::Test {
  protected:
   RecordingPlatform platform_;
   test::RecordingProgram program_{platform_};
-  ActionDispatcher engine_{platform_, program_};
+  std::vector<long long> waits_;  // delays, in milliseconds, without waiting
+  ActionDispatcher engine_{platform_, program_, [this](std::chrono::milliseconds duration) {
+                             waits_.push_back(duration.count());
+                             return true;
+                           }};
 };
 
 TEST_F(ActionDispatcherTest, ActionsAreRecognisedOrGoToTheShellUnchanged) {
   const Calls shutDown = {"SetShutdownPrivilege(1)", "ExitWindows(9)", "SetShutdownPrivilege(0)"};
+  const Calls pressA = {"keybd_event(65,30,0)", "keybd_event(65,30,2)"};
   const struct {
     std::string action;
     bool handled;
@@ -78,25 +84,48 @@ TEST_F(ActionDispatcherTest, ActionsAreRecognisedOrGoToTheShellUnchanged) {
       {"$$/打开文件", true, {}},
       {"", true, {}},
       {"   ", true, {}},
-      {"Key_Press:A", true, {"keybd_event(65,30,0)", "keybd_event(65,30,2)"}},
+      {"Key_Press:A", true, pressA},
+      {"Key_Press:A $$/x", true, pressA},
+      {"  Key_Down~:Shift", true, {"keybd_event(16,42,0)"}},
+      {"Key_Up~~~:Shift\t", true, {"keybd_event(16,0,2)"}},
+      {"Key_Press: A", true, {"RunOnUiThread", "MessageBox(无效按键|SendKeys|0)"}},
+      {"Mouse_btn:LDown", true, {"mouse_event(2)"}},
+      {"Mouse_btn:LUp", true, {"mouse_event(4)"}},
+      {"Mouse_btn:RDown", true, {"mouse_event(8)"}},
+      {"Mouse_btn:RUp", true, {"mouse_event(16)"}},
       {"Mouse_btn:MDown", true, {}},
+      {"Delay_ms~:5", true, {}},
+      {"key_press:A", false, {"ShellOpen(key_press:A)"}},
       {"关闭计算机x", false, {"ShellOpen(关闭计算机x)"}},
       {"关闭 计算机", false, {"ShellOpen(关闭 计算机)"}},
       {"notepad.exe", false, {"ShellOpen(notepad.exe)"}},
       {"C:\\tools\\x.exe $$/note", false, {"ShellOpen(C:\\tools\\x.exe $$/note)"}},
       {"  http://example.com/ ", false, {"ShellOpen(  http://example.com/ )"}},
-      {"mailto:someone@example.com", false, {"ShellOpen(mailto:someone@example.com)"}},
   };
   for (const auto& [action, handled, calls] : cases) {
     platform_.ClearCalls();
+    EXPECT_EQ(engine_.HandleAction(action), handled) << action;
+    platform_.ClearCalls();
     engine_.RunAction(action);
     EXPECT_EQ(platform_.Calls(), calls) << action;
-    if (!handled)
-      continue;
-    platform_.ClearCalls();
-    EXPECT_TRUE(engine_.HandleAction(action)) << action;
   }
-  EXPECT_FALSE(engine_.HandleAction("notepad.exe"));
+}
+
+TEST_F(ActionDispatcherTest, CommandsRunOnTheCallingThreadWithoutReleasingHeldKeys) {
+  platform_.SetKeyDown(17, true);  // the user still holds the hotkey's Ctrl
+  engine_.RunAction("Key_Press:A");
+  EXPECT_EQ(platform_.KeysDown(), std::vector<int>{17});
+  for (const char* action :
+       {"Delay_s~~:2", "Delay_h~~:1", "Delay_ms~: 200", " Delay_m~~:1 $$/延时"})
+    engine_.RunAction(action);
+  EXPECT_EQ(waits_, (std::vector<long long>{2000, 3'600'000, 200, 60'000}));
+}
+
+TEST_F(ActionDispatcherTest, BadDelayOnTheUserInterfaceThreadReachesTheCaller) {
+  for (const char* action : {"Delay_ms~:", "Delay_ms~:abc", "Delay_s~~:-1"})
+    EXPECT_THROW(engine_.RunAction(action), ConversionError) << action;
+  EXPECT_TRUE(waits_.empty());
+  EXPECT_TRUE(platform_.Calls().empty());
 }
 
 TEST_F(ActionDispatcherTest, EveryBuiltInOperationDoesItsWork) {

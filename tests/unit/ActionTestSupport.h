@@ -1,6 +1,5 @@
-// Test doubles for the action engine: a recording main window, a delay
-// waiter that records instead of waiting, a platform with a real
-// user-interface thread, and script files in a temporary folder.
+// Test doubles for the action engine: a recording main window, a platform
+// with a real user-interface thread, and script files in a temporary folder.
 #pragma once
 
 #include <chrono>
@@ -16,7 +15,6 @@
 #include <vector>
 
 #include "actions/ProgramControl.h"
-#include "actions/ScriptRunner.h"
 #include "platform/RecordingPlatform.h"
 
 namespace tav::test {
@@ -37,15 +35,13 @@ class RecordingProgram : public ProgramControl {
     std::lock_guard lock(mutex_);
     std::vector<std::thread::id> threads;
     for (size_t i = 0; i < calls_.size(); ++i) {
-      if (calls_[i] == call)
-        threads.push_back(threads_[i]);
+      if (calls_[i] == call) threads.push_back(threads_[i]);
     }
     return threads;
   }
-  int Count(const std::string& call) const { return static_cast<int>(ThreadsOf(call).size()); }
 
-  // Runs inside every call, given the call's name: the real window's close
-  // stops the engine, and its operations may fail.
+  // Runs inside every call, given its name: the real window's close stops
+  // the engine, and its operations may fail.
   std::function<void(const std::string& call)> onCall;
 
   void CloseMainWindow() override { Record("CloseMainWindow"); }
@@ -61,8 +57,7 @@ class RecordingProgram : public ProgramControl {
   }
   void ReleaseModifiers() override {
     Record("ReleaseModifiers");
-    for (const uint8_t key : {16, 17, 18})
-      platform_.KeybdEvent(key, 0, kKeyEventKeyUp);
+    for (const uint8_t key : {16, 17, 18}) platform_.KeybdEvent(key, 0, kKeyEventKeyUp);
   }
 
  private:
@@ -72,34 +67,13 @@ class RecordingProgram : public ProgramControl {
       calls_.push_back(call);
       threads_.push_back(std::this_thread::get_id());
     }
-    if (onCall)
-      onCall(call);
+    if (onCall) onCall(call);
   }
 
   Platform& platform_;
   mutable std::mutex mutex_;
   std::vector<std::string> calls_;
   std::vector<std::thread::id> threads_;
-};
-
-// Records each delay's duration and returns at once.
-class RecordingWaiter {
- public:
-  DelayWaiter Waiter() {
-    return [this](std::chrono::milliseconds duration) {
-      std::lock_guard lock(mutex_);
-      waits_.push_back(duration.count());
-      return true;
-    };
-  }
-  std::vector<long long> Waits() const {
-    std::lock_guard lock(mutex_);
-    return waits_;
-  }
-
- private:
-  mutable std::mutex mutex_;
-  std::vector<long long> waits_;
 };
 
 // A recording platform whose RunOnUiThread hands the call to a thread of its
@@ -115,13 +89,11 @@ class UiThreadPlatform : public RecordingPlatform {
   }
 
   std::thread::id UiThreadId() const { return ui_.get_id(); }
-
   void CloseWindow() {
     std::lock_guard lock(mutex_);
     closed_ = true;
     changed_.notify_all();
   }
-
   // Hand-offs waiting for the user-interface thread.
   size_t Pending() const {
     std::lock_guard lock(mutex_);
@@ -129,19 +101,14 @@ class UiThreadPlatform : public RecordingPlatform {
   }
 
   void RunOnUiThread(const std::function<void()>& call) override {
-    if (std::this_thread::get_id() == ui_.get_id()) {
-      call();
-      return;
-    }
+    if (std::this_thread::get_id() == ui_.get_id()) return call();
     Task task{&call};
     std::unique_lock lock(mutex_);
-    if (closed_)
-      return;
+    if (closed_) return;
     queue_.push_back(&task);
     changed_.notify_all();
     changed_.wait(lock, [&] { return task.done || (closed_ && !task.started); });
-    if (!task.started)
-      std::erase(queue_, &task);
+    std::erase(queue_, &task);
   }
 
  private:
@@ -153,10 +120,9 @@ class UiThreadPlatform : public RecordingPlatform {
 
   void Serve() {
     std::unique_lock lock(mutex_);
-    for (;;) {
+    while (true) {
       changed_.wait(lock, [&] { return closed_ || !queue_.empty(); });
-      if (closed_)
-        return;
+      if (closed_) return;
       Task* task = queue_.front();
       queue_.pop_front();
       task->started = true;
@@ -178,23 +144,20 @@ class UiThreadPlatform : public RecordingPlatform {
 // A folder of its own under the system's temporary folder, removed at the end.
 class TempFolder {
  public:
-  TempFolder() {
-    path_ = std::filesystem::temp_directory_path() /
-            ("tavrelin-actions-" + std::to_string(std::random_device()()));
+  TempFolder()
+      : path_(std::filesystem::temp_directory_path() /
+              ("tavrelin-actions-" + std::to_string(std::random_device()()))) {
     std::filesystem::create_directories(path_);
   }
   ~TempFolder() {
     std::error_code ignored;
     std::filesystem::remove_all(path_, ignored);
   }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
 
   // Writes `bytes` unchanged to the file `name`; answers its full name.
   std::string Write(const std::string& name, const std::string& bytes) const {
-    const std::filesystem::path file = path_ / name;
-    std::ofstream(file, std::ios::binary) << bytes;
-    return file.string();
+    std::ofstream(path_ / name, std::ios::binary) << bytes;
+    return PathOf(name);
   }
   std::string PathOf(const std::string& name) const { return (path_ / name).string(); }
 
@@ -206,8 +169,7 @@ class TempFolder {
 inline bool Eventually(const std::function<bool()>& condition) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
   while (!condition()) {
-    if (std::chrono::steady_clock::now() > deadline)
-      return false;
+    if (std::chrono::steady_clock::now() > deadline) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
   return true;

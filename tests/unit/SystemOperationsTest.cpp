@@ -2,6 +2,7 @@
 // threads, and the start-at-log-on value.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <thread>
@@ -38,25 +39,32 @@ TEST_F(SystemOperationsTest, PowerOperationsHoldThePrivilegeOnlyOnNt) {
 }
 
 TEST_F(SystemOperationsTest, TrayTogglesAlternateFromWhicheverThread) {
-  for (int i = 0; i < 3; ++i)
-    std::thread([this] { system_.ToggleCdDoor(); }).join();
+  for (int i = 0; i < 3; ++i) std::thread([this] { system_.ToggleCdDoor(); }).join();
   EXPECT_EQ(platform_.Calls(), (Calls{kOpen, kClose, kOpen}));
 }
 
-TEST_F(SystemOperationsTest, ConcurrentTogglesNeverSendTheSameCommandTwiceInARow) {
-  constexpr int kPerThread = 200;
+// A tray takes its time to move: "wait" returns only then.
+class MovingTrayPlatform : public RecordingPlatform {
+ public:
+  void MciSendString(const std::string& command) override {
+    RecordingPlatform::MciSendString(command);
+    std::this_thread::sleep_for(std::chrono::microseconds(200));
+  }
+};
+
+TEST(CdTrayTest, ConcurrentTogglesNeverSendTheSameCommandTwiceInARow) {
+  MovingTrayPlatform platform;
+  SystemOperations system(platform);
+  constexpr int kPerThread = 50;
   std::vector<std::thread> threads;
   for (int t = 0; t < 4; ++t)
-    threads.emplace_back([this] {
-      for (int i = 0; i < kPerThread; ++i)
-        system_.ToggleCdDoor();
+    threads.emplace_back([&system] {
+      for (int i = 0; i < kPerThread; ++i) system.ToggleCdDoor();
     });
-  for (std::thread& thread : threads)
-    thread.join();
-  const Calls calls = platform_.Calls();
+  for (std::thread& thread : threads) thread.join();
+  const Calls calls = platform.Calls();
   ASSERT_EQ(calls.size(), 4u * kPerThread);
-  for (size_t i = 0; i < calls.size(); ++i)
-    ASSERT_EQ(calls[i], i % 2 == 0 ? kOpen : kClose) << i;
+  for (size_t i = 0; i < calls.size(); ++i) ASSERT_EQ(calls[i], i % 2 == 0 ? kOpen : kClose) << i;
 }
 
 TEST_F(SystemOperationsTest, ReadAutoRunAnswersAndRepairsTheValue) {
