@@ -39,8 +39,7 @@ bool RunControl::WaitFor(std::chrono::milliseconds duration) {
 }
 
 bool RunControl::TryOnUiThread(const std::function<void()>& call) {
-  if (t_onRunThread && StopRequested())
-    return false;
+  if (t_onRunThread && StopRequested()) return false;
   // The platform's hand-off carries no errors across threads: they are
   // caught on the user-interface thread and rethrown here. The state lives
   // on the heap, not in this frame, so that a platform that lets its caller
@@ -62,14 +61,12 @@ bool RunControl::TryOnUiThread(const std::function<void()>& call) {
     }
     handOff->finished = true;
   });
-  if (handOff->finished && handOff->error)
-    std::rethrow_exception(handOff->error);
+  if (handOff->finished && handOff->error) std::rethrow_exception(handOff->error);
   return handOff->ran;
 }
 
 void RunControl::OnUiThread(const std::function<void()>& call) {
-  if (!TryOnUiThread(call) && t_onRunThread)
-    throw RunEnded{};
+  if (!TryOnUiThread(call) && t_onRunThread) throw RunEnded{};
 }
 
 }  // namespace tav

@@ -55,8 +55,7 @@ bool IsKeyDown(Platform& platform, uint8_t virtualKey) {
 }
 
 void SendModifierKeyUps(Platform& platform) {
-  for (const uint8_t key : {kShift, kCtrl, kAlt})
-    platform.KeybdEvent(key, 0, kKeyEventKeyUp);
+  for (const uint8_t key : {kShift, kCtrl, kAlt}) platform.KeybdEvent(key, 0, kKeyEventKeyUp);
 }
 
 // A line that is not valid code page 936 is still run when only its comment
@@ -67,8 +66,7 @@ std::string ScriptLineToUtf8(const std::string& line) {
     return Cp936ToUtf8(line);
   } catch (const EncodingError&) {
     const size_t comment = line.find("$$/");
-    if (comment == std::string::npos)
-      throw;
+    if (comment == std::string::npos) throw;
     return Cp936ToUtf8(std::string_view(line).substr(0, comment));
   }
 }
@@ -78,8 +76,7 @@ std::string ScriptLineToUtf8(const std::string& line) {
 // while a long script runs, so the script editor can save it meanwhile.
 std::vector<std::string> ReadScriptLines(const std::string& fileName) {
   std::vector<std::string> lines = SplitScriptLines(ReadWholeFile(fileName));
-  for (std::string& line : lines)
-    line = ScriptLineToUtf8(line);
+  for (std::string& line : lines) line = ScriptLineToUtf8(line);
   return lines;
 }
 
@@ -88,8 +85,7 @@ std::vector<std::string> ReadScriptLines(const std::string& fileName) {
 std::optional<ScriptCommand> ParseScriptCommand(std::string_view classified) {
   const std::string_view head = classified.substr(0, kPrefixLength);
   for (const auto& [prefix, kind] : kCommandPrefixes) {
-    if (head == prefix)
-      return ScriptCommand{kind, classified.substr(kPrefixLength)};
+    if (head == prefix) return ScriptCommand{kind, classified.substr(kPrefixLength)};
   }
   return std::nullopt;
 }
@@ -115,8 +111,7 @@ std::vector<std::string> SplitScriptLines(std::string_view bytes) {
       line.push_back(c);
     }
   }
-  if (!line.empty())
-    lines.push_back(std::move(line));
+  if (!line.empty()) lines.push_back(std::move(line));
   return lines;
 }
 
@@ -125,25 +120,19 @@ void PasteText(Platform& platform, ProgramControl& program, const std::string& t
   // Without its hotkeys the program cannot be fired by its own keystrokes.
   program.UnregisterHotkeys(true);
   const bool altDown = IsKeyDown(platform, kAlt);
-  if (altDown)
-    platform.KeybdEvent(kAlt, 0, kKeyEventKeyUp);
+  if (altDown) platform.KeybdEvent(kAlt, 0, kKeyEventKeyUp);
   const bool shiftDown = IsKeyDown(platform, kShift);
-  if (shiftDown)
-    platform.KeybdEvent(kShift, 0, kKeyEventKeyUp);
+  if (shiftDown) platform.KeybdEvent(kShift, 0, kKeyEventKeyUp);
   const bool ctrlDown = IsKeyDown(platform, kCtrl);
-  if (!ctrlDown)
-    platform.KeybdEvent(kCtrl, 0, 0);
+  if (!ctrlDown) platform.KeybdEvent(kCtrl, 0, 0);
 
   const auto v = static_cast<uint8_t>(platform.MapVirtualKey(kVScanCode, kMapScanCodeToVirtualKey));
   platform.KeybdEvent(v, kVScanCode, 0);
   platform.KeybdEvent(v, kVScanCode, kKeyEventKeyUp);
 
-  if (!ctrlDown)
-    platform.KeybdEvent(kCtrl, 0, kKeyEventKeyUp);
-  if (altDown)
-    platform.KeybdEvent(kAlt, 0, 0);
-  if (shiftDown)
-    platform.KeybdEvent(kShift, 0, 0);
+  if (!ctrlDown) platform.KeybdEvent(kCtrl, 0, kKeyEventKeyUp);
+  if (altDown) platform.KeybdEvent(kAlt, 0, 0);
+  if (shiftDown) platform.KeybdEvent(kShift, 0, 0);
   program.RegisterAll();
 }
 
@@ -154,8 +143,7 @@ class ScriptRunner::TDoScript {
   TDoScript(ScriptRunner& runner, std::string fileName)
       : runner_(runner), fileName_(std::move(fileName)) {}
   ~TDoScript() {
-    if (thread_.joinable())
-      thread_.join();
+    if (thread_.joinable()) thread_.join();
   }
   TDoScript(const TDoScript&) = delete;
   TDoScript& operator=(const TDoScript&) = delete;
@@ -196,8 +184,7 @@ ScriptRunner::~ScriptRunner() {
 
 ScriptLineResult ScriptRunner::RunScriptLine(std::string_view classified) {
   const std::optional<ScriptCommand> command = ParseScriptCommand(classified);
-  if (!command)
-    return ScriptLineResult::kNotOk;
+  if (!command) return ScriptLineResult::kNotOk;
   const std::string_view argument = command->argument;
   switch (command->kind) {
     case ScriptCommandKind::kPasteLine: {
@@ -237,15 +224,13 @@ ScriptLineResult ScriptRunner::RunScriptLine(std::string_view classified) {
 
 void ScriptRunner::Delay(std::string_view argument, int32_t unitMilliseconds) {
   const std::chrono::milliseconds duration(DelayMilliseconds(argument, unitMilliseconds));
-  if (!waiter_(duration) && RunControl::OnRunThread())
-    throw tav::RunEnded{};
+  if (!waiter_(duration) && RunControl::OnRunThread()) throw tav::RunEnded{};
 }
 
 void ScriptRunner::PressMouseButton(std::string_view button) {
   const auto it = std::find_if(std::begin(kMouseButtons), std::end(kMouseButtons),
                                [button](const auto& entry) { return entry.first == button; });
-  if (it != std::end(kMouseButtons))
-    platform_.MouseEvent(it->second);
+  if (it != std::end(kMouseButtons)) platform_.MouseEvent(it->second);
 }
 
 void ScriptRunner::StartScript(const std::string& fileName) {
@@ -253,12 +238,10 @@ void ScriptRunner::StartScript(const std::string& fileName) {
   // so destroyed after the lock is released).
   std::list<std::unique_ptr<TDoScript>> ended;
   std::lock_guard lock(runsMutex_);
-  if (runControl_.StopRequested())
-    return;
+  if (runControl_.StopRequested()) return;
   for (auto it = runs_.begin(); it != runs_.end();) {
     const auto next = std::next(it);
-    if ((*it)->ended)
-      ended.splice(ended.end(), runs_, it);
+    if ((*it)->ended) ended.splice(ended.end(), runs_, it);
     it = next;
   }
   runs_.push_back(std::make_unique<TDoScript>(*this, fileName));
@@ -278,8 +261,7 @@ void ScriptRunner::RunScriptFile(const std::string& fileName) {
     return;
   }
   for (const std::string& line : ReadScriptLines(fileName)) {
-    if (runControl_.StopRequested())
-      return;
+    if (runControl_.StopRequested()) return;
     runAction_(line);
   }
 }
@@ -323,8 +305,7 @@ void ScriptRunner::ReleaseModifiersAtEnd() {
   } catch (...) {
     released = false;
   }
-  if (!released)
-    SendModifierKeyUps(platform_);
+  if (!released) SendModifierKeyUps(platform_);
 }
 
 void ScriptRunner::MarkEnded(TDoScript& run) {

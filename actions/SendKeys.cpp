@@ -59,8 +59,7 @@ std::optional<uint8_t> FindInTable(std::string_view name) {
 std::optional<uint8_t> LookUpKey(Platform& platform, std::string_view name) {
   if (name.size() == 1) {
     const int16_t answer = platform.VkKeyScan(name[0]);
-    if (answer == kNoKey)
-      return std::nullopt;
+    if (answer == kNoKey) return std::nullopt;
     return static_cast<uint8_t>(answer & 0xFF);
   }
   return FindInTable(name);
@@ -89,8 +88,7 @@ void SendKeyDown(Platform& platform, uint8_t code, bool alsoUp) {
   const auto scan = static_cast<uint8_t>(platform.MapVirtualKey(code, 0) & 0xFF);
   const uint32_t extended = IsExtendedKey(code) ? kKeyEventExtendedKey : 0;
   platform.KeybdEvent(code, scan, extended);
-  if (alsoUp)
-    platform.KeybdEvent(code, scan, extended | kKeyEventKeyUp);
+  if (alsoUp) platform.KeybdEvent(code, scan, extended | kKeyEventKeyUp);
 }
 
 }  // namespace
@@ -104,8 +102,7 @@ std::optional<uint8_t> KeyNameToCode(Platform& platform, std::string_view name) 
 
 void SendKeyAction(Platform& platform, std::string_view name, KeyAction action) {
   const std::optional<uint8_t> code = KeyNameToCode(platform, name);
-  if (!code)
-    return;
+  if (!code) return;
   switch (action) {
     case KeyAction::kPress:
       SendKeyDown(platform, *code, true);

@@ -77,11 +77,9 @@ void SystemOperations::OpenDateTimeProperties() {
 
 bool SystemOperations::ReadAutoRun() {
   const std::optional<std::string> value = platform_.ReadRunValue(kRunValueName);
-  if (!value || value->empty())
-    return false;
+  if (!value || value->empty()) return false;
   // The program folder may have moved since the value was written.
-  if (*value != platform_.ProgramFileName())
-    WriteAutoRun(true);
+  if (*value != platform_.ProgramFileName()) WriteAutoRun(true);
   return true;
 }
 
