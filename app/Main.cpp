@@ -1,13 +1,13 @@
 // Program start: the hidden main window with its tray icon, then the message
 // loop until the main window closes.
-#include "app/WinApi.h"
+#include "platform/win32/WinApi.h"
 
 #include <chrono>
 #include <string>
 
 #include "app/MainForm.h"
-#include "app/Wide.h"
-#include "app/Win32Platform.h"
+#include "platform/win32/Wide.h"
+#include "platform/win32/Win32Platform.h"
 
 namespace {
 
@@ -35,7 +35,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   TimerResolution timerResolution;
 
   tav::Win32Platform platform;
-  tav::TMainForm mainForm(platform, ProgramDirectory(platform));
+  tav::SchemeState scheme;
+  // The password prompt first: opening a protected default scheme at start
+  // needs it before any window has been shown.
+  tav::TfrmLogin login(platform, scheme.rememberedPassword);
+  if (!login.Create()) return 1;
+  tav::TMainForm mainForm(platform, ProgramDirectory(platform), login, scheme);
   if (!mainForm.Create()) return 1;
 
   MSG message;

@@ -3,11 +3,14 @@
 #include <future>
 #include <thread>
 
-#include "app/Wide.h"
+#include "actions/TextCipher.h"
 #include "app/resource.h"
 #include "platform/ErrorGuard.h"
+#include "platform/Errors.h"
+#include "platform/win32/Wide.h"
 #include "storage/AtomicFile.h"
 #include "storage/SchemeFile.h"
+#include "storage/SettingsFile.h"
 
 namespace tav {
 
@@ -33,8 +36,13 @@ bool KeyHeld(int virtualKey) {
 
 }  // namespace
 
-TMainForm::TMainForm(Win32Platform& platform, std::string programDirectory)
-    : platform_(platform), programDirectory_(std::move(programDirectory)), service_(platform) {}
+TMainForm::TMainForm(Win32Platform& platform, std::string programDirectory, TfrmLogin& login,
+                     SchemeState& scheme)
+    : platform_(platform),
+      programDirectory_(std::move(programDirectory)),
+      service_(platform),
+      login_(login),
+      scheme_(scheme) {}
 
 TMainForm::~TMainForm() = default;
 
@@ -112,26 +120,41 @@ void TMainForm::CreateControls() {
 }
 
 bool TMainForm::OpenScheme(const std::string& path) {
+  if (login_.IsShowing()) return false;
   if (!FileExists(path)) {
     platform_.MessageBox("配置文件“" + FileNameOf(path) + "”不存在", "",
                          mb::kOk | mb::kIconWarning);
     return false;
   }
-  const bool isDefault = path == DefaultSchemePath();
-  const std::string caption = isDefault ? std::string(kCaption) + " -> 默认设置"
-                                        : std::string(kCaption) + "->" + FileNameOf(path);
+  const std::string caption = path == DefaultSchemePath()
+                                  ? std::string(kCaption) + " -> 默认设置"
+                                  : std::string(kCaption) + "->" + FileNameOf(path);
   const std::string digest = ReadSchemePassword(path);
   if (!digest.empty()) {
-    platform_.MessageBox("热键配制方案“" + FileNameOf(path) +
-                             "”设有密码。本版本还不能打开受密码保护的方案，原来的方案保持不变。",
-                         "提示", mb::kOk | mb::kIconWarning);
-    return false;
+    if (digest != DigestOfRememberedPassword() &&
+        !login_.Run(digest, /*checkOnly=*/false, VisibleWindow())) {
+      return false;
+    }
+    scheme_.isProtected = true;
+  } else {
+    scheme_.isProtected = false;
   }
-  scheme_.isProtected = false;
   scheme_.activePath = path;
   SetWindowTextW(hwnd(), Widen(caption).c_str());
   Reload();
   return true;
+}
+
+std::string TMainForm::DigestOfRememberedPassword() const {
+  try {
+    return DigestText(scheme_.rememberedPassword);
+  } catch (const EncodingError&) {
+    return std::string();  // matches no stored digest
+  }
+}
+
+HWND TMainForm::VisibleWindow() const {
+  return IsWindowVisible(hwnd()) ? hwnd() : nullptr;
 }
 
 void TMainForm::Reload() {
@@ -144,7 +167,13 @@ void TMainForm::ResetAndLoad() {
   service_.ResetSlots();
   std::vector<HotkeyListItem> items;
   try {
-    LoadEntries(scheme_.activePath, TextDecryptor(), service_.slots(), items);
+    TextDecryptor decrypt;
+    if (scheme_.isProtected) {
+      decrypt = [password = scheme_.rememberedPassword](const std::string& cipherText) {
+        return DecryptText(password, cipherText);
+      };
+    }
+    LoadEntries(scheme_.activePath, decrypt, service_.slots(), items);
   } catch (...) {
     FillList(items);  // the entries read before the error stay listed
     throw;
@@ -193,7 +222,9 @@ void TMainForm::SetPauseItems(const wchar_t* caption) {
 }
 
 void TMainForm::ShowMainWindow() {
-  if (IsWindowVisible(hwnd())) return;
+  if (login_.IsShowing() || IsWindowVisible(hwnd())) return;
+  const std::string digest = ReadAccessPasswordDigest(programDirectory_);
+  if (!digest.empty() && !login_.Run(digest, /*checkOnly=*/true, nullptr)) return;
   ShowWindow(hwnd(), SW_RESTORE);
   ShowWindow(hwnd(), SW_SHOWNORMAL);
   SetForegroundWindow(hwnd());

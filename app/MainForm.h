@@ -4,7 +4,7 @@
 // string to the action engine.
 #pragma once
 
-#include "app/WinApi.h"
+#include "platform/win32/WinApi.h"
 
 #include <chrono>
 #include <memory>
@@ -15,9 +15,10 @@
 #include "actions/ProgramControl.h"
 #include "app/HotkeyService.h"
 #include "app/TrayIcon.h"
-#include "app/Win32Platform.h"
-#include "app/WinHandles.h"
-#include "app/Window.h"
+#include "dialogs/LoginForm.h"
+#include "platform/win32/Win32Platform.h"
+#include "platform/win32/WinHandles.h"
+#include "platform/win32/Window.h"
 
 namespace tav {
 
@@ -32,7 +33,10 @@ class TMainForm : public Window, public ProgramControl {
  public:
   static constexpr const wchar_t* kClassName = L"TMainForm";
 
-  TMainForm(Win32Platform& platform, std::string programDirectory);
+  // `login` is the password prompt; `scheme` the program-wide scheme state,
+  // whose remembered password the prompt sets.
+  TMainForm(Win32Platform& platform, std::string programDirectory, TfrmLogin& login,
+            SchemeState& scheme);
   ~TMainForm() override;
 
   // Creates the hidden window with its tray icon and opens the default scheme.
@@ -80,11 +84,15 @@ class TMainForm : public Window, public ProgramControl {
   void RunAction(const std::string& action);
   void SetPauseItems(const wchar_t* caption);
   void FillList(const std::vector<HotkeyListItem>& items);
+  std::string DigestOfRememberedPassword() const;
+  // The main window when it is visible (a modal prompt disables it), else null.
+  HWND VisibleWindow() const;
 
   Win32Platform& platform_;
   const std::string programDirectory_;
   HotkeyService service_;
-  SchemeState scheme_;
+  TfrmLogin& login_;
+  SchemeState& scheme_;
   std::unique_ptr<ActionDispatcher> dispatcher_;
   std::unique_ptr<TrayIcon> tray_;
   UniqueIcon normalIcon_;

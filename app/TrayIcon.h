@@ -1,7 +1,7 @@
 // The notification-area icon: added on creation, removed on destruction.
 #pragma once
 
-#include "app/WinApi.h"
+#include "platform/win32/WinApi.h"
 
 #include <string>
 

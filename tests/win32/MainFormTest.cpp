@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "app/MainForm.h"
-#include "app/Wide.h"
-#include "app/WinApi.h"
+#include "platform/win32/Wide.h"
+#include "platform/win32/WinApi.h"
 #include "tests/win32/Win32TestSupport.h"
 
 namespace tav::test {
@@ -27,15 +27,17 @@ class MainFormTest : public ::testing::Test {
  protected:
   void Start(const std::string& name, const std::string& schemeXml) {
     directory_ = MakeProgramDirectory(name, schemeXml);
-    form_ = std::make_unique<TMainForm>(platform_, directory_);
+    ASSERT_TRUE(login_.Create());
+    form_ = std::make_unique<TMainForm>(platform_, directory_, login_, scheme_);
     ASSERT_TRUE(form_->Create());
   }
   void TearDown() override {
-    if (form_)
-      form_->UnregisterHotkeys(true);
+    if (form_) form_->UnregisterHotkeys(true);
   }
 
   QuietWin32Platform platform_;
+  SchemeState scheme_;
+  TfrmLogin login_{platform_, scheme_.rememberedPassword};
   std::string directory_;
   std::unique_ptr<TMainForm> form_;
 };

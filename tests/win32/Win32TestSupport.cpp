@@ -2,8 +2,9 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 
-#include "app/Wide.h"
+#include "platform/win32/Wide.h"
 #include "storage/TextEncoding.h"
 
 namespace tav::test {
@@ -14,13 +15,35 @@ int QuietWin32Platform::MessageBox(const std::string& text, const std::string& c
   return mb::kIdOk;
 }
 
+namespace {
+std::map<UINT_PTR, std::function<void()>>& PendingActions() {
+  static std::map<UINT_PTR, std::function<void()>> actions;
+  return actions;
+}
+
+void CALLBACK RunPendingAction(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  auto node = PendingActions().extract(id);
+  if (!node.empty()) node.mapped()();
+}
+}  // namespace
+
+void RunLater(int milliseconds, std::function<void()> action) {
+  const UINT_PTR id = SetTimer(nullptr, 0, static_cast<UINT>(milliseconds), RunPendingAction);
+  PendingActions()[id] = std::move(action);
+}
+
+void TypeAndPress(HWND edit, const std::wstring& text, HWND dialog, int buttonId) {
+  SetWindowTextW(edit, text.c_str());
+  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), 0);
+}
+
 bool CombinationTaken(unsigned modifiers, unsigned virtualKey) {
   constexpr int kProbeId = 0xBFFF;
   HWND probe = CreateWindowExW(0, L"STATIC", L"probe", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                nullptr, nullptr);
   const bool free = RegisterHotKey(probe, kProbeId, modifiers, virtualKey) != 0;
-  if (free)
-    UnregisterHotKey(probe, kProbeId);
+  if (free) UnregisterHotKey(probe, kProbeId);
   DestroyWindow(probe);
   return !free;
 }
@@ -31,14 +54,12 @@ void InjectCombination(unsigned modifiers, unsigned virtualKey) {
     BYTE key;
   } modifierKeys[] = {{MOD_CONTROL, VK_CONTROL}, {MOD_ALT, VK_MENU}, {MOD_SHIFT, VK_SHIFT}};
   for (const auto& m : modifierKeys) {
-    if (modifiers & m.flag)
-      keybd_event(m.key, 0, 0, 0);
+    if (modifiers & m.flag) keybd_event(m.key, 0, 0, 0);
   }
   keybd_event(static_cast<BYTE>(virtualKey), 0, 0, 0);
   keybd_event(static_cast<BYTE>(virtualKey), 0, KEYEVENTF_KEYUP, 0);
   for (const auto& m : modifierKeys) {
-    if (modifiers & m.flag)
-      keybd_event(m.key, 0, KEYEVENTF_KEYUP, 0);
+    if (modifiers & m.flag) keybd_event(m.key, 0, KEYEVENTF_KEYUP, 0);
   }
 }
 
@@ -48,8 +69,7 @@ std::vector<LPARAM> PumpHotkeys(HWND window, int milliseconds) {
   while (GetTickCount() < end) {
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      if (message.message == WM_HOTKEY && message.hwnd == window)
-        hotkeys.push_back(message.lParam);
+      if (message.message == WM_HOTKEY && message.hwnd == window) hotkeys.push_back(message.lParam);
       TranslateMessage(&message);
       DispatchMessageW(&message);
     }

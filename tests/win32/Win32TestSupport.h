@@ -1,10 +1,11 @@
 // Shared pieces of the Win32 tests.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
-#include "app/Win32Platform.h"
+#include "platform/win32/Win32Platform.h"
 
 namespace tav::test {
 
@@ -14,6 +15,13 @@ class QuietWin32Platform : public Win32Platform {
   int MessageBox(const std::string& text, const std::string& caption, unsigned style) override;
   std::vector<std::string> messages;  // "text|caption"
 };
+
+// Runs `action` on this thread after `milliseconds`, from inside whatever
+// message loop runs then (a modal prompt's, say).
+void RunLater(int milliseconds, std::function<void()> action);
+
+// Types `text` into the edit and presses the dialog's button `buttonId`.
+void TypeAndPress(HWND edit, const std::wstring& text, HWND dialog, int buttonId);
 
 // Whether some window holds the combination: a probe registration fails.
 bool CombinationTaken(unsigned modifiers, unsigned virtualKey);

@@ -2,15 +2,15 @@
 // arguments the program's behaviour requires.
 #pragma once
 
-#include "app/WinApi.h"
+#include "platform/win32/WinApi.h"
 
 #include <atomic>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
 
-#include "app/WinHandles.h"
 #include "platform/Platform.h"
+#include "platform/win32/WinHandles.h"
 
 namespace tav {
 

@@ -3,7 +3,7 @@
 // hands every message to the object's HandleMessage.
 #pragma once
 
-#include "app/WinApi.h"
+#include "platform/win32/WinApi.h"
 
 namespace tav {
 
@@ -16,15 +16,25 @@ class Window {
 
   HWND hwnd() const { return hwnd_; }
 
+  // Shows the window modally: `disabled` (if any) is disabled and the
+  // messages of the thread are dispatched until EndModal. Dialog keys (Tab,
+  // Enter, Esc) work through IsDialogMessage.
+  void ShowModal(HWND disabled);
+  bool IsModalShowing() const { return modalShowing_; }
+
  protected:
   // Registers the class once and creates the window.
   bool CreateWindowOfClass(const wchar_t* className, const wchar_t* caption, DWORD style,
                            DWORD exStyle, int width, int height, HICON icon);
   virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  // Ends ShowModal and hides the window.
+  void EndModal();
 
  private:
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   HWND hwnd_ = nullptr;
+  bool modalShowing_ = false;
+  bool endModal_ = false;
 };
 
 }  // namespace tav

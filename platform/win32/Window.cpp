@@ -1,4 +1,4 @@
-#include "app/Window.h"
+#include "platform/win32/Window.h"
 
 namespace tav {
 
@@ -28,6 +28,35 @@ bool Window::CreateWindowOfClass(const wchar_t* className, const wchar_t* captio
   const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
   return CreateWindowExW(exStyle, className, caption, style, x, y, width, height, nullptr, nullptr,
                          instance, this) != nullptr;
+}
+
+void Window::ShowModal(HWND disabled) {
+  const bool disable = disabled && IsWindowEnabled(disabled);
+  if (disable) EnableWindow(disabled, FALSE);
+  modalShowing_ = true;
+  endModal_ = false;
+  ShowWindow(hwnd_, SW_SHOWNORMAL);
+  SetForegroundWindow(hwnd_);
+  MSG message;
+  while (!endModal_) {
+    const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+    if (got <= 0) {
+      // The program is ending: leave the quit message for the main loop.
+      if (got == 0) PostQuitMessage(static_cast<int>(message.wParam));
+      break;
+    }
+    if (!hwnd_ || !IsDialogMessageW(hwnd_, &message)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+  }
+  modalShowing_ = false;
+  if (disable) EnableWindow(disabled, TRUE);
+}
+
+void Window::EndModal() {
+  endModal_ = true;
+  if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
 }
 
 LRESULT Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -2,7 +2,7 @@
 // copied.
 #pragma once
 
-#include "app/WinApi.h"
+#include "platform/win32/WinApi.h"
 
 #include <utility>
 

@@ -1,9 +1,9 @@
-#include "app/Win32Platform.h"
+#include "platform/win32/Win32Platform.h"
 
 #include <memory>
 #include <vector>
 
-#include "app/Wide.h"
+#include "platform/win32/Wide.h"
 
 namespace tav {
 
