@@ -306,8 +306,14 @@ TEST_F(ScriptThreadTest, ShutdownCutsALongDelayShortAndReleasesTheModifiers) {
 TEST_F(ScriptThreadTest, RunWaitingForAClosedWindowEndsInsteadOfHanging) {
   // The user-interface thread is busy (a modal dialog, say) while a run
   // asks it for a paste; then the window goes away.
-  std::promise<void> dialogClosed;
-  std::thread dialog([&] { platform_.RunOnUiThread([&] { dialogClosed.get_future().wait(); }); });
+  std::promise<void> dialogOpen, dialogClosed;
+  std::thread dialog([&] {
+    platform_.RunOnUiThread([&] {
+      dialogOpen.set_value();
+      dialogClosed.get_future().wait();
+    });
+  });
+  dialogOpen.get_future().wait();
   engine_.RunAction(Script("Key_Down~:Shift\nPasteLine:x\nKey_Press:A\n"));
   ASSERT_TRUE(
       test::Eventually([&] { return platform_.Pending() == 1 && platform_.IsKeyDown(16); }));
