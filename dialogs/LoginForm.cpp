@@ -46,7 +46,7 @@ void TfrmLogin::CreateControls() {
   };
   // A shared system icon: the system owns it.
   const auto icon =
-      static_cast<HICON>(LoadImageW(nullptr, IDI_SHIELD, IMAGE_ICON, 0, 0, LR_SHARED));
+      static_cast<HICON>(LoadImageW(nullptr, IDI_SHIELD, IMAGE_ICON, 32, 32, LR_SHARED));
   HWND image = child(L"STATIC", nullptr, SS_ICON, 14, 18, 32, 32, -1);
   SendMessageW(image, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
   child(L"STATIC", L"请输入密码：", 0, 60, 14, 180, 16, -1);
@@ -123,6 +123,10 @@ LRESULT TfrmLogin::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_CLOSE:
       btnCancelClick();
+      return 0;
+    case WM_ACTIVATE:
+      // The password edit has the keyboard whenever the prompt is active.
+      if (LOWORD(wParam) != WA_INACTIVE) SetFocus(edtPassword_);
       return 0;
     default:
       break;

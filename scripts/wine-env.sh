@@ -17,20 +17,21 @@ tav_start_virtual_display() {
   if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
     return 0
   fi
-  local number
-  for number in 99 98 97 96 95; do
-    if [ ! -e "/tmp/.X11-unix/X$number" ] && [ ! -e "/tmp/.X$number-lock" ]; then
-      Xvfb ":$number" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-      export TAV_XVFB_PID=$!
-      export DISPLAY=":$number"
-      local tries
-      for tries in $(seq 1 50); do
-        xdpyinfo >/dev/null 2>&1 && break
-        sleep 0.1
-      done
+  local number tries
+  for number in $(seq 99 -1 50); do
+    [ -e "/tmp/.X11-unix/X$number" ] || [ -e "/tmp/.X$number-lock" ] && continue
+    Xvfb ":$number" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    export TAV_XVFB_PID=$!
+    export DISPLAY=":$number"
+    for tries in $(seq 1 50); do
+      xdpyinfo >/dev/null 2>&1 && break
+      sleep 0.1
+    done
+    if xdpyinfo >/dev/null 2>&1; then
       echo "No display found: started a virtual display (Xvfb) on $DISPLAY."
       return 0
     fi
+    kill "$TAV_XVFB_PID" 2>/dev/null
   done
   echo "Could not start a virtual display." >&2
   return 1

@@ -29,6 +29,7 @@ Function ExportAs(FARPROC address) {
 struct Win32Platform::PendingCall {
   std::function<void()> call;
   Win32Platform* platform = nullptr;
+  bool started = false;  // the user-interface thread has begun the call
   bool done = false;
 };
 
@@ -63,7 +64,9 @@ void Win32Platform::RunOnUiThread(const std::function<void()>& call) {
     return;
   }
   std::unique_lock lock(callMutex_);
-  callDone_.wait(lock, [&] { return pending->done || shuttingDown_; });
+  // At shutdown a call not yet begun is dropped; one under way is waited for,
+  // so that the caller never goes on while its call still runs.
+  callDone_.wait(lock, [&] { return pending->done || (shuttingDown_ && !pending->started); });
 }
 
 void Win32Platform::RunPendingCall(LPARAM lParam) {
@@ -83,7 +86,12 @@ void Win32Platform::RunPendingCall(LPARAM lParam) {
       self.callDone_.notify_all();
     }
   } releaseCaller{pending, self};
-  if (!self.shuttingDown_) pending.call();
+  {
+    std::lock_guard lock(self.callMutex_);
+    if (self.shuttingDown_) return;
+    pending.started = true;
+  }
+  pending.call();
 }
 
 uint16_t Win32Platform::GlobalAddAtom(const std::string& name) {
