@@ -58,6 +58,7 @@ class Session:
         shutil.copy(os.path.join(EXE_DIR, "tavrelin.exe"), self.dir)
         self.program = None
         self.target = None
+        self.held = set()
         self.target_log = os.path.join(self.dir, "target.log")
 
     def path(self, *parts):
@@ -73,6 +74,14 @@ class Session:
             f.write(("@echo fired>>\"%s\"\r\n" % wine_path(marker)).encode("ascii"))
         return wine_path(self.path(name))
 
+    def write_script(self, name, lines):
+        """A script in the Script folder as the script editor writes it: code
+        page 936, CR LF. Answers its Windows path."""
+        path = self.path("Script", name)
+        with open(path, "wb") as f:
+            f.write("".join(line + "\r\n" for line in lines).encode("gbk"))
+        return wine_path(path)
+
     def start_target(self):
         self.target = subprocess.Popen(
             ["wine", os.path.join(TOOLS_DIR, "target_window.exe"), wine_path(self.target_log)],
@@ -87,7 +96,17 @@ class Session:
         except FileNotFoundError:
             return []
 
-    def focus_target(self):
+    def wait_for_events(self, predicate, what, timeout=20.0):
+        """Waits until `predicate` holds for the target's log; answers the log."""
+        wait_for(lambda: predicate(self.target_events()), timeout=timeout, what=what)
+        return self.target_events()
+
+    def focus_target(self, click=False):
+        """Gives the target the keyboard focus. Once another Wine window has
+        been active (a message box, say), Wine may keep that one as the
+        foreground window although the X focus is back on the target: `click`
+        then clicks into the target's top left corner, which makes Wine
+        activate it (the corner, so as not to hit a box centred above it)."""
         ids = subprocess.run(["xdotool", "search", "--name", "Tavrelin test target"],
                              capture_output=True, text=True).stdout.split()
         check(ids, "the target window is on the display")
@@ -95,6 +114,9 @@ class Session:
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         subprocess.run(["xdotool", "windowfocus", "--sync", ids[-1]],
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        if click:
+            subprocess.run(["xdotool", "mousemove", "--window", ids[-1], "10", "10", "click", "1"],
+                           check=True)
         time.sleep(0.3)
 
     def start_program(self):
@@ -115,13 +137,76 @@ class Session:
         self.focus_target()
         subprocess.run(["xdotool", "key", "--delay", "50", keys], check=True)
 
+    def hold(self, key):
+        """Presses `key` (an xdotool key name) and leaves it down; the end of
+        the session lets go of it, should the test not get that far."""
+        self.focus_target()
+        self.held.add(key)
+        subprocess.run(["xdotool", "keydown", key], check=True)
+
+    def release(self, key):
+        self.held.discard(key)
+        subprocess.run(["xdotool", "keyup", key], check=True)
+
+    def key_held(self, virtual_key):
+        """Whether the system (not just one window) holds the key down."""
+        return self.tavctl("keydown", virtual_key) == 0
+
+    def find_windows(self, title_pattern):
+        """X window ids of the visible windows whose title matches the regular
+        expression `title_pattern`."""
+        return subprocess.run(["xdotool", "search", "--onlyvisible", "--name", title_pattern],
+                              capture_output=True, text=True).stdout.split()
+
+    def box_text(self, title):
+        """The message text of the dialog box titled `title`, or None."""
+        out = self.path("box.txt")
+        if self.tavctl("boxtext", title, wine_path(out)) != 0:
+            return None
+        with open(out, encoding="utf-8") as f:
+            return f.read().rstrip("\n")
+
+    def dismiss_box(self, window):
+        """Answers the dialog box with X window id `window` with Enter (its
+        default button)."""
+        for command in ("windowactivate", "windowfocus"):
+            subprocess.run(["xdotool", command, "--sync", window],
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        time.sleep(0.3)
+        subprocess.run(["xdotool", "key", "Return"], check=True)
+
+    def screenshot(self, name):
+        subprocess.run(["import", "-window", "root", self.path(name)],
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
     def close(self):
+        for key in list(self.held):
+            self.release(key)
         for process in (self.program, self.target):
             if process and process.poll() is None:
                 process.kill()
         if self.target:
             subprocess.run(["wine", os.path.join(TOOLS_DIR, "tavctl.exe"), "command", str(IDM_EXIT)],
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+def key_events(events, ignore=()):
+    """The "down"/"up"/"char"/"paste" lines of a target log, without those of
+    the virtual keys in `ignore` (the hotkey's own key, say)."""
+    skipped = {"down %d" % vk for vk in ignore} | {"up %d" % vk for vk in ignore}
+    return [e for e in events if e.split(" ", 1)[0] in ("down", "up", "char", "paste")
+            and e not in skipped]
+
+
+def held_modifiers(events):
+    """Shift, Ctrl and Alt (16, 17, 18) whose last event in a target log is a
+    key-down: what the target believes is still held."""
+    last = {}
+    for event in events:
+        kind, _, vk = event.partition(" ")
+        if kind in ("down", "up") and vk in ("16", "17", "18"):
+            last[int(vk)] = kind
+    return sorted(vk for vk, kind in last.items() if kind == "down")
 
 
 def count_lines(path):
@@ -140,7 +225,21 @@ def run(test):
     except AssertionError as failure:
         print("FAILED %s: %s" % (test.__name__, failure))
         print("target log:", session.target_events())
+        session.screenshot("failure.png")
+        print("screen at the failure:", session.path("failure.png"))
         sys.exit(1)
     finally:
         session.close()
     print("PASSED", test.__name__)
+
+
+def run_selected(*tests):
+    """Runs the tests named on the command line (all of them without names),
+    each with a fresh session."""
+    by_name = {test.__name__: test for test in tests}
+    names = sys.argv[1:] or list(by_name)
+    unknown = [name for name in names if name not in by_name]
+    if unknown:
+        sys.exit("no such test: " + ", ".join(unknown))
+    for name in names:
+        run(by_name[name])
