@@ -1,0 +1,93 @@
+"""A protected default scheme, made here with an independent MD5 and AES
+(Python's hashlib and the openssl command), asks for its password at start;
+the right password makes its hotkey fire, a wrong one and Cancel leave the
+program running with no hotkey."""
+
+import hashlib
+import struct
+import subprocess
+import time
+
+from harness import check, count_lines, run_selected, wait_for
+
+
+def digest(password):
+    return hashlib.md5(password.encode("gb2312")).hexdigest()
+
+
+def encrypt(password, text):
+    """The cipher text of a protected entry: length, AES-128-ECB blocks, hex."""
+    plain = text.encode("gb2312")
+    if not plain:
+        return ""
+    key = password.encode("gb2312")[:16].ljust(16, b"\0")
+    padded = plain + b"\0" * (-len(plain) % 16)
+    blocks = subprocess.run(["openssl", "enc", "-aes-128-ecb", "-nopad", "-K", key.hex()],
+                            input=padded, capture_output=True, check=True).stdout
+    return (struct.pack("<I", len(plain)) + blocks).hex().upper()
+
+
+def window_ids(name_pattern):
+    return subprocess.run(["xdotool", "search", "--name", name_pattern],
+                          capture_output=True, text=True).stdout.split()
+
+
+def focus(window):
+    for command in ("windowactivate", "windowfocus"):
+        subprocess.run(["xdotool", command, "--sync", window],
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    time.sleep(0.3)
+
+
+def answer_prompt(keys_before_enter):
+    """Types into the password prompt and presses Enter."""
+    wait_for(lambda: window_ids("^密码$"), what="the password prompt")
+    focus(window_ids("^密码$")[-1])
+    subprocess.run(["xdotool", "type", "--delay", "60", keys_before_enter], check=True)
+    subprocess.run(["xdotool", "key", "Return"], check=True)
+
+
+def start_protected(session, password):
+    marker = session.path("marker.txt")
+    batch = session.write_marker_batch("mark.bat", marker)
+    entry = [encrypt(password, t) for t in ("3+65", batch, "受保护的热键", "测试")]
+    session.write_scheme([tuple(entry)], password=digest(password))
+    session.start_target()
+    session.start_program()
+    return marker
+
+
+def right_password_opens_the_scheme(session):
+    marker = start_protected(session, "Tav2026")
+    answer_prompt("Tav2026")
+    wait_for(lambda: not window_ids("^密码$") or not prompt_visible(), what="the prompt to close")
+    session.press("ctrl+alt+a")
+    wait_for(lambda: count_lines(marker) == 1, what="the protected entry's hotkey to fire")
+
+
+def prompt_visible():
+    ids = window_ids("^密码$")
+    return any(subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^密码$"],
+                              capture_output=True, text=True).stdout.split()) if ids else False
+
+
+def wrong_password_then_cancel_registers_nothing(session):
+    marker = start_protected(session, "Tav2026")
+    answer_prompt("wrong")
+    wait_for(lambda: window_ids("^警告$"), what="the wrong-password message")
+    focus(window_ids("^警告$")[-1])
+    subprocess.run(["xdotool", "key", "Return"], check=True)
+    time.sleep(0.5)
+    check(prompt_visible(), "the prompt stays open after a wrong password")
+    focus(window_ids("^密码$")[-1])
+    subprocess.run(["xdotool", "key", "Escape"], check=True)
+    wait_for(lambda: not prompt_visible(), what="the prompt to close on Cancel")
+
+    session.press("ctrl+alt+a")
+    time.sleep(3.0)
+    check(count_lines(marker) == 0, "no hotkey is registered after Cancel")
+    check(session.program_running(), "the program still runs with no scheme")
+
+
+if __name__ == "__main__":
+    run_selected(right_password_opens_the_scheme, wrong_password_then_cancel_registers_nothing)
