@@ -15,8 +15,7 @@ constexpr uint8_t Xtime(uint8_t a) {
 constexpr uint8_t Multiply(uint8_t a, uint8_t b) {
   uint8_t product = 0;
   for (; b != 0; b >>= 1, a = Xtime(a))
-    if (b & 1)
-      product ^= a;
+    if (b & 1) product ^= a;
   return product;
 }
 
@@ -25,8 +24,7 @@ constexpr uint8_t Inverse(uint8_t a) {
   uint8_t result = 1;
   uint8_t power = a;
   for (unsigned exponent = 254; exponent != 0; exponent >>= 1, power = Multiply(power, power))
-    if (exponent & 1)
-      result = Multiply(result, power);
+    if (exponent & 1) result = Multiply(result, power);
   return a == 0 ? 0 : result;
 }
 
@@ -118,8 +116,7 @@ inline uint32_t Substitute(const uint8_t (&box)[256], uint32_t row0, uint32_t ro
 
 void StoreBlock(const uint32_t (&state)[4], AesBlock& block) {
   for (int c = 0; c < 4; ++c)
-    for (int r = 0; r < 4; ++r)
-      block[4 * c + r] = Row(state[c], r);
+    for (int r = 0; r < 4; ++r) block[4 * c + r] = Row(state[c], r);
 }
 
 }  // namespace
@@ -159,8 +156,7 @@ void EncryptAes(const AesExpandedKey128& key, AesBlock& block) {
   const uint32_t* k = key.words.data();
   uint32_t s[4];
   LoadBlock(block, s);
-  for (int c = 0; c < 4; ++c)
-    s[c] ^= k[c];
+  for (int c = 0; c < 4; ++c) s[c] ^= k[c];
   // ShiftRows moves row r of column c + r into column c.
   const auto& e = kTables.encrypt;
   for (int round = 1; round < kRounds; ++round) {
@@ -184,8 +180,7 @@ void DecryptAes(const AesExpandedKey128& key, AesBlock& block) {
   const uint32_t* k = key.words.data();
   uint32_t s[4];
   LoadBlock(block, s);
-  for (int c = 0; c < 4; ++c)
-    s[c] ^= k[c];
+  for (int c = 0; c < 4; ++c) s[c] ^= k[c];
   // InvShiftRows moves row r of column c - r into column c.
   const auto& d = kTables.decrypt;
   for (int round = 1; round < kRounds; ++round) {

@@ -37,8 +37,7 @@ Md5::Md5() : state_{0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476} {}
 
 void Md5::Compress(const uint8_t* block) {
   uint32_t x[16];
-  for (int i = 0; i < 16; ++i)
-    x[i] = LoadLittleEndian(block + 4 * i);
+  for (int i = 0; i < 16; ++i) x[i] = LoadLittleEndian(block + 4 * i);
 
   uint32_t a = state_[0], b = state_[1], c = state_[2], d = state_[3];
   // One step of round `i`; the four rounds differ in their mixing function
@@ -48,14 +47,10 @@ void Md5::Compress(const uint8_t* block) {
     const uint32_t rotated = RotateLeft(a + f + kSine[i] + x[k], kShift[i]);
     a = d, d = c, c = b, b = b + rotated;
   };
-  for (int i = 0; i < 16; ++i)
-    step(i, (b & c) | (~b & d), i);
-  for (int i = 16; i < 32; ++i)
-    step(i, (d & b) | (~d & c), (5 * i + 1) % 16);
-  for (int i = 32; i < 48; ++i)
-    step(i, b ^ c ^ d, (3 * i + 5) % 16);
-  for (int i = 48; i < 64; ++i)
-    step(i, c ^ (b | ~d), (7 * i) % 16);
+  for (int i = 0; i < 16; ++i) step(i, (b & c) | (~b & d), i);
+  for (int i = 16; i < 32; ++i) step(i, (d & b) | (~d & c), (5 * i + 1) % 16);
+  for (int i = 32; i < 48; ++i) step(i, b ^ c ^ d, (3 * i + 5) % 16);
+  for (int i = 48; i < 64; ++i) step(i, c ^ (b | ~d), (7 * i) % 16);
   state_[0] += a, state_[1] += b, state_[2] += c, state_[3] += d;
 }
 
@@ -67,15 +62,12 @@ void Md5::Update(std::string_view bytes) {
     const size_t take = std::min(size, buffer_.size() - buffered_);
     std::memcpy(buffer_.data() + buffered_, data, take);
     buffered_ += take, data += take, size -= take;
-    if (buffered_ < buffer_.size())
-      return;
+    if (buffered_ < buffer_.size()) return;
     Compress(buffer_.data());
     buffered_ = 0;
   }
-  for (; size >= 64; data += 64, size -= 64)
-    Compress(data);
-  if (size > 0)
-    std::memcpy(buffer_.data(), data, size);
+  for (; size >= 64; data += 64, size -= 64) Compress(data);
+  if (size > 0) std::memcpy(buffer_.data(), data, size);
   buffered_ = size;
 }
 
@@ -85,14 +77,12 @@ Md5Digest Md5::Finish() {
   const uint64_t bitLength = length_ * 8;
   uint8_t padding[72] = {0x80};
   const size_t padSize = buffered_ < 56 ? 56 - buffered_ : 120 - buffered_;
-  for (int i = 0; i < 8; ++i)
-    padding[padSize + i] = static_cast<uint8_t>(bitLength >> (8 * i));
+  for (int i = 0; i < 8; ++i) padding[padSize + i] = static_cast<uint8_t>(bitLength >> (8 * i));
   Update(std::string_view(reinterpret_cast<const char*>(padding), padSize + 8));
 
   Md5Digest digest;
   for (int i = 0; i < 4; ++i)
-    for (int j = 0; j < 4; ++j)
-      digest[4 * i + j] = static_cast<uint8_t>(state_[i] >> (8 * j));
+    for (int j = 0; j < 4; ++j) digest[4 * i + j] = static_cast<uint8_t>(state_[i] >> (8 * j));
   return digest;
 }
 

@@ -17,12 +17,9 @@ namespace {
 constexpr size_t kLengthFieldSize = 4;
 
 int HexDigit(char c) {
-  if (c >= '0' && c <= '9')
-    return c - '0';
-  if (c >= 'a' && c <= 'f')
-    return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F')
-    return c - 'A' + 10;
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
 }
 
@@ -49,8 +46,7 @@ std::string DigestText(std::string_view text) {
 }
 
 std::string EncryptText(std::string_view password, std::string_view plain) {
-  if (plain.empty())
-    return {};
+  if (plain.empty()) return {};
   const std::string bytes = Utf8ToCp936(plain);
   // The length field has 32 bits; a longer text could not be given back whole.
   if (bytes.size() > std::numeric_limits<uint32_t>::max())
@@ -63,11 +59,9 @@ std::string EncryptText(std::string_view password, std::string_view plain) {
 }
 
 std::string DecryptText(std::string_view password, std::string_view cipherText) {
-  if (cipherText.empty())
-    return {};
+  if (cipherText.empty()) return {};
   const std::string bytes = HexToBytes(cipherText);
-  if (bytes.size() < kLengthFieldSize)
-    throw Error("Stream read error");
+  if (bytes.size() < kLengthFieldSize) throw Error("Stream read error");
   uint32_t length = 0;
   for (size_t i = 0; i < kLengthFieldSize; ++i)
     length |= uint32_t{static_cast<uint8_t>(bytes[i])} << (8 * i);

@@ -31,12 +31,9 @@ unsigned UsScanCode(unsigned virtualKey) {
 }  // namespace
 
 RecordingPlatform::RecordingPlatform() {
-  for (char c = 'a'; c <= 'z'; ++c)
-    vkKeyScan_[c] = static_cast<int16_t>(c - 'a' + 'A');
-  for (char c = 'A'; c <= 'Z'; ++c)
-    vkKeyScan_[c] = static_cast<int16_t>(0x100 | c);
-  for (char c = '0'; c <= '9'; ++c)
-    vkKeyScan_[c] = static_cast<int16_t>(c);
+  for (char c = 'a'; c <= 'z'; ++c) vkKeyScan_[c] = static_cast<int16_t>(c - 'a' + 'A');
+  for (char c = 'A'; c <= 'Z'; ++c) vkKeyScan_[c] = static_cast<int16_t>(0x100 | c);
+  for (char c = '0'; c <= '9'; ++c) vkKeyScan_[c] = static_cast<int16_t>(c);
   vkKeyScan_['!'] = 0x131;
 }
 
@@ -71,8 +68,7 @@ std::vector<int> RecordingPlatform::KeysDown() const {
   std::lock_guard lock(mutex_);
   std::vector<int> down;
   for (int vk = 0; vk < 256; ++vk) {
-    if (keys_[vk] & 0x80)
-      down.push_back(vk);
+    if (keys_[vk] & 0x80) down.push_back(vk);
   }
   return down;
 }
@@ -132,8 +128,7 @@ uint16_t RecordingPlatform::GlobalAddAtom(const std::string& name) {
   std::lock_guard lock(mutex_);
   Record("GlobalAddAtom(" + name + ")");
   auto& [atom, references] = atoms_[name];
-  if (references++ == 0)
-    atom = nextAtom_++;
+  if (references++ == 0) atom = nextAtom_++;
   return atom;
 }
 
@@ -142,8 +137,7 @@ void RecordingPlatform::GlobalDeleteAtom(uint16_t atom) {
   Record("GlobalDeleteAtom(" + std::to_string(atom) + ")");
   for (auto it = atoms_.begin(); it != atoms_.end(); ++it) {
     if (it->second.first == atom) {
-      if (--it->second.second == 0)
-        atoms_.erase(it);
+      if (--it->second.second == 0) atoms_.erase(it);
       return;
     }
   }
@@ -154,11 +148,9 @@ bool RecordingPlatform::RegisterHotKey(int id, unsigned modifiers, unsigned virt
   Record("RegisterHotKey(" + std::to_string(id) + "," + std::to_string(modifiers) + "," +
          std::to_string(virtualKey) + ")");
   const std::pair<unsigned, unsigned> combination{modifiers, virtualKey};
-  if (taken_.count(combination) || hotkeys_.count(id))
-    return false;
+  if (taken_.count(combination) || hotkeys_.count(id)) return false;
   for (const auto& [otherId, otherCombination] : hotkeys_) {
-    if (otherCombination == combination)
-      return false;
+    if (otherCombination == combination) return false;
   }
   hotkeys_[id] = combination;
   return true;
@@ -179,8 +171,7 @@ void RecordingPlatform::KeybdEvent(uint8_t virtualKey, uint8_t scanCode, uint32_
     state &= 0x7F;
   } else {
     // A key going down flips its toggle state, as Caps Lock does.
-    if (!(state & 0x80))
-      state ^= 0x01;
+    if (!(state & 0x80)) state ^= 0x01;
     state |= 0x80;
   }
 }
@@ -191,10 +182,8 @@ void RecordingPlatform::MouseEvent(uint32_t flags) {
 }
 
 unsigned RecordingPlatform::MapVirtualKey(unsigned code, unsigned mapType) {
-  if (mapType == 0)
-    return UsScanCode(code);
-  if (mapType == 1 && code == 0x2F)
-    return 0x56;  // the V position
+  if (mapType == 0) return UsScanCode(code);
+  if (mapType == 1 && code == 0x2F) return 0x56;  // the V position
   return 0;
 }
 
@@ -241,8 +230,7 @@ int RecordingPlatform::MessageBox(const std::string& text, const std::string& ca
                                   unsigned style) {
   std::lock_guard lock(mutex_);
   Record("MessageBox(" + text + "|" + caption + "|" + std::to_string(style) + ")");
-  if (messageBoxAnswers_.empty())
-    return mb::kIdOk;
+  if (messageBoxAnswers_.empty()) return mb::kIdOk;
   const int answer = messageBoxAnswers_.front();
   messageBoxAnswers_.erase(messageBoxAnswers_.begin());
   return answer;
@@ -301,15 +289,13 @@ std::optional<std::string> RecordingPlatform::ReadRunValue(const std::string& na
 void RecordingPlatform::WriteRunValue(const std::string& name, const std::string& data) {
   std::lock_guard lock(mutex_);
   Record("WriteRunValue(" + name + "," + data + ")");
-  if (runValue_)
-    runValue_ = data;
+  if (runValue_) runValue_ = data;
 }
 
 void RecordingPlatform::DeleteRunValue(const std::string& name) {
   std::lock_guard lock(mutex_);
   Record("DeleteRunValue(" + name + ")");
-  if (runValue_)
-    runValue_ = std::string();
+  if (runValue_) runValue_ = std::string();
 }
 
 std::string RecordingPlatform::ProgramFileName() {

@@ -36,8 +36,7 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes) {
   temporary += ".tmp~";
   {
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out)
-      throw FileError("Cannot create file \"" + path + "\"");
+    if (!out) throw FileError("Cannot create file \"" + path + "\"");
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     out.flush();
     if (!out) {
@@ -56,11 +55,9 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes) {
 
 std::string ReadWholeFile(const std::string& path) {
   std::ifstream in(PathFromUtf8(path), std::ios::binary);
-  if (!in)
-    throw FileError("Cannot open file \"" + path + "\"");
+  if (!in) throw FileError("Cannot open file \"" + path + "\"");
   std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad())
-    throw FileError("Cannot read file \"" + path + "\"");
+  if (in.bad()) throw FileError("Cannot read file \"" + path + "\"");
   return bytes;
 }
 

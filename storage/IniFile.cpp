@@ -17,8 +17,7 @@ constexpr std::string_view kUtf16LeBom = "\xFF\xFE";
 
 std::string_view Trim(std::string_view s) {
   const size_t first = s.find_first_not_of(kBlanks);
-  if (first == std::string_view::npos)
-    return {};
+  if (first == std::string_view::npos) return {};
   return s.substr(first, s.find_last_not_of(kBlanks) - first + 1);
 }
 
@@ -27,11 +26,9 @@ char AsciiLower(char c) {
 }
 
 bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size())
-    return false;
+  if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i)
-    if (AsciiLower(a[i]) != AsciiLower(b[i]))
-      return false;
+    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
   return true;
 }
 
@@ -44,8 +41,7 @@ struct LineMeaning {
 
 LineMeaning Classify(std::string_view line) {
   const std::string_view text = Trim(line);
-  if (text.empty())
-    return {LineMeaning::kBlank, {}, {}};
+  if (text.empty()) return {LineMeaning::kBlank, {}, {}};
   if (text.front() == '[') {
     // "[name]" is a header; "[name]=value" is a key whose name has brackets,
     // so that such a key cannot cut its section in two.
@@ -53,11 +49,9 @@ LineMeaning Classify(std::string_view line) {
     if (close != std::string_view::npos && text.find('=', close) == std::string_view::npos)
       return {LineMeaning::kHeader, Trim(text.substr(1, close - 1)), {}};
   }
-  if (text.front() == ';')
-    return {LineMeaning::kComment, {}, {}};
+  if (text.front() == ';') return {LineMeaning::kComment, {}, {}};
   const size_t equals = text.find('=');
-  if (equals == std::string_view::npos)
-    return {LineMeaning::kEntry, text, {}};
+  if (equals == std::string_view::npos) return {LineMeaning::kEntry, text, {}};
   return {LineMeaning::kEntry, Trim(text.substr(0, equals)), Trim(text.substr(equals + 1))};
 }
 
@@ -75,11 +69,9 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
   size_t start = 0;
   while (start < text.size()) {
     size_t end = text.find('\n', start);
-    if (end == std::string_view::npos)
-      end = text.size();
+    if (end == std::string_view::npos) end = text.size();
     std::string_view line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r')
-      line.remove_suffix(1);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     lines.push_back(line);
     start = end + 1;
   }
@@ -88,8 +80,7 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
 
 std::string Joined(std::initializer_list<std::string_view> parts) {
   std::string joined;
-  for (std::string_view part : parts)
-    joined += part;
+  for (std::string_view part : parts) joined += part;
   return joined;
 }
 
@@ -142,8 +133,7 @@ IniDocument IniDocument::Parse(std::string_view bytes) {
 std::string IniDocument::ToBytes() const {
   if (encoding_ == Encoding::kUtf16LeBom) {
     std::string text;
-    for (const Line& line : lines_)
-      text += *line.text + "\r\n";
+    for (const Line& line : lines_) text += *line.text + "\r\n";
     std::string bytes(kUtf16LeBom);
     for (char16_t unit : Utf8ToUtf16(text)) {
       bytes += static_cast<char>(unit & 0xFF);
@@ -152,8 +142,7 @@ std::string IniDocument::ToBytes() const {
     return bytes;
   }
   std::string bytes(encoding_ == Encoding::kUtf8Bom ? kUtf8Bom : std::string_view{});
-  for (const Line& line : lines_)
-    bytes += line.bytes + "\r\n";
+  for (const Line& line : lines_) bytes += line.bytes + "\r\n";
   return bytes;
 }
 
@@ -175,39 +164,32 @@ std::optional<IniDocument::Range> IniDocument::FindSection(std::string_view sect
                                                            size_t from) const {
   std::optional<Range> found;
   for (size_t i = from; i < lines_.size(); ++i) {
-    if (!lines_[i].text)
-      continue;
+    if (!lines_[i].text) continue;
     const LineMeaning meaning = Classify(*lines_[i].text);
-    if (meaning.kind != LineMeaning::kHeader)
-      continue;
+    if (meaning.kind != LineMeaning::kHeader) continue;
     if (found) {
       found->end = i;
       return found;
     }
-    if (SameName(meaning.name, section))
-      found = Range{i, lines_.size()};
+    if (SameName(meaning.name, section)) found = Range{i, lines_.size()};
   }
   return found;
 }
 
 std::optional<size_t> IniDocument::FindKey(const Range& range, std::string_view key) const {
   for (size_t i = range.header + 1; i < range.end; ++i) {
-    if (!lines_[i].text)
-      continue;
+    if (!lines_[i].text) continue;
     const LineMeaning meaning = Classify(*lines_[i].text);
-    if (meaning.kind == LineMeaning::kEntry && SameName(meaning.name, key))
-      return i;
+    if (meaning.kind == LineMeaning::kEntry && SameName(meaning.name, key)) return i;
   }
   return std::nullopt;
 }
 
 std::optional<std::string> IniDocument::Find(std::string_view section, std::string_view key) const {
   const std::optional<Range> range = FindSection(Trim(section));
-  if (!range)
-    return std::nullopt;
+  if (!range) return std::nullopt;
   const std::optional<size_t> index = FindKey(*range, Trim(key));
-  if (!index)
-    return std::nullopt;
+  if (!index) return std::nullopt;
   return std::string(WithoutQuotes(Classify(*lines_[*index].text).value));
 }
 
@@ -219,19 +201,14 @@ std::string IniDocument::ReadString(std::string_view section, std::string_view k
 std::vector<std::string> IniDocument::KeyNames(std::string_view section) const {
   std::vector<std::string> names;
   const std::optional<Range> range = FindSection(Trim(section));
-  if (!range)
-    return names;
+  if (!range) return names;
   for (size_t i = range->header + 1; i < range->end; ++i) {
-    if (!lines_[i].text)
-      continue;
+    if (!lines_[i].text) continue;
     const LineMeaning meaning = Classify(*lines_[i].text);
-    if (meaning.kind != LineMeaning::kEntry || meaning.name.empty())
-      continue;
+    if (meaning.kind != LineMeaning::kEntry || meaning.name.empty()) continue;
     bool seen = false;
-    for (const std::string& name : names)
-      seen = seen || SameName(name, meaning.name);
-    if (!seen)
-      names.emplace_back(meaning.name);
+    for (const std::string& name : names) seen = seen || SameName(name, meaning.name);
+    if (!seen) names.emplace_back(meaning.name);
   }
   return names;
 }
@@ -239,8 +216,7 @@ std::vector<std::string> IniDocument::KeyNames(std::string_view section) const {
 void IniDocument::WriteString(std::string_view section, std::string_view key,
                               std::string_view value) {
   section = Trim(section), key = Trim(key), value = Trim(value);
-  if (section.empty() || key.empty())
-    throw Error("A settings section or key name cannot be empty");
+  if (section.empty() || key.empty()) throw Error("A settings section or key name cannot be empty");
   for (std::string_view text : {section, key, value}) {
     if (text.find_first_of("\r\n") != std::string_view::npos)
       throw Error("A settings entry cannot hold a line break");
@@ -316,8 +292,7 @@ void IniFile::Update(const std::function<void(IniDocument&)>& change) const {
     // A file that is there but cannot be read must not be replaced by what
     // little this change would write.
     std::error_code error;
-    if (std::filesystem::exists(PathFromUtf8(path_), error))
-      throw refused();
+    if (std::filesystem::exists(PathFromUtf8(path_), error)) throw refused();
   }
   change(document);
   try {

@@ -48,8 +48,7 @@ static_assert(std::size(kNamedKeys) == 98);
 // The same table indexed by code, built at compile time.
 constexpr std::array<std::string_view, 256> kKeyNames = [] {
   std::array<std::string_view, 256> names{};
-  for (const NamedKey& key : kNamedKeys)
-    names[static_cast<size_t>(key.code)] = key.name;
+  for (const NamedKey& key : kNamedKeys) names[static_cast<size_t>(key.code)] = key.name;
   return names;
 }();
 
@@ -76,14 +75,12 @@ std::string KeyText(int32_t flags, int32_t virtualKey) {
 
 std::string ModifierText(int32_t flags) {
   std::string prefix(kModifierPrefixes[flags & kKnownModifiers]);
-  if (flags & kModWin)
-    prefix += "Win + ";
+  if (flags & kModWin) prefix += "Win + ";
   return prefix;
 }
 
 std::string_view KeyName(int32_t virtualKey) {
-  if (virtualKey < 0 || virtualKey >= static_cast<int32_t>(kKeyNames.size()))
-    return {};
+  if (virtualKey < 0 || virtualKey >= static_cast<int32_t>(kKeyNames.size())) return {};
   return kKeyNames[static_cast<size_t>(virtualKey)];
 }
 
@@ -93,48 +90,35 @@ std::string DisplayText(int32_t flags, int32_t virtualKey) {
 
 ShiftState ModifiersToShiftState(int32_t flags) {
   ShiftState state = 0;
-  if (flags & kModShift)
-    state |= kShiftStateShift;
-  if (flags & kModAlt)
-    state |= kShiftStateAlt;
-  if (flags & kModControl)
-    state |= kShiftStateCtrl;
+  if (flags & kModShift) state |= kShiftStateShift;
+  if (flags & kModAlt) state |= kShiftStateAlt;
+  if (flags & kModControl) state |= kShiftStateCtrl;
   return state;
 }
 
 int32_t ShiftStateToModifiers(ShiftState state) {
   int32_t flags = 0;
-  if (state & kShiftStateShift)
-    flags |= kModShift;
-  if (state & kShiftStateAlt)
-    flags |= kModAlt;
-  if (state & kShiftStateCtrl)
-    flags |= kModControl;
+  if (state & kShiftStateShift) flags |= kModShift;
+  if (state & kShiftStateAlt) flags |= kModAlt;
+  if (state & kShiftStateCtrl) flags |= kModControl;
   return flags;
 }
 
 uint16_t ShortcutValue(int32_t virtualKey, ShiftState state) {
-  if (virtualKey < 0 || virtualKey > 0xFF)
-    return 0;
+  if (virtualKey < 0 || virtualKey > 0xFF) return 0;
   unsigned value = static_cast<unsigned>(virtualKey);
-  if (state & kShiftStateShift)
-    value |= 0x2000;
-  if (state & kShiftStateCtrl)
-    value |= 0x4000;
-  if (state & kShiftStateAlt)
-    value |= 0x8000;
+  if (state & kShiftStateShift) value |= 0x2000;
+  if (state & kShiftStateCtrl) value |= 0x4000;
+  if (state & kShiftStateAlt) value |= 0x8000;
   return static_cast<uint16_t>(value);
 }
 
 Shortcut SplitShortcut(uint16_t value) {
   Shortcut shortcut;
   shortcut.virtualKey = value & 0x1FFF;
-  if (value & 0x2000)
-    shortcut.state |= kShiftStateShift;
-  if (value & 0x4000)
-    shortcut.state |= kShiftStateCtrl;
-  if (value & 0x8000)
-    shortcut.state |= kShiftStateAlt;
+  if (value & 0x2000) shortcut.state |= kShiftStateShift;
+  if (value & 0x4000) shortcut.state |= kShiftStateCtrl;
+  if (value & 0x8000) shortcut.state |= kShiftStateAlt;
   return shortcut;
 }
 

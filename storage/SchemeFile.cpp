@@ -39,8 +39,7 @@ std::string Quoted(const std::string& path) {
 // The element child of `parent` at `position`, or a null node.
 pugi::xml_node ElementChild(pugi::xml_node parent, int position) {
   for (pugi::xml_node child = parent.first_child(); child; child = child.next_sibling()) {
-    if (child.type() == pugi::node_element && position-- == 0)
-      return child;
+    if (child.type() == pugi::node_element && position-- == 0) return child;
   }
   return {};
 }
@@ -72,8 +71,7 @@ std::string WithCrLf(const std::string& text) {
   std::string out;
   out.reserve(text.size() + text.size() / 16);
   for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r'))
-      out += '\r';
+    if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) out += '\r';
     out += text[i];
   }
   return out;
@@ -84,8 +82,7 @@ bool IsSeparator(char c) {
 }
 
 std::string WithSeparator(const std::string& directory) {
-  if (!directory.empty() && IsSeparator(directory.back()))
-    return directory;
+  if (!directory.empty() && IsSeparator(directory.back())) return directory;
   return directory + static_cast<char>(std::filesystem::path::preferred_separator);
 }
 
@@ -98,25 +95,21 @@ std::string DataDirectory(const std::string& programDirectory) {
 // the document element.
 pugi::xml_node PasswordElementOf(const pugi::xml_document& document, const std::string& path) {
   const pugi::xml_node settings = ElementChild(document.document_element(), 0);
-  if (!settings)
-    throw Error(Quoted(path) + "缺少设置元素（根元素的第 1 个子元素）");
+  if (!settings) throw Error(Quoted(path) + "缺少设置元素（根元素的第 1 个子元素）");
   const pugi::xml_node password = ElementChild(settings, 0);
-  if (!password)
-    throw Error(Quoted(path) + "缺少密码元素（设置元素的第 1 个子元素）");
+  if (!password) throw Error(Quoted(path) + "缺少密码元素（设置元素的第 1 个子元素）");
   return password;
 }
 
 // The list element: the element child at position 1 of the document element.
 pugi::xml_node ListOf(const pugi::xml_document& document, const std::string& path) {
   const pugi::xml_node list = ElementChild(document.document_element(), 1);
-  if (!list)
-    throw Error(Quoted(path) + "缺少热键列表元素（根元素的第 2 个子元素）");
+  if (!list) throw Error(Quoted(path) + "缺少热键列表元素（根元素的第 2 个子元素）");
   return list;
 }
 
 bool HasXmlExtension(const std::string& name) {
-  if (name.size() < 4)
-    return false;
+  if (name.size() < 4) return false;
   std::string extension = name.substr(name.size() - 4);
   std::transform(extension.begin(), extension.end(), extension.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
@@ -150,8 +143,7 @@ void SchemeDocument::Load(const std::string& path) {
 }
 
 void SchemeDocument::Save(const std::string& path) const {
-  if (!document_.document_element())
-    throw Error(Quoted(path) + "没有内容可保存");
+  if (!document_.document_element()) throw Error(Quoted(path) + "没有内容可保存");
   std::ostringstream out;
   document_.save(out, "\t", pugi::format_indent | pugi::format_no_declaration, pugi::encoding_utf8);
   const std::string xml = std::string(kDeclaration) + "\n" + out.str();
@@ -191,8 +183,7 @@ void SchemeDocument::AppendEntry(const SchemeEntry& entry) {
   const std::string* texts[] = {&entry.hotkey, &entry.action, &entry.hint, &entry.sort};
   for (int i = 0; i < 4; ++i) {
     pugi::xml_node child = element.append_child(kEntryElementNames[i]);
-    if (!texts[i]->empty())
-      child.text().set(texts[i]->c_str());
+    if (!texts[i]->empty()) child.text().set(texts[i]->c_str());
   }
 }
 
@@ -203,11 +194,9 @@ void SchemeDocument::RemoveEntry(int position) {
 void SchemeDocument::RemoveEntries(std::vector<int> positions) {
   std::sort(positions.begin(), positions.end());
   positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
-  for (int position : positions)
-    EntryElement(position);  // throws before anything is removed
+  for (int position : positions) EntryElement(position);  // throws before anything is removed
   // From the highest position down, so the positions still to go stay valid.
-  for (auto it = positions.rbegin(); it != positions.rend(); ++it)
-    RemoveEntry(*it);
+  for (auto it = positions.rbegin(); it != positions.rend(); ++it) RemoveEntry(*it);
 }
 
 pugi::xml_node SchemeDocument::PasswordElement() const {
@@ -220,8 +209,7 @@ pugi::xml_node SchemeDocument::List() const {
 
 pugi::xml_node SchemeDocument::EntryElement(int position) const {
   const pugi::xml_node entry = position >= 0 ? ElementChild(List(), position) : pugi::xml_node();
-  if (!entry)
-    throw Error(Quoted(path_) + "中没有第 " + std::to_string(position + 1) + " 个热键");
+  if (!entry) throw Error(Quoted(path_) + "中没有第 " + std::to_string(position + 1) + " 个热键");
   return entry;
 }
 
@@ -255,8 +243,7 @@ std::string ReadSchemePassword(const std::string& path) {
 // --- Entry table -------------------------------------------------------------
 
 void ResetSlots(EntryTable& table) {
-  for (HotkeySlot& slot : table)
-    slot.modifiers = 0, slot.virtualKey = 0;
+  for (HotkeySlot& slot : table) slot.modifiers = 0, slot.virtualKey = 0;
 }
 
 void LoadEntries(const std::string& path, const TextDecryptor& decrypt, EntryTable& table,
@@ -274,8 +261,7 @@ void LoadEntries(const std::string& path, const TextDecryptor& decrypt, EntryTab
     SchemeEntry entry = document.Entry(i);
     if (decrypt) {
       for (std::string* text : {&entry.hotkey, &entry.action, &entry.hint, &entry.sort}) {
-        if (!text->empty())
-          *text = decrypt(*text);
+        if (!text->empty()) *text = decrypt(*text);
       }
     }
     const int32_t flags = KeyTextPart(entry.hotkey, kModifierPart);
@@ -310,11 +296,9 @@ std::vector<std::string> ListUserSchemes(const std::string& programDirectory) {
   std::filesystem::directory_iterator it(PathFromUtf8(DataDirectory(programDirectory)), error);
   for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
     std::error_code statusError;
-    if (!it->is_regular_file(statusError))
-      continue;
+    if (!it->is_regular_file(statusError)) continue;
     std::string name = PathToUtf8(it->path().filename());
-    if (HasXmlExtension(name))
-      names.push_back(std::move(name));
+    if (HasXmlExtension(name)) names.push_back(std::move(name));
   }
   return names;
 }
@@ -327,8 +311,7 @@ bool DeleteUserScheme(const std::string& programDirectory, const std::string& na
   const std::string path = UserSchemePath(programDirectory, name);
   std::error_code error;
   const bool removed = std::filesystem::remove(PathFromUtf8(path), error);
-  if (error)
-    throw FileError("Cannot delete file \"" + path + "\"");
+  if (error) throw FileError("Cannot delete file \"" + path + "\"");
   return removed;
 }
 

@@ -33,12 +33,10 @@ std::vector<char32_t> DecodeUtf8(std::string_view utf8) {
     } else {
       throw EncodingError("Invalid UTF-8 text");
     }
-    if (i + extra >= utf8.size())
-      throw EncodingError("Invalid UTF-8 text");
+    if (i + extra >= utf8.size()) throw EncodingError("Invalid UTF-8 text");
     for (int k = 1; k <= extra; ++k) {
       const auto next = static_cast<uint8_t>(utf8[i + k]);
-      if ((next & 0xC0) != 0x80)
-        throw EncodingError("Invalid UTF-8 text");
+      if ((next & 0xC0) != 0x80) throw EncodingError("Invalid UTF-8 text");
       cp = (cp << 6) | (next & 0x3F);
     }
     static constexpr char32_t kMinimum[] = {0, 0x80, 0x800, 0x10000};
@@ -78,13 +76,10 @@ std::string XmlReference(char32_t cp) {
 
 std::string Cp936ToUtf8(std::string_view bytes) {
   bool ascii = true;
-  for (char c : bytes)
-    ascii = ascii && static_cast<uint8_t>(c) < 0x80;
-  if (ascii)
-    return std::string(bytes);
+  for (char c : bytes) ascii = ascii && static_cast<uint8_t>(c) < 0x80;
+  if (ascii) return std::string(bytes);
   const std::optional<std::u16string> utf16 = DecodeCp936ToUtf16(bytes);
-  if (!utf16)
-    throw EncodingError("The text is not valid GB2312 (code page 936)");
+  if (!utf16) throw EncodingError("The text is not valid GB2312 (code page 936)");
   return Utf16ToUtf8(*utf16);
 }
 

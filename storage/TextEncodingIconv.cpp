@@ -14,8 +14,7 @@ class IconvHandle {
  public:
   IconvHandle(const char* to, const char* from) : handle_(iconv_open(to, from)) {}
   ~IconvHandle() {
-    if (valid())
-      iconv_close(handle_);
+    if (valid()) iconv_close(handle_);
   }
   IconvHandle(const IconvHandle&) = delete;
   IconvHandle& operator=(const IconvHandle&) = delete;
@@ -23,8 +22,7 @@ class IconvHandle {
 
   // Converts all of `input`; nullopt when a byte sequence cannot be converted.
   std::optional<std::string> Convert(std::string_view input) {
-    if (!valid())
-      return std::nullopt;
+    if (!valid()) return std::nullopt;
     std::string out(input.size() * 4 + 16, '\0');
     char* in = const_cast<char*>(input.data());
     size_t inLeft = input.size();
@@ -54,8 +52,7 @@ std::optional<std::string> EncodeCodePointCp936(char32_t codePoint) {
 std::optional<std::u16string> DecodeCp936ToUtf16(std::string_view bytes) {
   IconvHandle converter("UTF-16LE", "CP936");
   std::optional<std::string> raw = converter.Convert(bytes);
-  if (!raw)
-    return std::nullopt;
+  if (!raw) return std::nullopt;
   std::u16string out(raw->size() / 2, u'\0');
   for (size_t i = 0; i < out.size(); ++i) {
     out[i] = static_cast<char16_t>(static_cast<unsigned char>((*raw)[2 * i]) |

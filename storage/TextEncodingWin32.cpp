@@ -27,19 +27,16 @@ std::optional<std::string> EncodeCodePointCp936(char32_t codePoint) {
   BOOL usedDefault = FALSE;
   const int length = WideCharToMultiByte(kCodePage936, WC_NO_BEST_FIT_CHARS, units, unitCount,
                                          bytes, sizeof bytes, nullptr, &usedDefault);
-  if (length <= 0 || usedDefault)
-    return std::nullopt;
+  if (length <= 0 || usedDefault) return std::nullopt;
   return std::string(bytes, static_cast<size_t>(length));
 }
 
 std::optional<std::u16string> DecodeCp936ToUtf16(std::string_view bytes) {
-  if (bytes.empty())
-    return std::u16string();
+  if (bytes.empty()) return std::u16string();
   const int inLength = static_cast<int>(bytes.size());
   const int length =
       MultiByteToWideChar(kCodePage936, MB_ERR_INVALID_CHARS, bytes.data(), inLength, nullptr, 0);
-  if (length <= 0)
-    return std::nullopt;
+  if (length <= 0) return std::nullopt;
   std::u16string out(static_cast<size_t>(length), u'\0');
   MultiByteToWideChar(kCodePage936, MB_ERR_INVALID_CHARS, bytes.data(), inLength,
                       reinterpret_cast<wchar_t*>(out.data()), length);

@@ -42,8 +42,7 @@ std::string KeyBlock(std::string_view password) {
 std::string LowerHex(const std::array<uint8_t, 16>& digest) {
   static constexpr char kDigits[] = "0123456789abcdef";
   std::string hex;
-  for (uint8_t b : digest)
-    hex += {kDigits[b >> 4], kDigits[b & 15]};
+  for (uint8_t b : digest) hex += {kDigits[b >> 4], kDigits[b & 15]};
   return hex;
 }
 
@@ -51,22 +50,19 @@ std::string LowerHex(const std::array<uint8_t, 16>& digest) {
 
 void DigestText_Ours(benchmark::State& state) {
   const std::string text = SampleText(static_cast<size_t>(state.range(0)));
-  for (auto _ : state)
-    benchmark::DoNotOptimize(DigestText(text));
+  for (auto _ : state) benchmark::DoNotOptimize(DigestText(text));
   state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(Utf8ToCp936(text).size()));
 }
 
 void DigestText_Gcrypt(benchmark::State& state) {
   const std::string text = SampleText(static_cast<size_t>(state.range(0)));
-  for (auto _ : state)
-    benchmark::DoNotOptimize(LowerHex(reference::Md5(Utf8ToCp936(text))));
+  for (auto _ : state) benchmark::DoNotOptimize(LowerHex(reference::Md5(Utf8ToCp936(text))));
   state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(Utf8ToCp936(text).size()));
 }
 
 void EncryptText_Ours(benchmark::State& state) {
   const std::string text = SampleText(static_cast<size_t>(state.range(0)));
-  for (auto _ : state)
-    benchmark::DoNotOptimize(EncryptText(kPassword, text));
+  for (auto _ : state) benchmark::DoNotOptimize(EncryptText(kPassword, text));
   state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(Utf8ToCp936(text).size()));
 }
 
@@ -87,8 +83,7 @@ void EncryptText_Gcrypt(benchmark::State& state) {
 void DecryptText_Ours(benchmark::State& state) {
   const std::string text = SampleText(static_cast<size_t>(state.range(0)));
   const std::string cipher = EncryptText(kPassword, text);
-  for (auto _ : state)
-    benchmark::DoNotOptimize(DecryptText(kPassword, cipher));
+  for (auto _ : state) benchmark::DoNotOptimize(DecryptText(kPassword, cipher));
   state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(Utf8ToCp936(text).size()));
 }
 
@@ -98,8 +93,7 @@ void DecryptText_Gcrypt(benchmark::State& state) {
   for (auto _ : state) {
     const std::string bytes = HexToBytes(cipher);
     uint32_t n = 0;
-    for (int i = 0; i < 4; ++i)
-      n |= uint32_t{static_cast<uint8_t>(bytes[i])} << (8 * i);
+    for (int i = 0; i < 4; ++i) n |= uint32_t{static_cast<uint8_t>(bytes[i])} << (8 * i);
     std::string plain = reference::AesEcb(KeyBlock(kPassword)).Decrypt(bytes.substr(4));
     plain.resize(std::min<size_t>(plain.size(), n));
     benchmark::DoNotOptimize(Cp936ToUtf8(plain));
@@ -111,54 +105,47 @@ void DecryptText_Gcrypt(benchmark::State& state) {
 
 std::string RawBytes(int64_t size) {
   std::string bytes(static_cast<size_t>(size), '\0');
-  for (size_t i = 0; i < bytes.size(); ++i)
-    bytes[i] = static_cast<char>(i * 131 + 7);
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 131 + 7);
   return bytes;
 }
 
 void Md5Primitive_Ours(benchmark::State& state) {
   const std::string bytes = RawBytes(state.range(0));
-  for (auto _ : state)
-    benchmark::DoNotOptimize(Md5Of(bytes));
+  for (auto _ : state) benchmark::DoNotOptimize(Md5Of(bytes));
   state.SetBytesProcessed(state.iterations() * state.range(0));
 }
 
 void Md5Primitive_Gcrypt(benchmark::State& state) {
   const std::string bytes = RawBytes(state.range(0));
-  for (auto _ : state)
-    benchmark::DoNotOptimize(reference::Md5(bytes));
+  for (auto _ : state) benchmark::DoNotOptimize(reference::Md5(bytes));
   state.SetBytesProcessed(state.iterations() * state.range(0));
 }
 
 void AesEcbEncryptPrimitive_Ours(benchmark::State& state) {
   const std::string bytes = RawBytes(state.range(0));
   const AesExpandedKey128 key = ExpandAesKeyForEncryption(AesKey128{1, 2, 3});
-  for (auto _ : state)
-    benchmark::DoNotOptimize(EncryptAesStreamEcb(bytes, key));
+  for (auto _ : state) benchmark::DoNotOptimize(EncryptAesStreamEcb(bytes, key));
   state.SetBytesProcessed(state.iterations() * state.range(0));
 }
 
 void AesEcbEncryptPrimitive_Gcrypt(benchmark::State& state) {
   const std::string bytes = RawBytes(state.range(0));
   reference::AesEcb aes(std::string("\1\2\3", 3) + std::string(13, '\0'));
-  for (auto _ : state)
-    benchmark::DoNotOptimize(aes.Encrypt(bytes));
+  for (auto _ : state) benchmark::DoNotOptimize(aes.Encrypt(bytes));
   state.SetBytesProcessed(state.iterations() * state.range(0));
 }
 
 void AesEcbDecryptPrimitive_Ours(benchmark::State& state) {
   const std::string bytes = RawBytes(state.range(0));
   const AesExpandedKey128 key = ExpandAesKeyForDecryption(AesKey128{1, 2, 3});
-  for (auto _ : state)
-    benchmark::DoNotOptimize(DecryptAesStreamEcb(bytes, key));
+  for (auto _ : state) benchmark::DoNotOptimize(DecryptAesStreamEcb(bytes, key));
   state.SetBytesProcessed(state.iterations() * state.range(0));
 }
 
 void AesEcbDecryptPrimitive_Gcrypt(benchmark::State& state) {
   const std::string bytes = RawBytes(state.range(0));
   reference::AesEcb aes(std::string("\1\2\3", 3) + std::string(13, '\0'));
-  for (auto _ : state)
-    benchmark::DoNotOptimize(aes.Decrypt(bytes));
+  for (auto _ : state) benchmark::DoNotOptimize(aes.Decrypt(bytes));
   state.SetBytesProcessed(state.iterations() * state.range(0));
 }
 

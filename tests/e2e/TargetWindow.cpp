@@ -17,8 +17,7 @@ FILE* logFile = nullptr;
 std::string Utf8(const wchar_t* text, int length) {
   const int size = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
   std::string out(static_cast<size_t>(size > 0 ? size : 0), '\0');
-  if (size > 0)
-    WideCharToMultiByte(CP_UTF8, 0, text, length, out.data(), size, nullptr, nullptr);
+  if (size > 0) WideCharToMultiByte(CP_UTF8, 0, text, length, out.data(), size, nullptr, nullptr);
   return out;
 }
 
@@ -29,13 +28,11 @@ void Log(const std::string& line) {
 
 std::string ClipboardText(HWND owner) {
   std::string text;
-  if (!OpenClipboard(owner))
-    return text;
+  if (!OpenClipboard(owner)) return text;
   if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
     if (auto* wide = static_cast<const wchar_t*>(GlobalLock(data))) {
       text = Utf8(wide, -1);
-      if (!text.empty() && text.back() == '\0')
-        text.pop_back();
+      if (!text.empty() && text.back() == '\0') text.pop_back();
       GlobalUnlock(data);
     }
   }
@@ -48,8 +45,7 @@ LRESULT CALLBACK TargetProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
       Log("down " + std::to_string(wParam));
-      if (wParam == 'V' && (GetKeyState(VK_CONTROL) & 0x8000))
-        Log("paste " + ClipboardText(hwnd));
+      if (wParam == 'V' && (GetKeyState(VK_CONTROL) & 0x8000)) Log("paste " + ClipboardText(hwnd));
       return 0;
     case WM_KEYUP:
     case WM_SYSKEYUP:
@@ -57,8 +53,7 @@ LRESULT CALLBACK TargetProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
       return 0;
     case WM_CHAR: {
       const wchar_t ch = static_cast<wchar_t>(wParam);
-      if (ch >= 0x20)
-        Log("char " + Utf8(&ch, 1));
+      if (ch >= 0x20) Log("char " + Utf8(&ch, 1));
       return 0;
     }
     case WM_DESTROY:
@@ -74,8 +69,7 @@ LRESULT CALLBACK TargetProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   int argc = 0;
   wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-  if (argc < 2 || !(logFile = _wfopen(argv[1], L"a")))
-    return 2;
+  if (argc < 2 || !(logFile = _wfopen(argv[1], L"a"))) return 2;
 
   WNDCLASSW windowClass{};
   windowClass.lpfnWndProc = TargetProc;

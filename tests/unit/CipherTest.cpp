@@ -31,8 +31,7 @@ AesBlock BlockFromHex(std::string_view hex) {
 std::string RandomBytes(std::mt19937& random, size_t size) {
   std::uniform_int_distribution<int> byte(0, 255);
   std::string out(size, '\0');
-  for (char& c : out)
-    c = static_cast<char>(byte(random));
+  for (char& c : out) c = static_cast<char>(byte(random));
   return out;
 }
 
@@ -42,8 +41,7 @@ std::string RandomText(std::mt19937& random, size_t count) {
                                         "本", "密", "码", "测", "试", "快", "捷", "键"};
   std::uniform_int_distribution<size_t> pick(0, std::size(kPieces) - 1);
   std::string out;
-  for (size_t i = 0; i < count; ++i)
-    out += kPieces[pick(random)];
+  for (size_t i = 0; i < count; ++i) out += kPieces[pick(random)];
   return out;
 }
 

@@ -46,16 +46,14 @@ TEST(KeyText, DisplayTexts) {
 
 TEST(KeyText, KeyNameTableHasTheNamedCodesOnly) {
   int named = 0;
-  for (int code = 0; code < 256; ++code)
-    named += KeyName(code).empty() ? 0 : 1;
+  for (int code = 0; code < 256; ++code) named += KeyName(code).empty() ? 0 : 1;
   EXPECT_EQ(named, 98);
   EXPECT_EQ(KeyName('0'), "0");
   EXPECT_EQ(KeyName('Z'), "Z");
   EXPECT_EQ(KeyName(96), "Num 0");
   EXPECT_EQ(KeyName(105), "Num 9");
   EXPECT_EQ(KeyName(123), "F12");
-  for (int unnamed : {12, 17, 18, 108, 124, 160, 223})
-    EXPECT_EQ(KeyName(unnamed), "") << unnamed;
+  for (int unnamed : {12, 17, 18, 108, 124, 160, 223}) EXPECT_EQ(KeyName(unnamed), "") << unnamed;
 }
 
 TEST(KeyText, KeyTextPartsConvert) {

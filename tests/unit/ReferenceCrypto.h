@@ -14,8 +14,7 @@ namespace tav::reference {
 
 inline void InitGcrypt() {
   static const bool ready = [] {
-    if (!gcry_check_version(GCRYPT_VERSION))
-      throw std::runtime_error("libgcrypt version mismatch");
+    if (!gcry_check_version(GCRYPT_VERSION)) throw std::runtime_error("libgcrypt version mismatch");
     gcry_control(GCRYCTL_DISABLE_SECMEM, 0);
     gcry_control(GCRYCTL_INITIALIZATION_FINISHED, 0);
     return true;
@@ -55,8 +54,7 @@ class AesEcb {
 
  private:
   static void Check(gcry_error_t error) {
-    if (error)
-      throw std::runtime_error(gcry_strerror(error));
+    if (error) throw std::runtime_error(gcry_strerror(error));
   }
   gcry_cipher_hd_t handle_ = nullptr;
 };

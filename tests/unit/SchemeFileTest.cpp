@@ -104,8 +104,7 @@ TEST_F(SchemeFileTest, EntriesFillSlotsAndItemsInFileOrder) {
   EXPECT_EQ(items[0].caption, "Ctrl + ALT + N");
   EXPECT_EQ(items[1].caption, "Ctrl + Shift + A");
   EXPECT_EQ(items[2].caption, "F1");
-  for (int i = 0; i < 3; ++i)
-    EXPECT_EQ(items[i].slot, i);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(items[i].slot, i);
   EXPECT_EQ(items[2].action, "http://www.example.com/");
   EXPECT_EQ(items[2].category, "网络");
   EXPECT_EQ(table[0].modifiers, 3);
@@ -177,8 +176,7 @@ TEST_F(SchemeFileTest, MoreEntriesThanSlotsAreRefusedBeforeAnySlotIsWritten) {
   std::vector<SchemeEntry> entries(150, SchemeEntry{"2+65", "x.exe", "", ""});
   Write(path_, SchemeBytes(entries));
   EntryTable table;
-  for (HotkeySlot& slot : table)
-    slot = {7, 99, "old", "old", "old"};
+  for (HotkeySlot& slot : table) slot = {7, 99, "old", "old", "old"};
   std::vector<HotkeyListItem> items;
   try {
     LoadEntries(path_, {}, table, items);
@@ -218,8 +216,7 @@ TEST_F(SchemeFileTest, BadKeyTextStopsTheLoadAfterTheEntriesBeforeIt) {
 TEST_F(SchemeFileTest, ProtectedEntriesAreDecryptedBeforeConversion) {
   Write(path_, SchemeBytes({{"ENC:6+65", "ENC:calc.exe", "", "ENC:工具"}}, "0123abcd"));
   const TextDecryptor decrypt = [](const std::string& cipher) {
-    if (cipher.rfind("ENC:", 0) != 0)
-      throw Error("not a cipher text: " + cipher);
+    if (cipher.rfind("ENC:", 0) != 0) throw Error("not a cipher text: " + cipher);
     return cipher.substr(4);
   };
   EntryTable table;
