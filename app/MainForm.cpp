@@ -234,6 +234,13 @@ void TMainForm::CloseMainWindow() {
   PostMessageW(hwnd(), WM_CLOSE, 0, 0);
 }
 
+void TMainForm::RegisterAll() {
+  service_.RegisterAll();
+  // A paste from a script that runs on while the hotkeys are paused must
+  // not bring them back.
+  if (service_.paused()) service_.UnregisterHotkeys(false);
+}
+
 void TMainForm::ReleaseModifiers() {
   for (uint8_t key : {VK_SHIFT, VK_CONTROL, VK_MENU}) platform_.KeybdEvent(key, 0, kKeyEventKeyUp);
 }

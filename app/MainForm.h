@@ -57,7 +57,9 @@ class TMainForm : public Window, public ProgramControl {
   void ShowMainWindow() override;
   void TogglePause() override { MStop_NClick(); }
   void UnregisterHotkeys(bool all) override { service_.UnregisterHotkeys(all); }
-  void RegisterAll() override { service_.RegisterAll(); }
+  // Registers every hotkey again after a paste; while paused, only those
+  // bound to the pause operation.
+  void RegisterAll() override;
   void ReleaseModifiers() override;
 
   // Ends the action engine at program end: script runs stop at their next

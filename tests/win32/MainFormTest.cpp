@@ -89,6 +89,14 @@ TEST_F(MainFormTest, PauseAndResumeThroughTheMenuCommand) {
   EXPECT_TRUE(form_->service().paused());
   EXPECT_FALSE(CombinationTaken(kCtrlAlt, 'M'));
   EXPECT_TRUE(CombinationTaken(kCtrlAlt, 'P')) << "the pause hotkey stays";
+
+  // A paste from a script while paused suspends and restores the hotkeys:
+  // the paused ones stay away.
+  form_->UnregisterHotkeys(true);
+  form_->RegisterAll();
+  EXPECT_FALSE(CombinationTaken(kCtrlAlt, 'M'));
+  EXPECT_TRUE(CombinationTaken(kCtrlAlt, 'P'));
+
   form_->MStop_NClick();
   EXPECT_FALSE(form_->service().paused());
   EXPECT_TRUE(CombinationTaken(kCtrlAlt, 'M'));
