@@ -59,16 +59,7 @@ TEST(ClassifiedTextTest, ScriptExtensionIsTheTextAfterTheLastDotIgnoringCase) {
   for (const auto& [text, script] : cases) EXPECT_EQ(HasScriptExtension(text), script) << text;
 }
 
-class ActionDispatcherTest : public ::testing::Test {
- protected:
-  RecordingPlatform platform_;
-  test::RecordingProgram program_{platform_};
-  std::vector<long long> waits_;  // delays, in milliseconds, without waiting
-  ActionDispatcher engine_{platform_, program_, [this](std::chrono::milliseconds duration) {
-                             waits_.push_back(duration.count());
-                             return true;
-                           }};
-};
+class ActionDispatcherTest : public test::RecordedEngineTest {};
 
 TEST_F(ActionDispatcherTest, ActionsAreRecognisedOrGoToTheShellUnchanged) {
   const Calls shutDown = {"SetShutdownPrivilege(1)", "ExitWindows(9)", "SetShutdownPrivilege(0)"};

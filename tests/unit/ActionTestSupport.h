@@ -2,6 +2,8 @@
 // with a real user-interface thread, and script files in a temporary folder.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -14,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "actions/ActionDispatcher.h"
 #include "actions/ProgramControl.h"
 #include "platform/RecordingPlatform.h"
 
@@ -174,5 +177,17 @@ inline bool Eventually(const std::function<bool()>& condition) {
   }
   return true;
 }
+
+// The engine on the recording fake, with delays recorded instead of waited.
+class RecordedEngineTest : public ::testing::Test {
+ protected:
+  RecordingPlatform platform_;
+  RecordingProgram program_{platform_};
+  std::vector<long long> waits_;  // delays, in milliseconds, without waiting
+  ActionDispatcher engine_{platform_, program_, [this](std::chrono::milliseconds duration) {
+                             waits_.push_back(duration.count());
+                             return true;
+                           }};
+};
 
 }  // namespace tav::test

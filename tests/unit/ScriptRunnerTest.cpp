@@ -129,7 +129,7 @@ TEST(PasteTextTest, ShiftAndAltAreLiftedForCtrlVAndPutBack) {
 
 // --- Script files, with a user-interface thread that runs hand-offs inline ---
 
-class ScriptFileTest : public ::testing::Test {
+class ScriptFileTest : public test::RecordedEngineTest {
  protected:
   // Writes the script as code page 936 bytes and runs it to its end.
   void RunScript(const std::string& utf8Lines) { RunScriptBytes(Utf8ToCp936(utf8Lines)); }
@@ -138,13 +138,6 @@ class ScriptFileTest : public ::testing::Test {
     engine_.WaitForRuns();
   }
 
-  RecordingPlatform platform_;
-  test::RecordingProgram program_{platform_};
-  std::vector<long long> waits_;  // delays, in milliseconds, without waiting
-  ActionDispatcher engine_{platform_, program_, [this](std::chrono::milliseconds duration) {
-                             waits_.push_back(duration.count());
-                             return true;
-                           }};
   test::TempFolder folder_;
 };
 
