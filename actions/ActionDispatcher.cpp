@@ -1,5 +1,7 @@
 #include "actions/ActionDispatcher.h"
 
+#include "base/AsciiText.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -26,10 +28,6 @@ constexpr std::pair<std::string_view, BuiltInOperation> kBuiltInOperations[] = {
 
 bool IsBlankOrControl(char c) {
   return static_cast<unsigned char>(c) <= 32;
-}
-
-char AsciiLower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/Errors.h"
+#include "base/Errors.h"
 
 namespace tav {
 

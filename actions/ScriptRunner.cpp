@@ -8,11 +8,11 @@
 #include <utility>
 
 #include "actions/SendKeys.h"
+#include "base/AtomicFile.h"
+#include "base/Errors.h"
+#include "base/IntegerText.h"
+#include "base/TextEncoding.h"
 #include "platform/ErrorGuard.h"
-#include "platform/Errors.h"
-#include "storage/AtomicFile.h"
-#include "storage/IntegerText.h"
-#include "storage/TextEncoding.h"
 
 namespace tav {
 

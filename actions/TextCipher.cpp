@@ -6,9 +6,9 @@
 
 #include "actions/ElAES.h"
 #include "actions/Md5.h"
-#include "platform/Errors.h"
-#include "storage/IntegerText.h"
-#include "storage/TextEncoding.h"
+#include "base/Errors.h"
+#include "base/IntegerText.h"
+#include "base/TextEncoding.h"
 
 namespace tav {
 

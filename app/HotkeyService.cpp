@@ -2,13 +2,12 @@
 
 #include <string>
 
+#include "storage/SchemeFile.h"
+
 namespace tav {
 
 void HotkeyService::ResetSlots() {
-  for (HotkeySlot& slot : slots_) {
-    slot.modifiers = 0;
-    slot.virtualKey = 0;
-  }
+  tav::ResetSlots(slots_);
 }
 
 void HotkeyService::RegisterAll() {

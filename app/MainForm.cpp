@@ -5,10 +5,10 @@
 
 #include "actions/TextCipher.h"
 #include "app/resource.h"
+#include "base/AtomicFile.h"
+#include "base/Errors.h"
 #include "platform/ErrorGuard.h"
-#include "platform/Errors.h"
 #include "platform/win32/Wide.h"
-#include "storage/AtomicFile.h"
 #include "storage/SchemeFile.h"
 #include "storage/SettingsFile.h"
 
@@ -20,7 +20,7 @@ constexpr UINT kTrayMessage = WM_APP + 2;
 constexpr int kClientWidth = 364;
 constexpr int kClientHeight = 405;
 constexpr int kButtonPanelHeight = 40;
-constexpr const char* kCaption = "Tavrelin 4.6.0 Final";
+constexpr const char* kCaption = kApplicationTitle;
 constexpr const wchar_t* kPausedCaption = L"开始工作";
 constexpr const wchar_t* kRunningCaption = L"停止工作";
 
@@ -129,7 +129,7 @@ bool TMainForm::OpenScheme(const std::string& path) {
   const std::string caption = path == DefaultSchemePath()
                                   ? std::string(kCaption) + " -> 默认设置"
                                   : std::string(kCaption) + "->" + FileNameOf(path);
-  const std::string digest = ReadSchemePassword(path);
+  const std::string digest = ReadSchemeDigest(path);
   if (!digest.empty()) {
     if (digest != DigestOfRememberedPassword() &&
         !login_.Run(digest, /*checkOnly=*/false, VisibleWindow())) {

@@ -19,6 +19,7 @@
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/WinHandles.h"
 #include "platform/win32/Window.h"
+#include "storage/SchemeFile.h"
 
 namespace tav {
 
@@ -68,7 +69,7 @@ class TMainForm : public Window, public ProgramControl {
 
   const HotkeyService& service() const { return service_; }
   const SchemeState& scheme() const { return scheme_; }
-  std::string DefaultSchemePath() const { return programDirectory_ + "hotkey.xml"; }
+  std::string DefaultSchemePath() const { return tav::DefaultSchemePath(programDirectory_); }
 
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

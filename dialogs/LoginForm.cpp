@@ -1,8 +1,8 @@
 #include "dialogs/LoginForm.h"
 
 #include "actions/TextCipher.h"
+#include "base/Errors.h"
 #include "platform/ErrorGuard.h"
-#include "platform/Errors.h"
 #include "platform/win32/Wide.h"
 
 namespace tav {

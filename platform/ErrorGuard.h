@@ -7,11 +7,10 @@
 #include <string>
 #include <utility>
 
+#include "base/Version.h"
 #include "platform/Platform.h"
 
 namespace tav {
-
-inline constexpr const char* kApplicationTitle = "Tavrelin 4.6.0 Final";
 
 // Runs `handler`; answers false when it ended with an error, which has then
 // been shown to the user.

@@ -3,9 +3,10 @@
 #include <filesystem>
 #include <initializer_list>
 
-#include "platform/Errors.h"
-#include "storage/AtomicFile.h"
-#include "storage/TextEncoding.h"
+#include "base/AsciiText.h"
+#include "base/AtomicFile.h"
+#include "base/Errors.h"
+#include "base/TextEncoding.h"
 
 namespace tav {
 
@@ -21,15 +22,8 @@ std::string_view Trim(std::string_view s) {
   return s.substr(first, s.find_last_not_of(kBlanks) - first + 1);
 }
 
-char AsciiLower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-  return true;
+  return EqualsIgnoringAsciiCase(a, b);
 }
 
 // What one line of text means.

@@ -4,8 +4,8 @@
 #include <string>
 #include <utility>
 
-#include "platform/Errors.h"
-#include "storage/IntegerText.h"
+#include "base/Errors.h"
+#include "base/IntegerText.h"
 
 namespace tav {
 

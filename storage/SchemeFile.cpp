@@ -7,11 +7,11 @@
 #include <system_error>
 #include <utility>
 
-#include "platform/Errors.h"
+#include "base/AtomicFile.h"
+#include "base/Errors.h"
+#include "base/TextEncoding.h"
 #include "platform/Platform.h"
-#include "storage/AtomicFile.h"
 #include "storage/KeyText.h"
-#include "storage/TextEncoding.h"
 
 namespace tav {
 
@@ -215,26 +215,19 @@ pugi::xml_node SchemeDocument::EntryElement(int position) const {
 
 // --- Whole files -------------------------------------------------------------
 
-bool CreateSchemeFile(Platform& platform, const std::string& path) {
-  if (FileExists(path)) {
-    const std::string question = "热键配制方案“" + FileNameOf(path) + "”已经存在，" + "\r" +
-                                 "你是否要覆盖该热键配制方案吗？";
-    if (platform.MessageBox(question, "", mb::kYesNo | mb::kIconQuestion) != mb::kIdYes)
-      return false;
-  }
+void WriteSchemeTemplate(const std::string& path) {
   WriteFileAtomically(path, kSchemeTemplate);
-  return true;
 }
 
-std::string ReadSchemeDigest(const std::string& path) {
+std::string ReadSchemeDigestOrEmpty(const std::string& path) {
   try {
-    return ReadSchemePassword(path);
+    return ReadSchemeDigest(path);
   } catch (const std::exception&) {
     return {};
   }
 }
 
-std::string ReadSchemePassword(const std::string& path) {
+std::string ReadSchemeDigest(const std::string& path) {
   SchemeDocument document;
   document.Load(path);
   return document.Password();

@@ -85,17 +85,17 @@ class SchemeDocument {
   std::string path_;  // named in error messages
 };
 
-// Writes the template of an empty, unprotected scheme. When a file exists at
-// `path` the user is asked first; any answer but Yes returns false and leaves
-// the file untouched. Throws FileError when the file cannot be written.
-bool CreateSchemeFile(Platform& platform, const std::string& path);
+// Writes the template of an empty, unprotected scheme at `path`, replacing
+// any file there (the caller asks the user first). Throws FileError when the
+// file cannot be written.
+void WriteSchemeTemplate(const std::string& path);
 
-// The password element's text of the scheme at `path`; the empty text when
-// the file cannot be read or parsed.
+// The password element's text (the password digest) of the scheme at `path`.
+// A file that cannot be read or parsed throws.
 std::string ReadSchemeDigest(const std::string& path);
 
-// The same, but a file that cannot be read or parsed throws.
-std::string ReadSchemePassword(const std::string& path);
+// The same, but the empty text when the file cannot be read or parsed.
+std::string ReadSchemeDigestOrEmpty(const std::string& path);
 
 // Turns an entry text of a protected scheme back into plain text.
 using TextDecryptor = std::function<std::string(const std::string&)>;

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "storage/TextEncoding.h"
+#include "base/TextEncoding.h"
 
 namespace tav {
 

@@ -12,7 +12,7 @@
 #include "actions/ElAES.h"
 #include "actions/Md5.h"
 #include "actions/TextCipher.h"
-#include "storage/TextEncoding.h"
+#include "base/TextEncoding.h"
 #include "tests/unit/ReferenceCrypto.h"
 
 namespace tav {

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "actions/TextCipher.h"
+#include "base/TextEncoding.h"
 #include "storage/SchemeFile.h"
-#include "storage/TextEncoding.h"
 
 namespace tav {
 namespace {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "actions/ActionDispatcher.h"
-#include "platform/Errors.h"
+#include "base/Errors.h"
 #include "tests/unit/ActionTestSupport.h"
 
 namespace tav {

@@ -9,8 +9,8 @@
 #include "actions/ElAES.h"
 #include "actions/Md5.h"
 #include "actions/TextCipher.h"
-#include "platform/Errors.h"
-#include "storage/TextEncoding.h"
+#include "base/Errors.h"
+#include "base/TextEncoding.h"
 #include "tests/unit/ReferenceCrypto.h"
 
 namespace tav {

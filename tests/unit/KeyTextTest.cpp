@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/Errors.h"
+#include "base/Errors.h"
 
 namespace tav {
 namespace {

@@ -7,10 +7,10 @@
 #include <fstream>
 
 #include "actions/TextCipher.h"
-#include "platform/Errors.h"
-#include "storage/AtomicFile.h"
+#include "base/AtomicFile.h"
+#include "base/Errors.h"
+#include "base/TextEncoding.h"
 #include "storage/SchemeFile.h"
-#include "storage/TextEncoding.h"
 
 namespace tav {
 namespace {

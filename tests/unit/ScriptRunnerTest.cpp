@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "actions/ActionDispatcher.h"
-#include "platform/Errors.h"
-#include "storage/TextEncoding.h"
+#include "base/Errors.h"
+#include "base/TextEncoding.h"
 #include "tests/unit/ActionTestSupport.h"
 
 namespace tav {

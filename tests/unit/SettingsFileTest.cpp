@@ -6,9 +6,9 @@
 #include <iterator>
 #include <random>
 
-#include "platform/Errors.h"
+#include "base/Errors.h"
+#include "base/TextEncoding.h"
 #include "storage/SettingsFile.h"
-#include "storage/TextEncoding.h"
 
 namespace tav {
 namespace {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "platform/Errors.h"
-#include "storage/IntegerText.h"
-#include "storage/TextEncoding.h"
+#include "base/Errors.h"
+#include "base/IntegerText.h"
+#include "base/TextEncoding.h"
 
 namespace tav {
 namespace {

@@ -4,8 +4,8 @@
 #include <fstream>
 #include <map>
 
+#include "base/TextEncoding.h"
 #include "platform/win32/Wide.h"
-#include "storage/TextEncoding.h"
 
 namespace tav::test {
 

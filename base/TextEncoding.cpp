@@ -1,11 +1,11 @@
-#include "storage/TextEncoding.h"
+#include "base/TextEncoding.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <optional>
 #include <vector>
 
-#include "platform/Errors.h"
+#include "base/Errors.h"
 
 namespace tav {
 

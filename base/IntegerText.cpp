@@ -1,8 +1,8 @@
-#include "storage/IntegerText.h"
+#include "base/IntegerText.h"
 
 #include <string>
 
-#include "platform/Errors.h"
+#include "base/Errors.h"
 
 namespace tav {
 

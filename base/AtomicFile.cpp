@@ -1,11 +1,11 @@
-#include "storage/AtomicFile.h"
+#include "base/AtomicFile.h"
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
-#include "platform/Errors.h"
-#include "storage/TextEncoding.h"
+#include "base/Errors.h"
+#include "base/TextEncoding.h"
 
 namespace tav {
 
