@@ -122,8 +122,8 @@ class Session:
     def start_program(self):
         self.program = subprocess.Popen(["wine", self.path("tavrelin.exe")], cwd=self.dir,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        wait_for(self.program_running, what="the program's main window")
-        time.sleep(1.0)  # the default scheme is opened right after the window exists
+        wait_for(lambda: self.tavctl("started") == 0,
+                 what="the program's start (its scheme open or a dialog up)")
 
     def program_running(self):
         return self.tavctl("running") == 0
