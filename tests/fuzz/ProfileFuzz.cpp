@@ -25,10 +25,12 @@ std::string_view Trim(std::string_view s) {
 }
 
 // Section names that the file may hold: the text between "[" and the last
-// "]" of each line, in any encoding the file may have.
+// "]" of each line, in any encoding the file may have. Names are UTF-8 text
+// for the module, so only those are asked for.
 std::vector<std::string> CandidateSections(std::string_view bytes,
                                            const tav::fuzz::HeadedInput& in) {
-  std::vector<std::string> names{in.head[0]};
+  std::vector<std::string> names;
+  if (tav::fuzz::IsUtf8(in.head[0])) names.push_back(in.head[0]);
   std::string text(bytes);
   try {
     text += "\n" + tav::Cp936ToUtf8(bytes);
@@ -36,11 +38,12 @@ std::vector<std::string> CandidateSections(std::string_view bytes,
   }
   size_t start = 0;
   while (start < text.size()) {
-    size_t end = text.find('\n', start);
+    size_t end = text.find_first_of("\r\n", start);
     if (end == std::string::npos) end = text.size();
     const std::string_view line = Trim(std::string_view(text).substr(start, end - start));
     const size_t close = line.rfind(']');
-    if (line.starts_with('[') && close != std::string_view::npos)
+    if (line.starts_with('[') && close != std::string_view::npos &&
+        tav::fuzz::IsUtf8(line.substr(1, close - 1)))
       names.emplace_back(Trim(line.substr(1, close - 1)));
     start = end + 1;
   }
