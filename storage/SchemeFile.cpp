@@ -211,31 +211,74 @@ std::string EncodeSchemeText(const std::string& text, const SchemeEncoding& enco
 
 // --- Texts -------------------------------------------------------------------
 
-void AppendTextPieces(pugi::xml_node node, std::string& out) {
-  for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
-    if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata) {
-      out += child.value();
-    } else if (child.type() == pugi::node_element) {
-      AppendTextPieces(child, out);
+// The text of an element as the system's DOM joins it: its text and CDATA
+// pieces and those of nested elements in document order. A text piece of
+// white space only stands for one space between the pieces around it. The
+// XML white space at both ends is trimmed, but never inside a CDATA section.
+class TextJoiner {
+ public:
+  void Add(pugi::xml_node node) {
+    for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
+      switch (child.type()) {
+        case pugi::node_pcdata:
+          AddPiece(child.value(), false);
+          break;
+        case pugi::node_cdata:
+          AddPiece(child.value(), true);
+          break;
+        case pugi::node_element:
+          Add(child);
+          break;
+        default:
+          break;
+      }
     }
   }
+
+  std::string Trimmed() const {
+    size_t begin = 0;
+    size_t end = text_.size();
+    while (begin < std::min(end, firstCdata_) && IsXmlSpace(text_[begin])) ++begin;
+    while (end > std::max(begin, lastCdataEnd_) && IsXmlSpace(text_[end - 1])) --end;
+    return text_.substr(begin, end - begin);
+  }
+
+ private:
+  void AddPiece(std::string_view piece, bool cdata) {
+    if (!cdata && std::all_of(piece.begin(), piece.end(), IsXmlSpace)) {
+      spacePending_ = !piece.empty();
+      return;
+    }
+    if (spacePending_ && !text_.empty()) text_ += ' ';
+    spacePending_ = false;
+    if (cdata) firstCdata_ = std::min(firstCdata_, text_.size());
+    text_ += piece;
+    if (cdata) lastCdataEnd_ = text_.size();
+  }
+
+  std::string text_;
+  bool spacePending_ = false;
+  size_t firstCdata_ = std::string::npos;
+  size_t lastCdataEnd_ = 0;
+};
+
+std::string WholeText(pugi::xml_node element) {
+  TextJoiner joiner;
+  joiner.Add(element);
+  return joiner.Trimmed();
 }
 
-// All text pieces of the element, XML white space trimmed at both ends.
-std::string WholeText(pugi::xml_node element) {
-  std::string text;
-  AppendTextPieces(element, text);
-  size_t begin = 0;
-  size_t end = text.size();
-  while (begin < end && IsXmlSpace(text[begin])) ++begin;
-  while (end > begin && IsXmlSpace(text[end - 1])) --end;
-  return text.substr(begin, end - begin);
+// A text with XML white space at an end is kept in a CDATA section, which is
+// the only place where readers do not trim it.
+pugi::xml_node_type PieceTypeFor(const std::string& text) {
+  const bool spaceAtAnEnd = !text.empty() && (IsXmlSpace(text.front()) || IsXmlSpace(text.back()));
+  return spaceAtAnEnd ? pugi::node_cdata : pugi::node_pcdata;
 }
 
 // Replaces everything inside the element by the text, as one piece.
 void SetWholeText(pugi::xml_node element, const std::string& text) {
   element.remove_children();
-  if (!text.empty()) element.append_child(pugi::node_pcdata).set_value(text.c_str());
+  if (!text.empty()) element.append_child(PieceTypeFor(text)).set_value(text.c_str());
 }
 
 // Stores the element's whole text back as its only piece, unless it is that already.
@@ -244,7 +287,7 @@ void NormalizeText(pugi::xml_node element) {
   const std::string text = WholeText(element);
   const pugi::xml_node first = element.first_child();
   const bool asRead =
-      first ? first.type() == pugi::node_pcdata && !first.next_sibling() && text == first.value()
+      first ? first.type() == PieceTypeFor(text) && !first.next_sibling() && text == first.value()
             : text.empty();
   if (!asRead) SetWholeText(element, text);
 }

@@ -55,9 +55,11 @@ enum class EntryField { kHotkey = 0, kAction = 1, kHint = 2, kSort = 3 };
 // Texts are read as the system's XML document object model reads them, which
 // other copies of the program use on the same files: an element's text is
 // all of its text pieces (around comments, processing instructions, CDATA
-// sections and nested elements) joined, with XML white space (space, tab,
-// CR, LF) trimmed at both ends. A load stores each text back into its element
-// as one piece, so that a save writes exactly what was read.
+// sections and nested elements) joined, a piece of white space only standing
+// for one space, with XML white space (space, tab, CR, LF) trimmed at both
+// ends except inside CDATA. A load stores each text back into its element as
+// one piece (a CDATA section when it has white space at an end), so that a
+// save writes exactly what was read.
 class SchemeDocument {
  public:
   // Reads and parses the file. Throws FileError when it cannot be read and

@@ -98,6 +98,9 @@ TEST_F(SchemeTextTest, AnElementsTextIsAllOfItsTextPieces) {
       {"run <b>this</b> now", "run this now"},
       {"&#x4E2D;&amp;&lt;<!--x-->文", "中&<文"},
       {"<!-- only a comment -->", ""},
+      // A piece of white space only is one space; CDATA keeps its spaces.
+      {"x<!--1-->\r\n\t<!--2-->y", "x y"},
+      {" \t<![CDATA[ x ]]>\r\n", " x "},
   };
   for (const Case& c : cases) {
     Write(Utf8ToCp936(SchemeXml({{"6+65", c.markup, c.markup, ""}})));
@@ -137,8 +140,11 @@ TEST_F(SchemeTextTest, WhatIsSavedIsWhatWasRead) {
   document.Load(path_);
   document.SetEntryText(0, EntryField::kAction, "one.exe");
   document.SetEntryText(2, EntryField::kHint, "");
+  document.SetEntryText(2, EntryField::kSort, " 分类\t");
   EXPECT_EQ(document.Entry(0).action, "one.exe");
   EXPECT_EQ(document.Entry(2).hint, "");
+  document.Save(path_);
+  EXPECT_EQ(Entries()[2].sort, " 分类\t");  // kept in a CDATA section
 }
 
 // --- The password digest -----------------------------------------------------
