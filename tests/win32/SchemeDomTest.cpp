@@ -257,6 +257,48 @@ TEST_F(SchemeDomTest, DigestAgreesWhenTheListIsDamaged) {
   EXPECT_EQ(ReadSchemeLock(path_).digest, dom.password);
 }
 
+// Where our reader deliberately differs from the system's DOM, each case with
+// what each side reads, so that a change on either side shows here.
+TEST_F(SchemeDomTest, DeliberateDifferencesFromTheSystemDom) {
+  const auto write = [&](const std::string& bytes) {
+    std::ofstream(PathFromUtf8(path_), std::ios::binary) << bytes;
+  };
+  const std::string head = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
+  const std::string entry =
+      "<hotkeyset><hotkey>6+65</hotkey><action>a.exe</action><hint/><sort/></hotkeyset>";
+
+  // A comment between entries: the DOM takes it for entry 0 and shifts the
+  // rest; ours addresses element children only.
+  write(head + "<velmora><set><password/></set><hotkeylist><!-- old -->" + entry +
+        "</hotkeylist></velmora>");
+  EXPECT_EQ(ReadWithDom(path_).entries.size(), 2u);
+  EXPECT_EQ(ReadWithOurs(path_).entries, (std::vector<SchemeEntry>{{"6+65", "a.exe", "", ""}}));
+
+  // No declaration and GB2312 bytes, as hand-made files of earlier versions
+  // are: XML says UTF-8 and the DOM refuses them; ours reads code page 936.
+  write(
+      Utf8ToCp936("<velmora><set><password/></set><hotkeylist><hotkeyset><hotkey>6+65</hotkey>"
+                  "<action>记事本</action><hint/><sort/></hotkeyset></hotkeylist></velmora>"));
+  EXPECT_FALSE(ReadWithDom(path_).loaded);
+  EXPECT_EQ(ReadWithOurs(path_).entries.at(0).action, "记事本");
+
+  // An encoding beyond GB2312, GBK, GB18030 and UTF-8: the DOM reads it,
+  // ours refuses it, as a save could not keep it.
+  write(
+      "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><velmora><set><password/></set>"
+      "<hotkeylist/></velmora>");
+  EXPECT_TRUE(ReadWithDom(path_).loaded);
+  EXPECT_FALSE(ReadWithOurs(path_).loaded);
+
+  // xml:space="preserve" keeps the spaces for the DOM; ours trims them.
+  write(head +
+        "<velmora><set><password/></set><hotkeylist><hotkeyset><hotkey>6+65</hotkey>"
+        "<action xml:space=\"preserve\"> a.exe </action><hint/><sort/></hotkeyset>"
+        "</hotkeylist></velmora>");
+  EXPECT_EQ(ReadWithDom(path_).entries.at(0).action, " a.exe ");
+  EXPECT_EQ(ReadWithOurs(path_).entries.at(0).action, "a.exe");
+}
+
 }  // namespace
 }  // namespace test
 }  // namespace tav
