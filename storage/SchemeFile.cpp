@@ -141,16 +141,53 @@ bool IsAscii(std::string_view text) {
                      [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
+// A file that starts with a UTF-16 byte order mark, as text editors save
+// "Unicode" files.
+std::string DecodeUtf16Scheme(std::string_view bytes, const std::string& path,
+                              SchemeEncoding& encoding) {
+  const bool littleEndian = bytes[0] == '\xFF';
+  bytes.remove_prefix(2);
+  if (bytes.size() % 2 != 0) throw Error(Quoted(path) + "不是完整的 UTF-16 文本");
+  std::u16string units(bytes.size() / 2, u'\0');
+  for (size_t i = 0; i < units.size(); ++i) {
+    const auto first = static_cast<unsigned char>(bytes[2 * i]);
+    const auto second = static_cast<unsigned char>(bytes[2 * i + 1]);
+    units[i] = static_cast<char16_t>(littleEndian ? first | (second << 8) : (first << 8) | second);
+  }
+  std::string text = Utf16ToUtf8(units);
+  const std::string declared = DeclaredEncoding(text);
+  encoding.charset =
+      littleEndian ? SchemeEncoding::Charset::kUtf16Le : SchemeEncoding::Charset::kUtf16Be;
+  encoding.declaredName = EqualsIgnoringAsciiCase(declared, "UTF-16") ? declared : "UTF-16";
+  encoding.byteOrderMark = true;
+  return text;
+}
+
+std::string EncodeUtf16(const std::string& text, bool littleEndian) {
+  std::string bytes = littleEndian ? "\xFF\xFE" : "\xFE\xFF";
+  for (char16_t unit : Utf8ToUtf16(text)) {
+    const char low = static_cast<char>(unit & 0xFF);
+    const char high = static_cast<char>(unit >> 8);
+    bytes += littleEndian ? low : high;
+    bytes += littleEndian ? high : low;
+  }
+  return bytes;
+}
+
 // The file's text as UTF-8, and how it was encoded. A file without a
 // declared encoding is UTF-8 in XML; one whose bytes are not UTF-8 is taken
 // as code page 936, as earlier versions read it.
 std::string DecodeSchemeBytes(std::string_view bytes, const std::string& path,
                               SchemeEncoding& encoding) {
   using Charset = SchemeEncoding::Charset;
+  if (bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF") {
+    return DecodeUtf16Scheme(bytes, path, encoding);
+  }
   const bool byteOrderMark = bytes.substr(0, 3) == kUtf8ByteOrderMark;
   if (byteOrderMark) bytes.remove_prefix(3);
   std::string declared = DeclaredEncoding(bytes);
-  if (!IsAscii(declared)) declared = "?";  // only ASCII names are known; keeps messages UTF-8
+  if (!IsAscii(declared))
+    declared.assign(1, '?');  // only ASCII names are known; keeps messages UTF-8
   const bool declaresUtf8 =
       EqualsIgnoringAsciiCase(declared, "UTF-8") || EqualsIgnoringAsciiCase(declared, "UTF8");
 
@@ -189,6 +226,9 @@ std::string DecodeSchemeBytes(std::string_view bytes, const std::string& path,
         if (!IsUtf8(bytes)) throw EncodingError("The text is not valid UTF-8");
         text = std::string(bytes);
         break;
+      case Charset::kUtf16Le:
+      case Charset::kUtf16Be:
+        break;  // found by the byte order mark alone
     }
   } catch (const EncodingError& error) {
     throw Error(Quoted(path) + "不是 " + found.declaredName + " 文本：" + error.what());
@@ -203,6 +243,10 @@ std::string EncodeSchemeText(const std::string& text, const SchemeEncoding& enco
       return Utf8ToGb18030(text);
     case SchemeEncoding::Charset::kUtf8:
       return (encoding.byteOrderMark ? std::string(kUtf8ByteOrderMark) : std::string()) + text;
+    case SchemeEncoding::Charset::kUtf16Le:
+      return EncodeUtf16(text, true);
+    case SchemeEncoding::Charset::kUtf16Be:
+      return EncodeUtf16(text, false);
     case SchemeEncoding::Charset::kCp936:
       break;
   }

@@ -1,4 +1,5 @@
-// Scheme files: one XML file per named set of hotkey entries, GB2312 on disk.
+// Scheme files: one XML file per named set of hotkey entries, GB2312 on disk
+// (or another encoding a user saved the file in, kept as it is).
 //
 //   <velmora>
 //     <set><password>digest or empty</password></set>
@@ -37,10 +38,10 @@ struct SchemeEntry {
 };
 
 // How a scheme file's bytes are encoded: as its XML declaration names it, or
-// by a UTF-8 byte order mark, which wins over the declaration. Kept from the
-// load so that a save writes the file back in the same encoding.
+// by a byte order mark (UTF-8 or UTF-16), which wins over the declaration.
+// Kept from the load so that a save writes the file back in the same encoding.
 struct SchemeEncoding {
-  enum class Charset { kCp936, kGb18030, kUtf8 };
+  enum class Charset { kCp936, kGb18030, kUtf8, kUtf16Le, kUtf16Be };
   Charset charset = Charset::kCp936;  // GB2312 and GBK are read as code page 936
   std::string declaredName = "GB2312";
   bool byteOrderMark = false;

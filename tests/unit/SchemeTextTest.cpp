@@ -199,13 +199,20 @@ TEST_F(SchemeTextTest, DeclaredEncodingIsHonouredAndKeptOnSave) {
   const auto cp936 = [](std::string_view text) { return Utf8ToCp936(text); };
   const auto utf8 = [](std::string_view text) { return std::string(text); };
   const auto gb18030 = [](std::string_view text) { return Utf8ToGb18030(text); };
+  const auto utf16 = [](std::string_view text) {  // little-endian
+    std::string bytes;
+    for (char16_t unit : Utf8ToUtf16(text)) bytes += {char(unit & 0xFF), char(unit >> 8)};
+    return bytes;
+  };
   const Case cases[] = {
-      {"", "GB2312", cp936}, {"", "gbk", cp936},        {"", "GB18030", gb18030},
-      {"", "UTF-8", utf8},   {kUtf8Bom, "UTF-8", utf8}, {kUtf8Bom, "utf-8", utf8},
+      {"", "GB2312", cp936},         {"", "gbk", cp936},        {"", "GB18030", gb18030},
+      {"", "UTF-8", utf8},           {kUtf8Bom, "UTF-8", utf8}, {kUtf8Bom, "utf-8", utf8},
+      {"\xFF\xFE", "UTF-16", utf16},
   };
   for (const Case& c : cases) {
     const std::string label = c.declared + (c.prefix.empty() ? "" : " with BOM");
-    const std::string head = c.prefix + "<?xml version=\"1.0\" encoding=\"" + c.declared + "\"?>";
+    const std::string head =
+        c.prefix + c.encode("<?xml version=\"1.0\" encoding=\"" + c.declared + "\"?>");
     Write(c.prefix + c.encode(SchemeXml({{entry.hotkey, entry.action, entry.hint, entry.sort}}, "",
                                         c.declared)));
     SchemeDocument document;

@@ -234,6 +234,15 @@ TEST_F(SchemeDomTest, WholeSchemesAgreeWithTheSystemDom) {
                     "three entries");
   ExpectSameReading(SchemeXml({{"6+65", "记事本.exe", "", ""}}, "", "\xEF\xBB\xBF"),
                     "byte order mark");
+  // UTF-16 with its byte order mark, as a text editor saves "Unicode".
+  std::string utf16 = "\xFF\xFE";
+  std::string xml = SchemeXml({{"6+65", "记事本.exe", " 提示 ", "分类"}});
+  xml.replace(xml.find("UTF-8"), 5, "UTF-16");
+  for (char16_t unit : Utf8ToUtf16(xml)) {
+    utf16 += static_cast<char>(unit & 0xFF);
+    utf16 += static_cast<char>(unit >> 8);
+  }
+  ExpectSameReading(utf16, "UTF-16");
   ExpectSameReading(
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?><velmora><set><password/></set><hotkeylist>"
       "<hotkeyset><hotkey>6+65</hotkey><action>a</action><hint/><sort></sort></hotkeyset>"
