@@ -312,28 +312,28 @@ std::string WholeText(pugi::xml_node element) {
   return joiner.Trimmed();
 }
 
-// A text with XML white space at an end is kept in a CDATA section, which is
-// the only place where readers do not trim it.
-pugi::xml_node_type PieceTypeFor(const std::string& text) {
-  const bool spaceAtAnEnd = !text.empty() && (IsXmlSpace(text.front()) || IsXmlSpace(text.back()));
-  return spaceAtAnEnd ? pugi::node_cdata : pugi::node_pcdata;
-}
-
-// Replaces everything inside the element by the text, as one piece.
+// Replaces everything inside the element by the text. XML white space at its
+// ends goes into CDATA sections, the only place where readers keep it; the
+// rest stays ordinary text, so that characters the file's encoding lacks can
+// still become character references.
 void SetWholeText(pugi::xml_node element, const std::string& text) {
   element.remove_children();
-  if (!text.empty()) element.append_child(PieceTypeFor(text)).set_value(text.c_str());
+  size_t begin = 0;
+  size_t end = text.size();
+  while (begin < end && IsXmlSpace(text[begin])) ++begin;
+  while (end > begin && IsXmlSpace(text[end - 1])) --end;
+  if (begin > 0) element.append_child(pugi::node_cdata).set_value(text.substr(0, begin).c_str());
+  if (end > begin) {
+    element.append_child(pugi::node_pcdata).set_value(text.substr(begin, end - begin).c_str());
+  }
+  if (end < text.size()) {
+    element.append_child(pugi::node_cdata).set_value(text.substr(end).c_str());
+  }
 }
 
-// Stores the element's whole text back as its only piece, unless it is that already.
+// Stores the element's whole text back in it as SetWholeText does.
 void NormalizeText(pugi::xml_node element) {
-  if (!element) return;
-  const std::string text = WholeText(element);
-  const pugi::xml_node first = element.first_child();
-  const bool asRead =
-      first ? first.type() == PieceTypeFor(text) && !first.next_sibling() && text == first.value()
-            : text.empty();
-  if (!asRead) SetWholeText(element, text);
+  if (element) SetWholeText(element, WholeText(element));
 }
 
 // Drops the white space pieces that only lay out the elements, so that a save

@@ -140,11 +140,12 @@ TEST_F(SchemeTextTest, WhatIsSavedIsWhatWasRead) {
   document.Load(path_);
   document.SetEntryText(0, EntryField::kAction, "one.exe");
   document.SetEntryText(2, EntryField::kHint, "");
-  document.SetEntryText(2, EntryField::kSort, " 分类\t");
+  // Spaces at the ends are kept; U+1F600 becomes a reference in GB2312.
+  document.SetEntryText(2, EntryField::kSort, " 分类\xF0\x9F\x98\x80\t");
   EXPECT_EQ(document.Entry(0).action, "one.exe");
   EXPECT_EQ(document.Entry(2).hint, "");
   document.Save(path_);
-  EXPECT_EQ(Entries()[2].sort, " 分类\t");  // kept in a CDATA section
+  EXPECT_EQ(Entries()[2].sort, " 分类\xF0\x9F\x98\x80\t");
 }
 
 // --- The password digest -----------------------------------------------------
