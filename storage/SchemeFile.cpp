@@ -257,7 +257,8 @@ std::string EncodeSchemeText(const std::string& text, const SchemeEncoding& enco
 
 // The text of an element as the system's DOM joins it: its text and CDATA
 // pieces and those of nested elements in document order. A text piece of
-// white space only stands for one space between the pieces around it. The
+// white space only stands for one space between the pieces around it,
+// except between two CDATA sections. The
 // XML white space at both ends is trimmed, but never inside a CDATA section.
 class TextJoiner {
  public:
@@ -265,7 +266,7 @@ class TextJoiner {
     for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
       switch (child.type()) {
         case pugi::node_pcdata:
-          AddPiece(child.value(), false);
+          if (!BetweenCdata(child)) AddPiece(child.value(), false);
           break;
         case pugi::node_cdata:
           AddPiece(child.value(), true);
@@ -288,6 +289,14 @@ class TextJoiner {
   }
 
  private:
+  // White space alone between two CDATA sections counts for nothing.
+  static bool BetweenCdata(pugi::xml_node text) {
+    const std::string_view value = text.value();
+    return text.previous_sibling().type() == pugi::node_cdata &&
+           text.next_sibling().type() == pugi::node_cdata &&
+           std::all_of(value.begin(), value.end(), IsXmlSpace);
+  }
+
   void AddPiece(std::string_view piece, bool cdata) {
     if (!cdata && std::all_of(piece.begin(), piece.end(), IsXmlSpace)) {
       spacePending_ = !piece.empty();

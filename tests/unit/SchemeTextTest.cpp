@@ -101,6 +101,7 @@ TEST_F(SchemeTextTest, AnElementsTextIsAllOfItsTextPieces) {
       // A piece of white space only is one space; CDATA keeps its spaces.
       {"x<!--1-->\r\n\t<!--2-->y", "x y"},
       {" \t<![CDATA[ x ]]>\r\n", " x "},
+      {"<![CDATA[a]]> <![CDATA[b]]><![CDATA[c]]><i> </i><![CDATA[d]]>", "abc d"},
   };
   for (const Case& c : cases) {
     Write(Utf8ToCp936(SchemeXml({{"6+65", c.markup, c.markup, ""}})));

@@ -180,7 +180,9 @@ class SchemeDomTest : public ::testing::Test {
     ASSERT_EQ(ours.loaded, dom.loaded) << label;
     if (!dom.loaded) return;
     EXPECT_EQ(ours.password, dom.password) << label;
-    EXPECT_EQ(ours.entries, dom.entries) << label;
+    ASSERT_EQ(ours.entries.size(), dom.entries.size()) << label;
+    for (size_t i = 0; i < ours.entries.size(); ++i)
+      EXPECT_EQ(ours.entries[i], dom.entries[i]) << label << ", entry " << i;
 
     SchemeDocument document;
     document.Load(path_);
@@ -222,6 +224,23 @@ TEST_F(SchemeDomTest, TextsAgreeWithTheSystemDom) {
   for (const Case& c : cases) {
     ExpectSameReading(SchemeXml({{"6+65", c.markup, c.markup, "分类"}}, " abc "), c.label);
   }
+}
+
+// Every sequence of three pieces from a set of kinds, one entry each, so that
+// the joining rules are compared at every boundary between kinds.
+TEST_F(SchemeDomTest, EveryMixOfThreePiecesAgrees) {
+  const std::string kinds[] = {"a",          " ",        "\r\n\t",        " d ",
+                               "<!--c-->",   "<?p x?>",  "<![CDATA[ ]]>", "<![CDATA[b ]]>",
+                               "<i> c </i>", "<i> </i>", "<i/>",          "&#32;"};
+  std::vector<std::array<std::string, 4>> entries;
+  for (const std::string& first : kinds) {
+    for (const std::string& second : kinds) {
+      for (const std::string& third : kinds) {
+        entries.push_back({"6+65", first + second + third, "", ""});
+      }
+    }
+  }
+  ExpectSameReading(SchemeXml(entries), "mixes of three pieces");
 }
 
 TEST_F(SchemeDomTest, WholeSchemesAgreeWithTheSystemDom) {
