@@ -74,7 +74,7 @@ std::vector<LockImageChange> MarkCheckedItems(const std::vector<SchemeMenuItem>&
                                               bool protect) {
   std::vector<LockImageChange> changes;
   for (size_t i = 0; i < items.size(); ++i) {
-    if (items[i].checked) changes.push_back({static_cast<int>(i), protect});
+    if (items[i].checked) changes.push_back({static_cast<int>(i), items[i].name, protect});
   }
   return changes;
 }

@@ -43,7 +43,8 @@ struct SchemeMenuItem {
 
 // The lock image of one menu item: shown or removed.
 struct LockImageChange {
-  int index;  // position of the item in its menu
+  int index;         // position of the item in its menu
+  std::string name;  // its scheme name
   bool locked;
   bool operator==(const LockImageChange&) const = default;
 };

@@ -154,8 +154,8 @@ TEST_F(SetPasswordTest, AFailureOnTheWayLeavesFileAndState) {
 TEST_F(SetPasswordTest, LockImagesFollowTheCheckedItems) {
   const std::vector<SchemeMenuItem> menu = {
       {"工作.xml", false}, {"家.xml", true}, {"x.xml", false}};
-  EXPECT_THAT(MarkCheckedItems(menu, true), ElementsAre(LockImageChange{1, true}));
-  EXPECT_THAT(MarkCheckedItems(menu, false), ElementsAre(LockImageChange{1, false}));
+  EXPECT_THAT(MarkCheckedItems(menu, true), ElementsAre(LockImageChange{1, "家.xml", true}));
+  EXPECT_THAT(MarkCheckedItems(menu, false), ElementsAre(LockImageChange{1, "家.xml", false}));
   EXPECT_TRUE(MarkCheckedItems({{"a.xml", false}}, true).empty());
   EXPECT_TRUE(MarkCheckedItems({}, true).empty());
 }
