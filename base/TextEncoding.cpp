@@ -109,9 +109,10 @@ std::string Utf8ToMultiByte(unsigned codePage, std::string_view utf8, Unencodabl
     } else {
       std::string character;
       AppendUtf8(character, cp);
-      throw EncodingError("The character '" + character + "' (U+" + XmlReference(cp).substr(3) +
-                          ") cannot be stored as " + (codePage == kCp936 ? "GB2312" : "GB18030") +
-                          " text");
+      const std::string reference = XmlReference(cp);  // &#x...;
+      throw EncodingError("The character '" + character + "' (U+" +
+                          reference.substr(3, reference.size() - 4) + ") cannot be stored as " +
+                          (codePage == kCp936 ? "GB2312" : "GB18030") + " text");
     }
   }
   return out;

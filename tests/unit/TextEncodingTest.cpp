@@ -24,7 +24,13 @@ TEST(TextEncoding, CharactersOutsideCodePage936) {
   const std::string text =
       "a\xF0\x9F\x98\x80"
       "b";  // a, U+1F600, b
-  EXPECT_THROW(Utf8ToCp936(text), EncodingError);
+  try {
+    Utf8ToCp936(text);
+    FAIL() << "U+1F600 stored as GB2312";
+  } catch (const EncodingError& error) {
+    EXPECT_STREQ(error.what(),
+                 "The character '\xF0\x9F\x98\x80' (U+1F600) cannot be stored as GB2312 text");
+  }
   EXPECT_EQ(Utf8ToCp936(text, Unencodable::kXmlReference), "a&#x1F600;b");
 }
 

@@ -327,6 +327,35 @@ TEST_F(SchemeDomTest, DeliberateDifferencesFromTheSystemDom) {
   EXPECT_EQ(ReadWithOurs(path_).entries.at(0).action, "a.exe");
 }
 
+// The system's converters behind the encodings the DOM cannot be compared
+// on here: GB2312 and GB18030 files load, and save in their encoding.
+class ChineseEncodingTest : public SchemeDomTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(ChineseEncodingTest, RoundTripsThroughTheSystemConverters) {
+  const bool gb18030 = GetParam();
+  // Windows has had GB18030 since XP; Wine 8 lacks it.
+  if (gb18030 && !IsValidCodePage(54936)) GTEST_SKIP() << "no GB18030 code page (54936)";
+  const std::string name = gb18030 ? "GB18030" : "GB2312";
+  const SchemeEntry entry{"6+65", "记事本.exe", "笔记\xF0\x9F\x98\x80", "工具€"};
+  std::string xml = SchemeXml({{entry.hotkey, entry.action, entry.hint, entry.sort}});
+  xml.replace(xml.find("UTF-8"), 5, name);
+  if (!gb18030) xml.replace(xml.find("\xF0\x9F\x98\x80"), 4, "&#x1F600;");
+  std::ofstream(PathFromUtf8(path_), std::ios::binary)
+      << (gb18030 ? Utf8ToGb18030(xml) : Utf8ToCp936(xml));
+  SchemeDocument document;
+  document.Load(path_);
+  EXPECT_EQ(document.Entry(0), entry);
+  document.Save(path_);
+  const std::string saved = ReadWholeFile(path_);
+  EXPECT_EQ(saved.rfind("<?xml version=\"1.0\" encoding=\"" + name + "\"?>", 0), 0u);
+  document.Load(path_);
+  EXPECT_EQ(document.Entry(0), entry);
+  document.Save(path_);
+  EXPECT_EQ(ReadWholeFile(path_), saved);
+}
+
+INSTANTIATE_TEST_SUITE_P(Gb2312AndGb18030, ChineseEncodingTest, ::testing::Bool());
+
 }  // namespace
 }  // namespace test
 }  // namespace tav
