@@ -20,7 +20,8 @@ struct SchemePasswordState {
 
 enum class SetPasswordOutcome {
   kMismatch,  // the two texts differ: the message was shown, the dialog stays open
-  kSaved,     // the file was written and `state` updated: close the dialog
+  kSaved,     // the file was written and `state` updated: mark the three scheme
+              // menus (MarkCheckedItems with state.isProtected), close the dialog
 };
 
 // The dialog's OK: with `password` == `check`, rewrites the active scheme with
@@ -29,7 +30,7 @@ enum class SetPasswordOutcome {
 // throws, the file and `state` are left as they were. Also throws Error,
 // before anything changes, when the file's digest does not belong to the
 // remembered password (another copy changed it), as its texts could then not
-// be decrypted.
+// be decrypted. A removed password leaves the remembered one as it was.
 SetPasswordOutcome ApplySchemePassword(Platform& platform, const std::string& password,
                                        const std::string& check, SchemePasswordState& state);
 
