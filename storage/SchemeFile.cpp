@@ -315,7 +315,32 @@ class TextJoiner {
   size_t lastCdataEnd_ = 0;
 };
 
+// Whether xml:space="preserve" holds for the element: set on it or on the
+// nearest ancestor that sets xml:space at all.
+bool PreservesSpace(pugi::xml_node element) {
+  for (pugi::xml_node node = element; node; node = node.parent()) {
+    const pugi::xml_attribute space = node.attribute("xml:space");
+    if (space) return std::string_view(space.value()) == "preserve";
+  }
+  return false;
+}
+
+void AppendAllPieces(pugi::xml_node node, std::string& text) {
+  for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
+    if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata) {
+      text += child.value();
+    } else if (child.type() == pugi::node_element) {
+      AppendAllPieces(child, text);
+    }
+  }
+}
+
 std::string WholeText(pugi::xml_node element) {
+  if (PreservesSpace(element)) {  // every piece as it stands, nothing trimmed
+    std::string text;
+    AppendAllPieces(element, text);
+    return text;
+  }
   TextJoiner joiner;
   joiner.Add(element);
   return joiner.Trimmed();

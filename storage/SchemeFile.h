@@ -57,10 +57,11 @@ enum class EntryField { kHotkey = 0, kAction = 1, kHint = 2, kSort = 3 };
 // other copies of the program use on the same files: an element's text is
 // all of its text pieces (around comments, processing instructions, CDATA
 // sections and nested elements) joined, a piece of white space only standing
-// for one space (for none between two CDATA sections), with XML white space (space, tab, CR, LF)
-// trimmed at both ends except inside CDATA. A load stores each text back into its element as one
-// piece (a CDATA section when it has white space at an end), so that a save writes exactly what was
-// read.
+// for one space (for none between two CDATA sections), with XML white space
+// (space, tab, CR, LF) trimmed at both ends except inside CDATA; under
+// xml:space="preserve" the pieces are taken as they stand. A load stores each
+// text back into its element as it was read (white space at its ends in CDATA
+// sections), so that a save writes exactly what was read.
 class SchemeDocument {
  public:
   // Reads and parses the file. Throws FileError when it cannot be read and

@@ -83,6 +83,14 @@ TEST_F(SchemeTextTest, TextsAreTrimmedOfXmlWhiteSpaceAtTheirEnds) {
   EXPECT_EQ(table[0].virtualKey, 65);
   EXPECT_EQ(table[0].action, "notepad.exe");
   EXPECT_EQ(table[1].virtualKey, 78);
+
+  // xml:space="preserve" keeps every space, on the element or inherited.
+  std::string xml = SchemeXml({{"6+65", " a <!---->\t", " b ", " c "}});
+  xml.replace(xml.find("<action>"), 8, "<action xml:space=\"preserve\">");
+  xml.replace(xml.find("<hotkeyset>"), 11, "<hotkeyset xml:space='preserve'>");
+  xml.replace(xml.find("<sort>"), 6, "<sort xml:space=\"default\">");
+  Write(xml);
+  EXPECT_EQ(Entries()[0], (SchemeEntry{"6+65", " a \t", " b ", "c"}));
 }
 
 TEST_F(SchemeTextTest, AnElementsTextIsAllOfItsTextPieces) {
