@@ -24,7 +24,13 @@ TEST(TextEncoding, CharactersOutsideCodePage936) {
   const std::string text =
       "a\xF0\x9F\x98\x80"
       "b";  // a, U+1F600, b
-  EXPECT_THROW(Utf8ToCp936(text), EncodingError);
+  try {
+    Utf8ToCp936(text);
+    FAIL() << "U+1F600 stored as GB2312";
+  } catch (const EncodingError& error) {
+    EXPECT_STREQ(error.what(),
+                 "The character '\xF0\x9F\x98\x80' (U+1F600) cannot be stored as GB2312 text");
+  }
   EXPECT_EQ(Utf8ToCp936(text, Unencodable::kXmlReference), "a&#x1F600;b");
 }
 
@@ -32,6 +38,18 @@ TEST(TextEncoding, InvalidInputIsRefused) {
   EXPECT_THROW(Utf8ToCp936("\xC3"), EncodingError);      // cut short
   EXPECT_THROW(Utf8ToCp936("\xC0\xAF"), EncodingError);  // overlong
   EXPECT_THROW(Cp936ToUtf8("\x81"), EncodingError);      // lead byte alone
+}
+
+TEST(TextEncoding, Gb18030HoldsEveryCharacter) {
+  // 中 as in GB2312, the euro sign at its GB18030 place (code page 936 has
+  // it at 80), and U+1F600 as four bytes.
+  const std::string text = "中€\xF0\x9F\x98\x80";
+  const std::string bytes = Utf8ToGb18030(text);
+  EXPECT_EQ(bytes, "\xD6\xD0\xA2\xE3\x94\x39\xFC\x36");
+  EXPECT_EQ(Gb18030ToUtf8(bytes), text);
+  EXPECT_THROW(Gb18030ToUtf8("\x94\x39"), EncodingError);  // cut short
+  EXPECT_TRUE(IsUtf8(text));
+  EXPECT_FALSE(IsUtf8(bytes));
 }
 
 TEST(TextEncoding, Utf16RoundTrip) {
