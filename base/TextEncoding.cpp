@@ -12,6 +12,7 @@ namespace tav {
 // Implemented per build: the system's converter on Windows, iconv elsewhere.
 std::optional<std::string> EncodeCodePointCp936(char32_t codePoint);
 std::optional<std::u16string> DecodeCp936ToUtf16(std::string_view bytes);
+std::u16string DecodeCp936ToUtf16Lenient(std::string_view bytes);
 
 namespace {
 
@@ -81,6 +82,38 @@ std::string Cp936ToUtf8(std::string_view bytes) {
   const std::optional<std::u16string> utf16 = DecodeCp936ToUtf16(bytes);
   if (!utf16) throw EncodingError("The text is not valid GB2312 (code page 936)");
   return Utf16ToUtf8(*utf16);
+}
+
+std::string Cp936ToUtf8Lenient(std::string_view bytes) {
+  bool ascii = true;
+  for (char c : bytes) ascii = ascii && static_cast<uint8_t>(c) < 0x80;
+  if (ascii) return std::string(bytes);
+  return Utf16ToUtf8(DecodeCp936ToUtf16Lenient(bytes));
+}
+
+std::string SanitizeUtf8(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size());
+  for (size_t i = 0; i < bytes.size();) {
+    const auto lead = static_cast<uint8_t>(bytes[i]);
+    const size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    const std::string_view sequence = bytes.substr(i, length);
+    bool valid = lead < 0x80;
+    if (!valid) {
+      try {
+        valid = DecodeUtf8(sequence).size() == 1;
+      } catch (const EncodingError&) {
+      }
+    }
+    if (valid) {
+      out += sequence;
+      i += length;
+    } else {
+      AppendUtf8(out, 0xFFFD);
+      ++i;
+    }
+  }
+  return out;
 }
 
 std::string Utf8ToCp936(std::string_view utf8, Unencodable handling) {

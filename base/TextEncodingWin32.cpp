@@ -43,4 +43,15 @@ std::optional<std::u16string> DecodeCp936ToUtf16(std::string_view bytes) {
   return out;
 }
 
+std::u16string DecodeCp936ToUtf16Lenient(std::string_view bytes) {
+  if (bytes.empty()) return std::u16string();
+  const int inLength = static_cast<int>(bytes.size());
+  const int length = MultiByteToWideChar(kCodePage936, 0, bytes.data(), inLength, nullptr, 0);
+  if (length <= 0) return std::u16string();
+  std::u16string out(static_cast<size_t>(length), u'\0');
+  MultiByteToWideChar(kCodePage936, 0, bytes.data(), inLength,
+                      reinterpret_cast<wchar_t*>(out.data()), length);
+  return out;
+}
+
 }  // namespace tav
