@@ -1,6 +1,7 @@
 #include "storage/IniFile.h"
 
 #include <filesystem>
+#include <initializer_list>
 
 #include "base/AtomicFile.h"
 #include "base/Errors.h"
@@ -68,6 +69,14 @@ bool IsListedKey(const LineMeaning& meaning) {
          meaning.name.front() != ';';
 }
 
+// Joins texts into one line (also keeps GCC 12's false -Wrestrict warning
+// about chained string additions away).
+std::string Joined(std::initializer_list<std::string_view> parts) {
+  std::string joined;
+  for (std::string_view part : parts) joined += part;
+  return joined;
+}
+
 std::string_view WithoutQuotes(std::string_view value) {
   if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
       value.back() == value.front())
@@ -119,7 +128,7 @@ std::string EncodeUtf16(std::u16string_view units, bool bigEndian) {
 }  // namespace
 
 void CheckIniKeyName(std::string_view key, std::string_view value) {
-  const std::string quoted = "\"" + std::string(key) + "\"";
+  const std::string quoted = Joined({"\"", key, "\""});
   key = Trim(key);
   if (key.empty()) throw Error("A settings key name cannot be empty");
   for (std::string_view text : {key, value}) {
@@ -264,8 +273,8 @@ void IniDocument::WriteString(std::string_view section, std::string_view key,
   const std::optional<Range> range = FindSection(section);
   if (!range) {
     // Both lines are made before anything changes: making one may throw.
-    Line header = MakeLine("[" + std::string(section) + "]");
-    Line entry = MakeLine(std::string(key) + "=" + std::string(value));
+    Line header = MakeLine(Joined({"[", section, "]"}));
+    Line entry = MakeLine(Joined({key, "=", value}));
     AddLine(lines_.size(), std::move(header));
     AddLine(lines_.size(), std::move(entry));
     return;
@@ -273,7 +282,7 @@ void IniDocument::WriteString(std::string_view section, std::string_view key,
   if (const std::optional<size_t> index = FindKey(*range, key)) {
     // The key keeps the spelling it has in the file, the line its line end.
     const std::string name(Classify(lines_[*index].text).name);
-    Line line = MakeLine(name + "=" + std::string(value));
+    Line line = MakeLine(Joined({name, "=", value}));
     line.end = lines_[*index].end;
     lines_[*index] = std::move(line);
     return;
@@ -282,7 +291,7 @@ void IniDocument::WriteString(std::string_view section, std::string_view key,
   // lines before the next section stay there.
   size_t at = range->end;
   while (at > range->header + 1 && Classify(lines_[at - 1].text).kind == LineMeaning::kBlank) --at;
-  AddLine(at, MakeLine(std::string(key) + "=" + std::string(value)));
+  AddLine(at, MakeLine(Joined({key, "=", value})));
 }
 
 void IniDocument::EraseSection(std::string_view section) {

@@ -142,6 +142,13 @@ void SchemeDocument::Load(const std::string& path) {
   path_ = path;
 }
 
+void SchemeDocument::LoadTemplate() {
+  pugi::xml_document parsed;
+  parsed.load_string(kSchemeTemplate);
+  document_ = std::move(parsed);
+  path_.clear();
+}
+
 void SchemeDocument::Save(const std::string& path) const {
   if (!document_.document_element()) throw Error(Quoted(path) + "没有内容可保存");
   std::ostringstream out;

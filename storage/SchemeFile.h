@@ -47,6 +47,9 @@ class SchemeDocument {
   // list element. On failure the previously loaded tree is kept.
   void Load(const std::string& path);
 
+  // Makes the tree the template of an empty, unprotected scheme.
+  void LoadTemplate();
+
   // Writes the tree with the GB2312 declaration, replacing the file in one
   // step; characters GB2312 lacks become character references. Throws
   // FileError and leaves the old file as it was when the save fails.
