@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <initializer_list>
 
+#include "base/AsciiText.h"
 #include "base/AtomicFile.h"
 #include "base/Errors.h"
 #include "base/TextEncoding.h"
@@ -23,25 +24,11 @@ std::string_view Trim(std::string_view s) {
   return s.substr(first, s.find_last_not_of(kBlanks) - first + 1);
 }
 
-// Upper case of the letters code page 936 holds in both cases: Latin, Greek,
-// Cyrillic, full-width Latin. The system compares names by their upper case.
-char16_t UpperCase(char16_t c) {
-  if ((c >= u'a' && c <= u'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7) ||
-      (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2) || (c >= 0x430 && c <= 0x44F) ||
-      (c >= 0xFF41 && c <= 0xFF5A))
-    return static_cast<char16_t>(c - 0x20);
-  if (c >= 0x450 && c <= 0x45F) return static_cast<char16_t>(c - 0x50);
-  return c;
-}
-
+// Names compare as the system compares them: ASCII letters without regard
+// to case, every other character (Greek, Cyrillic, full-width letters too)
+// exactly. ASCII bytes never occur inside a UTF-8 multi-byte character.
 bool SameName(std::string_view a, std::string_view b) {
-  if (a == b) return true;
-  const std::u16string wideA = Utf8ToUtf16(a), wideB = Utf8ToUtf16(b);
-  if (wideA.size() != wideB.size()) return false;
-  for (size_t i = 0; i < wideA.size(); ++i) {
-    if (UpperCase(wideA[i]) != UpperCase(wideB[i])) return false;
-  }
-  return true;
+  return EqualsIgnoringAsciiCase(a, b);
 }
 
 // What one line of text means.

@@ -11,7 +11,7 @@
 // - "key=value" lines belong to the section above. A line without "=" (an
 //   unclosed "[name" too) is neither listed nor read. Keys starting with ";"
 //   are comments: not listed, but a lookup of that very name finds them.
-// - Names compare without regard to letter case. When a section or a key
+// - Names compare without regard to the case of ASCII letters. When a section or a key
 //   occurs twice, the first counts; listing keys gives every occurrence.
 // - A value in matching quotes (single or double) reads without them.
 // - Bytes that are not valid text read as replacement characters; the line

@@ -184,7 +184,16 @@ std::vector<Case> HandWrittenCases() {
         if (std::string_view(file.name) == "no final line end") text.resize(text.size() - 1);
         Case c{std::string(file.name) + ", " + end.name + ", " + kEncodings[encoding],
                Encode(text, encoding),
-               {{"a", ";c"}, {"a", "bare"}, {"a", "x"}, {"Sort", "a"}, {"q", "h"}},
+               {{"a", ";c"},
+                {"a", "bare"},
+                {"a", "x"},
+                {"Sort", "a"},
+                {"q", "h"},
+                {"αβγ", "ｋＥｙ"},
+                {"αβγ", "КЛЮЧ"},
+                {"ΑΒΓ", "Ｋｅｙ"},
+                {"ΑΒΓ", "ключ"},
+                {"ABC", "key"}},
                kCommonChanges};
         cases.push_back(std::move(c));
       }
