@@ -31,7 +31,8 @@ class SettingsFile {
   // Stores the digest; an empty one turns the access password off.
   void WriteAccessPasswordDigest(std::string_view digest) const;
 
-  // The key names of section Sort, in file order.
+  // The key names of section Sort, in file order; a key written twice by
+  // hand is listed twice, as the system lists it.
   std::vector<std::string> ReadCategories() const;
   // Replaces section Sort by one key per category, in list order, each with
   // the value "0", in one save. Texts that differ only in ASCII case or in

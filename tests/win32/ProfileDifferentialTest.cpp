@@ -35,7 +35,9 @@ std::string Narrow(std::wstring_view wide) {
 
 // A buffer of NUL-separated names as the profile functions return them. An
 // empty name cannot be told from the list's end by a caller, so it is left
-// out, as our module leaves it out.
+// out, as our module leaves it out. (When the first key of a section has an
+// empty name, the system's list of its keys is empty altogether; the corpus
+// keeps such a key after others.)
 Strings SplitNames(const std::wstring& buffer, DWORD length) {
   Strings names;
   size_t start = 0;
@@ -139,6 +141,8 @@ const std::vector<Change> kCommonChanges = {
     {"Sort", "", "", true},
     {"Sort", "后来", ""},
     {"3+65", "执行操作", "notepad.exe"},
+    {"a", "bare", "now with a value"},
+    {"C", "X", "1"},
 };
 
 // Hand-written files, each in every line end and encoding.
@@ -150,14 +154,16 @@ std::vector<Case> HandWrittenCases() {
       {"settings", {"[System]", "密码=abc", "[Sort]", "工作=0", "娱乐=0", "Games=0"}},
       {"comments and blanks",
        {"; 设置", "", "[Sort]", ";工作=0", "  # not a comment=1", "", "娱乐=0", "   ", "[System]"}},
-      {"keys without =", {"[a]", "bare", "k=1", "[b", "after=2", "[c]", "=novalue", "x"}},
+      {"keys without =", {"[a]", "bare", "k=1", "[b", "after=2", "[c]", "y=0", "=novalue", "x"}},
       {"duplicates in other case",
        {"[Sort]", "a=1", "A=2", "b=3", "[sort]", "c=4", "[SORT]", "a=5", "[a]", "dup=1", "DUP=2"}},
       {"headers with extras",
        {"[x]=y", "k=1", "[a]b] tail", "m=2", " [ spaced ] ", "n=3", "[;c]", "o=5"}},
       {"quotes",
        {"[q]", "a=\"v\"", "b='v'", "c=\"v'", "d=\"", "e=\"\"", "f= \" v \" ", "g='", "h=\"a\"b\""}},
-      {"blanks", {"  [ s ]  ", "\tk \t=\t v \t", "m=", "n =   ", "  p  =  q  r  "}},
+      {"blanks",
+       {"  [ s ]  ", "\tk \t=\t v \t", "m=", "n =   ", "  p  =  q  r  ", "　全角　=　值　",
+        "[　宽　]", "k=1"}},
       {"chinese names and values",
        {"[类别]", "工作=0", "娱乐 游戏=0", "[系统]", "密码=口令",
         "提示=按下 Ctrl+Alt+N 打开记事本"}},
@@ -202,6 +208,13 @@ std::vector<Case> HandWrittenCases() {
   return cases;
 }
 
+std::string ManySections(int count) {
+  std::string text;
+  for (int i = 1; i <= count; ++i)
+    text += "[2+" + std::to_string(i) + "]\r\n执行操作=程序" + std::to_string(i) + "\r\n";
+  return Utf8ToCp936(text);
+}
+
 // Byte-level oddities that no text editor makes but damaged files hold.
 std::vector<Case> ByteLevelCases() {
   using namespace std::string_literals;
@@ -220,6 +233,7 @@ std::vector<Case> ByteLevelCases() {
       {"Ctrl-Z as a blank", "\x1A[a]\x1A\r\n\x1Ak\x1A=\x1A v\x1A\r\n\x1A\r\n", {}, kCommonChanges},
       {"Ctrl-Z at the end of the file", "[a]\r\nk=1\r\n\x1A", {}, kCommonChanges},
       {"CR CR LF", "[a]\r\r\nk=1\r\r\n[b]\r\r\nm=2\r\r\n", {}, kCommonChanges},
+      {"150 legacy sections", ManySections(150), {{"2+150", "执行操作"}}, kCommonChanges},
   };
 }
 
