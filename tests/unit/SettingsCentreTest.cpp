@@ -118,6 +118,13 @@ TEST_F(SettingsCentreTest, OkWritesPasswordAndCategoriesInOneSave) {
   EXPECT_THROW(Confirm(form), FileError);
   EXPECT_EQ(IniBytes(), before);
   EXPECT_EQ(platform_.RunValue(), "");
+
+  // A password GB2312 cannot hold is refused before anything is stored.
+  fs::remove(dir_ / "set.ini.tmp~");
+  form.newPassword = form.confirmPassword = "口令😀";
+  EXPECT_THROW(Confirm(form), EncodingError);
+  EXPECT_EQ(IniBytes(), before);
+  EXPECT_EQ(platform_.RunValue(), "");
 }
 
 TEST_F(SettingsCentreTest, CategoryListIsTrimmedSortedAndRefusesBrokenNames) {
