@@ -76,6 +76,9 @@ class SchemeDocument {
   // The bytes Save writes.
   std::string ToBytes() const;
 
+  // Makes the tree the template of an empty, unprotected scheme.
+  void LoadTemplate();
+
   // Writes the tree with a declaration of the encoding it was read in (a new
   // scheme's is GB2312), replacing the file in one step; characters GB2312
   // or GBK lack become character references. Throws FileError and leaves the
