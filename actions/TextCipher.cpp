@@ -102,8 +102,12 @@ std::string HexToBytes(std::string_view hex) {
       continue;
     }
     // A piece converts as the integer "0x<piece>"; what is not hexadecimal
-    // fails with the conversion message quoting it.
-    bytes += static_cast<char>(StrToInt("0x" + std::string(piece)));
+    // fails with the conversion message quoting it. The quote takes the
+    // whole character the piece ends in (a hand-written 中 is three bytes),
+    // so the message never holds half a character.
+    size_t end = i + piece.size();
+    while (end < hex.size() && (static_cast<uint8_t>(hex[end]) & 0xC0) == 0x80) ++end;
+    bytes += static_cast<char>(StrToInt("0x" + std::string(hex.substr(i, end - i))));
   }
   return bytes;
 }

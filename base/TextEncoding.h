@@ -22,6 +22,11 @@ std::string Cp936ToUtf8(std::string_view bytes);
 // characters code page 936 lacks unless they become XML references.
 std::string Utf8ToCp936(std::string_view utf8, Unencodable handling = Unencodable::kFail);
 
+// The text with every invalid UTF-8 sequence (a character cut short, a stray
+// byte) replaced by U+FFFD; valid text comes back unchanged. For messages
+// that quote bytes read from a file.
+std::string ReplaceInvalidUtf8(std::string_view text);
+
 // UTF-8 to UTF-16 and back. Invalid UTF-8 throws EncodingError; unpaired
 // surrogates in UTF-16 become U+FFFD.
 std::u16string Utf8ToUtf16(std::string_view utf8);

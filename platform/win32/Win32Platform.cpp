@@ -167,7 +167,9 @@ void Win32Platform::WinExec(const std::string& commandLine, int showCommand) {
 
 int Win32Platform::MessageBox(const std::string& text, const std::string& caption, unsigned style) {
   // The program lives in the tray: bring its boxes to the front.
-  return MessageBoxW(nullptr, Widen(text).c_str(), Widen(caption).c_str(),
+  // Valid text whatever the caller passed: a box must not fail on a message.
+  return MessageBoxW(nullptr, Widen(ReplaceInvalidUtf8(text)).c_str(),
+                     Widen(ReplaceInvalidUtf8(caption)).c_str(),
                      style | MB_SETFOREGROUND | MB_TOPMOST);
 }
 
