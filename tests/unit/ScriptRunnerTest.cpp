@@ -232,6 +232,16 @@ TEST_F(ScriptFileTest, PasteThatCannotFillTheClipboardEndsTheRunWithAMessage) {
   EXPECT_TRUE(platform_.KeysDown().empty());
 }
 
+// Lines have no length limit: a megabyte pastes whole, and a megabyte key
+// name is just a name that gives no key.
+TEST_F(ScriptFileTest, LineOfAMegabyteRunsWhole) {
+  const std::string text(1 << 20, 'x');
+  RunScriptBytes("PasteLine:" + text + "\r\nKey_Press:" + text + "\r\nKey_Press:A\r\n");
+  EXPECT_EQ(platform_.Clipboard(), text);
+  EXPECT_EQ(platform_.CallsStartingWith("MessageBox"), Calls{"MessageBox(无效按键|SendKeys|0)"});
+  EXPECT_EQ(platform_.CallsStartingWith("keybd_event(65").size(), 2u);
+}
+
 TEST_F(ScriptFileTest, ScriptStartsASecondRunAndGoesOnWithoutWaiting) {
   const std::string second = folder_.Write("second.tsc", "Key_Press:B\r\n");
   RunScript(second + "  $$/the second script\r\nKey_Press:A\r\n");
