@@ -61,7 +61,10 @@ bool RunControl::TryOnUiThread(const std::function<void()>& call) {
     }
     handOff->finished = true;
   });
-  if (handOff->finished && handOff->error) std::rethrow_exception(handOff->error);
+  if (handOff->finished && handOff->error) {
+    if (t_onRunThread) throw HandedOffError{handOff->error};
+    std::rethrow_exception(handOff->error);
+  }
   return handOff->ran;
 }
 

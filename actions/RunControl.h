@@ -12,6 +12,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <exception>
 #include <functional>
 #include <mutex>
 
@@ -23,6 +24,13 @@ namespace tav {
 // program is ending; the run's thread catches it. It never reaches the
 // user-interface thread.
 struct RunEnded {};
+
+// An error raised by a call that a script run handed to the user-interface
+// thread, carried back to that run. Whatever its kind, the run ends and
+// shows it once; a run's own errors are treated by their kind.
+struct HandedOffError {
+  std::exception_ptr error;
+};
 
 class RunControl {
  public:
@@ -50,10 +58,11 @@ class RunControl {
 
   // Carries `call` out on the user-interface thread and waits for it (on
   // that thread itself it runs at once). An error thrown by `call` is
-  // rethrown here, on the calling thread. Answers false when the call was
-  // not carried out: a run thread hands nothing over once the program is
-  // ending, and the platform refuses once the main window is gone. `call`
-  // is copied; let it capture by value what lives on the caller's stack.
+  // rethrown here, on the calling thread: as it stands on the
+  // user-interface thread, wrapped in HandedOffError on a run's thread. Answers false when the call
+  // was not carried out: a run thread hands nothing over once the program is ending, and the
+  // platform refuses once the main window is gone. `call` is copied; let it capture by value what
+  // lives on the caller's stack.
   bool TryOnUiThread(const std::function<void()>& call);
 
   // The same for a step that a run must not skip: on a run thread a refused

@@ -73,10 +73,19 @@ std::string ScriptLineToUtf8(const std::string& line) {
 
 // The whole file is read and converted before its first line runs: a run
 // then never stops half-way over a bad line, and the file is not held open
-// while a long script runs, so the script editor can save it meanwhile.
+// while a long script runs, so the script editor can save it meanwhile. A
+// line that is not code page 936 text stops the run before it starts, with
+// a message naming the script and the line.
 std::vector<std::string> ReadScriptLines(const std::string& fileName) {
   std::vector<std::string> lines = SplitScriptLines(ReadWholeFile(fileName));
-  for (std::string& line : lines) line = ScriptLineToUtf8(line);
+  for (size_t i = 0; i < lines.size(); ++i) {
+    try {
+      lines[i] = ScriptLineToUtf8(lines[i]);
+    } catch (const EncodingError&) {
+      throw Error("脚本文件“" + fileName + "”的第 " + std::to_string(i + 1) +
+                  " 行不是 GB2312 文本，脚本没有执行。");
+    }
+  }
   return lines;
 }
 
@@ -116,7 +125,7 @@ std::vector<std::string> SplitScriptLines(std::string_view bytes) {
 }
 
 void PasteText(Platform& platform, ProgramControl& program, const std::string& text) {
-  platform.SetClipboardText(text);
+  if (!platform.SetClipboardText(text)) throw Error(kPasteFailedMessage);
   // Without its hotkeys the program cannot be fired by its own keystrokes.
   program.UnregisterHotkeys(true);
   const bool altDown = IsKeyDown(platform, kAlt);
@@ -156,6 +165,8 @@ class ScriptRunner::TDoScript {
  private:
   void Execute() {
     {
+      // COM for the shell, among what the platform sets up for a run's thread.
+      const std::shared_ptr<void> prepared = runner_.platform_.PrepareRunThread();
       RunControl::RunThreadScope scope;
       runner_.RunToEnd(fileName_);
     }
@@ -271,12 +282,12 @@ void ScriptRunner::RunToEnd(const std::string& fileName) {
     RunScriptFile(fileName);
   } catch (const tav::RunEnded&) {
     // The program is ending.
+  } catch (const HandedOffError& failure) {
+    ReportError(failure.error);
   } catch (const ConversionError&) {
     // A delay that is no integer ends the run without a message.
   } catch (const FileError&) {
-    // So does a file that cannot be read ...
-  } catch (const EncodingError&) {
-    // ... or is not code page 936 text.
+    // So does a file that cannot be read.
   } catch (...) {
     ReportError(std::current_exception());
   }
@@ -284,7 +295,8 @@ void ScriptRunner::RunToEnd(const std::string& fileName) {
 }
 
 // Any other error ends the run too, and is shown like every error that no
-// handler catches.
+// handler catches; so is every error of a call handed to the user-interface
+// thread (reopening the scheme on resume, a paste), whatever its kind.
 void ScriptRunner::ReportError(std::exception_ptr error) {
   try {
     runControl_.TryOnUiThread(

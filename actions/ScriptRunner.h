@@ -55,9 +55,15 @@ int32_t DelayMilliseconds(std::string_view argument, int32_t unitMilliseconds);
 // at LF, and CR is dropped wherever it stands.
 std::vector<std::string> SplitScriptLines(std::string_view bytes);
 
+// The message of a paste whose text could not be placed on the clipboard.
+inline constexpr const char* kPasteFailedMessage =
+    "无法把文本放到剪贴板上（剪贴板被其他程序占用），没有粘贴。";
+
 // Pastes `text` into the focused window through the clipboard and Ctrl+V,
 // with every hotkey suspended meanwhile and Shift and Alt lifted for the
-// keystroke. Call it on the user-interface thread.
+// keystroke. Call it on the user-interface thread. When the text cannot be
+// placed on the clipboard nothing is sent (Ctrl+V would paste what the
+// clipboard held before) and Error kPasteFailedMessage is thrown.
 void PasteText(Platform& platform, ProgramControl& program, const std::string& text);
 
 // How a delay command waits: answers false when the wait was cut short

@@ -8,6 +8,7 @@
 #include "app/MainForm.h"
 #include "platform/win32/MessageLoop.h"
 #include "platform/win32/Win32Platform.h"
+#include "platform/win32/WinHandles.h"
 
 namespace {
 
@@ -30,6 +31,8 @@ class TimerResolution {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  // Before anything can call ShellExecuteW on this thread.
+  tav::ComApartment com;
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
   InitCommonControlsEx(&controls);
   TimerResolution timerResolution;

@@ -1,16 +1,22 @@
 #include "base/AtomicFile.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
+#include <mutex>
 
 #include "base/Errors.h"
 #include "base/TextEncoding.h"
 
 namespace tav {
 
-// The last step of a save, per build: replace `target` by `temporary`.
+// Per build: replace `target` by `temporary` in one step, and put what was
+// written to an open file on the disk.
 bool ReplaceFileWith(const std::filesystem::path& temporary, const std::filesystem::path& target);
+bool FlushToDisk(std::FILE* file);
 
 std::filesystem::path PathFromUtf8(const std::string& path) {
   const std::u16string utf16 = Utf8ToUtf16(path);
@@ -30,23 +36,63 @@ std::string PathToUtf8(const std::filesystem::path& path) {
 #endif
 }
 
+namespace {
+
+constexpr size_t kWriteBlockSize = 4096;
+
+std::mutex g_injectorMutex;
+SaveFaultInjector g_injector;
+
+bool InjectedFailure(SaveStep step) {
+  std::lock_guard lock(g_injectorMutex);
+  return g_injector && g_injector(step);
+}
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using UniqueFile = std::unique_ptr<std::FILE, FileCloser>;
+
+std::FILE* OpenForWriting(const std::filesystem::path& path) {
+#ifdef _WIN32
+  return _wfopen(path.c_str(), L"wb");
+#else
+  return std::fopen(path.c_str(), "wb");
+#endif
+}
+
+// Writes every byte, flushes them to the disk and closes the file; false
+// when any of it failed. The file is closed either way.
+bool WriteAndClose(UniqueFile file, std::string_view bytes) {
+  for (size_t done = 0; done < bytes.size(); done += kWriteBlockSize) {
+    const size_t size = std::min(kWriteBlockSize, bytes.size() - done);
+    if (InjectedFailure(SaveStep::kWrite) ||
+        std::fwrite(bytes.data() + done, 1, size, file.get()) != size)
+      return false;
+  }
+  // A full disk often shows only here, when the buffered bytes go out.
+  if (InjectedFailure(SaveStep::kFlush) || std::fflush(file.get()) != 0 || !FlushToDisk(file.get()))
+    return false;
+  return std::fclose(file.release()) == 0;
+}
+
+}  // namespace
+
+void SetSaveFaultInjector(SaveFaultInjector injector) {
+  std::lock_guard lock(g_injectorMutex);
+  g_injector = std::move(injector);
+}
+
 void WriteFileAtomically(const std::string& path, std::string_view bytes) {
   const std::filesystem::path target = PathFromUtf8(path);
   std::filesystem::path temporary = target;
   temporary += ".tmp~";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) throw FileError("Cannot create file \"" + path + "\"");
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.flush();
-    if (!out) {
-      out.close();
-      std::error_code ignored;
-      std::filesystem::remove(temporary, ignored);
-      throw FileError("Cannot write file \"" + path + "\"");
-    }
-  }
-  if (!ReplaceFileWith(temporary, target)) {
+  UniqueFile file(InjectedFailure(SaveStep::kCreate) ? nullptr : OpenForWriting(temporary));
+  if (!file) throw FileError("Cannot create file \"" + path + "\"");
+  // The old file is replaced only once every byte is on the disk; whatever
+  // fails first leaves it as it was and takes the temporary file away.
+  if (!WriteAndClose(std::move(file), bytes) || InjectedFailure(SaveStep::kReplace) ||
+      !ReplaceFileWith(temporary, target)) {
     std::error_code ignored;
     std::filesystem::remove(temporary, ignored);
     throw FileError("Cannot write file \"" + path + "\"");

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -12,6 +13,16 @@ namespace tav {
 
 // Writes `bytes` to the file at `path` (UTF-8) atomically.
 void WriteFileAtomically(const std::string& path, std::string_view bytes);
+
+// The steps of a save, in order; the bytes are written in blocks, one write
+// step each, and the flush puts them on the disk before the replace.
+enum class SaveStep { kCreate, kWrite, kFlush, kReplace };
+
+// A seam for tests: while set, called before every step of every save on
+// any thread; answering true makes that step fail as the system's call
+// would (a full disk, a file held open). An empty function removes it.
+using SaveFaultInjector = std::function<bool(SaveStep step)>;
+void SetSaveFaultInjector(SaveFaultInjector injector);
 
 // Reads a whole file; throws FileError when it cannot be opened or read.
 std::string ReadWholeFile(const std::string& path);

@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include <cstdio>
 #include <filesystem>
 
@@ -6,6 +8,10 @@ namespace tav {
 bool ReplaceFileWith(const std::filesystem::path& temporary, const std::filesystem::path& target) {
   // rename() replaces the target in one step on POSIX file systems.
   return std::rename(temporary.c_str(), target.c_str()) == 0;
+}
+
+bool FlushToDisk(std::FILE* file) {
+  return fsync(fileno(file)) == 0;
 }
 
 }  // namespace tav

@@ -1,15 +1,20 @@
 // The program's error types. Every message is UTF-8 text meant for the user:
-// the error guard shows it as it stands.
+// the error guard shows it as it stands. A message that quotes bytes read
+// from a file may hold a broken character; the message is made valid text
+// (U+FFFD in place of each broken sequence) when the error is made.
 #pragma once
 
 #include <stdexcept>
 #include <string>
 
+#include "base/TextEncoding.h"
+
 namespace tav {
 
 class Error : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  explicit Error(const std::string& message) : std::runtime_error(ReplaceInvalidUtf8(message)) {}
+  explicit Error(const char* message) : Error(std::string(message)) {}
 };
 
 // A text that should hold an integer does not: "'%s' is not a valid integer value".

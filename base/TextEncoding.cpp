@@ -22,35 +22,44 @@ constexpr unsigned kGb18030 = 54936;
 
 namespace {
 
+// Decodes the character that starts at `utf8[i]`; answers its length in
+// bytes, or 0 when the bytes there are no valid UTF-8 character (cut short,
+// overlong, a surrogate, beyond U+10FFFF, or a stray continuation byte).
+size_t DecodeOne(std::string_view utf8, size_t i, char32_t& cp) {
+  const auto lead = static_cast<uint8_t>(utf8[i]);
+  size_t extra = 0;
+  if (lead < 0x80) {
+    cp = lead;
+    return 1;
+  } else if ((lead & 0xE0) == 0xC0) {
+    extra = 1, cp = lead & 0x1F;
+  } else if ((lead & 0xF0) == 0xE0) {
+    extra = 2, cp = lead & 0x0F;
+  } else if ((lead & 0xF8) == 0xF0) {
+    extra = 3, cp = lead & 0x07;
+  } else {
+    return 0;
+  }
+  if (i + extra >= utf8.size()) return 0;
+  for (size_t k = 1; k <= extra; ++k) {
+    const auto next = static_cast<uint8_t>(utf8[i + k]);
+    if ((next & 0xC0) != 0x80) return 0;
+    cp = (cp << 6) | (next & 0x3F);
+  }
+  static constexpr char32_t kMinimum[] = {0, 0x80, 0x800, 0x10000};
+  if (cp < kMinimum[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+  return extra + 1;
+}
+
 std::vector<char32_t> DecodeUtf8(std::string_view utf8) {
   std::vector<char32_t> out;
   out.reserve(utf8.size());
   for (size_t i = 0; i < utf8.size();) {
-    const auto lead = static_cast<uint8_t>(utf8[i]);
-    int extra = 0;
     char32_t cp = 0;
-    if (lead < 0x80) {
-      cp = lead;
-    } else if ((lead & 0xE0) == 0xC0) {
-      extra = 1, cp = lead & 0x1F;
-    } else if ((lead & 0xF0) == 0xE0) {
-      extra = 2, cp = lead & 0x0F;
-    } else if ((lead & 0xF8) == 0xF0) {
-      extra = 3, cp = lead & 0x07;
-    } else {
-      throw EncodingError("Invalid UTF-8 text");
-    }
-    if (i + extra >= utf8.size()) throw EncodingError("Invalid UTF-8 text");
-    for (int k = 1; k <= extra; ++k) {
-      const auto next = static_cast<uint8_t>(utf8[i + k]);
-      if ((next & 0xC0) != 0x80) throw EncodingError("Invalid UTF-8 text");
-      cp = (cp << 6) | (next & 0x3F);
-    }
-    static constexpr char32_t kMinimum[] = {0, 0x80, 0x800, 0x10000};
-    if (cp < kMinimum[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-      throw EncodingError("Invalid UTF-8 text");
+    const size_t length = DecodeOne(utf8, i, cp);
+    if (length == 0) throw EncodingError("Invalid UTF-8 text");
     out.push_back(cp);
-    i += extra + 1;
+    i += length;
   }
   return out;
 }
@@ -80,6 +89,25 @@ std::string XmlReference(char32_t cp) {
 }
 
 }  // namespace
+
+std::string ReplaceInvalidUtf8(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size();) {
+    char32_t cp = 0;
+    const size_t length = DecodeOne(text, i, cp);
+    if (length > 0) {
+      out.append(text.substr(i, length));
+      i += length;
+      continue;
+    }
+    // One replacement character for the lead byte and the continuation
+    // bytes that follow it.
+    out += "\xEF\xBF\xBD";
+    for (++i; i < text.size() && (static_cast<uint8_t>(text[i]) & 0xC0) == 0x80;) ++i;
+  }
+  return out;
+}
 
 namespace {
 
@@ -184,31 +212,5 @@ std::string Cp936ToUtf8Lenient(std::string_view bytes) {
   if (ascii) return std::string(bytes);
   return Utf16ToUtf8(DecodeCp936ToUtf16Lenient(bytes));
 }
-
-std::string SanitizeUtf8(std::string_view bytes) {
-  std::string out;
-  out.reserve(bytes.size());
-  for (size_t i = 0; i < bytes.size();) {
-    const auto lead = static_cast<uint8_t>(bytes[i]);
-    const size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-    const std::string_view sequence = bytes.substr(i, length);
-    bool valid = lead < 0x80;
-    if (!valid) {
-      try {
-        valid = DecodeUtf8(sequence).size() == 1;
-      } catch (const EncodingError&) {
-      }
-    }
-    if (valid) {
-      out += sequence;
-      i += length;
-    } else {
-      AppendUtf8(out, 0xFFFD);
-      ++i;
-    }
-  }
-  return out;
-}
-
 
 }  // namespace tav

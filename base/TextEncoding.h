@@ -23,9 +23,6 @@ std::string Cp936ToUtf8(std::string_view bytes);
 // system's own, as its profile functions read them; U+FFFD elsewhere).
 std::string Cp936ToUtf8Lenient(std::string_view bytes);
 
-// UTF-8 text with every invalid sequence replaced by U+FFFD.
-std::string SanitizeUtf8(std::string_view bytes);
-
 // UTF-8 to code page 936 bytes. Throws EncodingError on invalid UTF-8, and on
 // characters code page 936 lacks unless they become XML references.
 std::string Utf8ToCp936(std::string_view utf8, Unencodable handling = Unencodable::kFail);
@@ -37,6 +34,11 @@ std::string Utf8ToGb18030(std::string_view utf8);
 
 // Whether the bytes are valid UTF-8.
 bool IsUtf8(std::string_view bytes);
+
+// The text with every invalid UTF-8 sequence (a character cut short, a stray
+// byte) replaced by U+FFFD; valid text comes back unchanged. For messages
+// that quote bytes read from a file.
+std::string ReplaceInvalidUtf8(std::string_view text);
 
 // UTF-8 to UTF-16 and back. Invalid UTF-8 throws EncodingError; unpaired
 // surrogates in UTF-16 become U+FFFD.

@@ -52,7 +52,11 @@ std::optional<std::string> EncodeCodePoint(unsigned codePage, char32_t codePoint
   const char bytes[4] = {
       static_cast<char>(codePoint & 0xFF), static_cast<char>((codePoint >> 8) & 0xFF),
       static_cast<char>((codePoint >> 16) & 0xFF), static_cast<char>((codePoint >> 24) & 0xFF)};
-  return converter.Convert(std::string_view(bytes, 4));
+  std::optional<std::string> encoded = converter.Convert(std::string_view(bytes, 4));
+  // glibc answers success with no bytes for characters it leaves out (the
+  // tag characters U+E0000 to U+E007F); Windows refuses them, and so do we.
+  if (encoded && encoded->empty()) return std::nullopt;
+  return encoded;
 }
 
 std::optional<std::u16string> DecodeToUtf16(unsigned codePage, std::string_view bytes) {

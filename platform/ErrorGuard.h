@@ -7,22 +7,32 @@
 #include <string>
 #include <utility>
 
+#include "base/TextEncoding.h"
 #include "base/Version.h"
 #include "platform/Platform.h"
 
 namespace tav {
 
+// Shows an error's message. Never throws: the text is made valid UTF-8
+// first, and should the box itself fail there is nothing more to be done.
+inline void ShowErrorMessage(Platform& platform, const char* message) noexcept {
+  try {
+    platform.MessageBox(ReplaceInvalidUtf8(message), kApplicationTitle, mb::kOk | mb::kIconError);
+  } catch (...) {
+  }
+}
+
 // Runs `handler`; answers false when it ended with an error, which has then
-// been shown to the user.
+// been shown to the user. Never throws, whatever the error's message holds.
 template <class Handler>
-bool RunGuarded(Platform& platform, Handler&& handler) {
+bool RunGuarded(Platform& platform, Handler&& handler) noexcept {
   try {
     std::forward<Handler>(handler)();
     return true;
   } catch (const std::exception& error) {
-    platform.MessageBox(error.what(), kApplicationTitle, mb::kOk | mb::kIconError);
+    ShowErrorMessage(platform, error.what());
   } catch (...) {
-    platform.MessageBox("Unknown error", kApplicationTitle, mb::kOk | mb::kIconError);
+    ShowErrorMessage(platform, "Unknown error");
   }
   return false;
 }

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -63,8 +64,9 @@ class Platform {
   virtual KeyboardState GetKeyboardState() = 0;
   virtual void SetKeyboardState(const KeyboardState& state) = 0;
 
-  // Replaces the clipboard's content with plain text.
-  virtual void SetClipboardText(const std::string& text) = 0;
+  // Replaces the clipboard's content with plain text; false when the
+  // clipboard could not be opened or filled (it may then hold anything).
+  virtual bool SetClipboardText(const std::string& text) = 0;
 
   // The shell's default open of a target (ShellExecute with the open verb
   // defaulted, no parameters, no directory, SW_SHOWNORMAL).
@@ -75,6 +77,11 @@ class Platform {
   virtual int MessageBox(const std::string& text, const std::string& caption, unsigned style) = 0;
 
   virtual void Sleep(uint32_t milliseconds) = 0;
+
+  // Prepares the calling thread, a script run's own, for the calls above (the
+  // shell needs COM for shortcuts and URL handlers); the preparation lasts
+  // until the answer is destroyed, on the same thread.
+  virtual std::shared_ptr<void> PrepareRunThread() = 0;
 
   // Runs the call on the user-interface thread and waits for it to finish.
   // Called on the user-interface thread itself, it runs the call directly.

@@ -110,6 +110,11 @@ std::string RecordingPlatform::Clipboard() const {
   return clipboard_;
 }
 
+void RecordingPlatform::SetClipboardBusy(bool busy) {
+  std::lock_guard lock(mutex_);
+  clipboardBusy_ = busy;
+}
+
 void RecordingPlatform::SetRunValue(std::optional<std::string> value) {
   std::lock_guard lock(mutex_);
   runValue_ = std::move(value);
@@ -217,10 +222,12 @@ void RecordingPlatform::SetKeyboardState(const KeyboardState& state) {
   keys_ = state;
 }
 
-void RecordingPlatform::SetClipboardText(const std::string& text) {
+bool RecordingPlatform::SetClipboardText(const std::string& text) {
   std::lock_guard lock(mutex_);
   Record("SetClipboardText(" + text + ")");
+  if (clipboardBusy_) return false;
   clipboard_ = text;
+  return true;
 }
 
 void RecordingPlatform::ShellOpen(const std::string& target) {
@@ -246,6 +253,28 @@ int RecordingPlatform::MessageBox(const std::string& text, const std::string& ca
 void RecordingPlatform::Sleep(uint32_t milliseconds) {
   std::lock_guard lock(mutex_);
   Record("Sleep(" + std::to_string(milliseconds) + ")");
+}
+
+std::shared_ptr<void> RecordingPlatform::PrepareRunThread() {
+  std::lock_guard lock(mutex_);
+  preparedThreads_.push_back(std::this_thread::get_id());
+  ++threadsStillPrepared_;
+  const std::thread::id thread = std::this_thread::get_id();
+  return std::shared_ptr<void>(nullptr, [this, thread](void*) {
+    std::lock_guard lock(mutex_);
+    // Released on another thread than the one prepared: counted as not released.
+    if (std::this_thread::get_id() == thread) --threadsStillPrepared_;
+  });
+}
+
+std::vector<std::thread::id> RecordingPlatform::PreparedThreads() const {
+  std::lock_guard lock(mutex_);
+  return preparedThreads_;
+}
+
+int RecordingPlatform::ThreadsStillPrepared() const {
+  std::lock_guard lock(mutex_);
+  return threadsStillPrepared_;
 }
 
 void RecordingPlatform::RunOnUiThread(const std::function<void()>& call) {

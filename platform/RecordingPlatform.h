@@ -8,6 +8,7 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -41,6 +42,8 @@ class RecordingPlatform : public Platform {
   // Characters VkKeyScan knows; any other answers -1 (no key).
   void SetVkKeyScan(char ch, int16_t answer);
   std::string Clipboard() const;
+  // While set, the clipboard cannot be opened (another program holds it).
+  void SetClipboardBusy(bool busy);
   void SetRunValue(std::optional<std::string> value);
   std::optional<std::string> RunValue() const;
   void SetWin9x(bool win9x);
@@ -49,6 +52,10 @@ class RecordingPlatform : public Platform {
   void MarkHidden(const std::string& path);
   void SetShellFolderValue(const std::string& name, const std::string& value);
   void SetKnownFavoritesFolder(const std::string& folder);
+  // Threads prepared by PrepareRunThread so far, and those whose
+  // preparation has not yet been released.
+  std::vector<std::thread::id> PreparedThreads() const;
+  int ThreadsStillPrepared() const;
 
   // --- Platform -------------------------------------------------------------
   uint16_t GlobalAddAtom(const std::string& name) override;
@@ -62,11 +69,12 @@ class RecordingPlatform : public Platform {
   int16_t GetKeyState(int virtualKey) override;
   KeyboardState GetKeyboardState() override;
   void SetKeyboardState(const KeyboardState& state) override;
-  void SetClipboardText(const std::string& text) override;
+  bool SetClipboardText(const std::string& text) override;
   void ShellOpen(const std::string& target) override;
   void WinExec(const std::string& commandLine, int showCommand) override;
   int MessageBox(const std::string& text, const std::string& caption, unsigned style) override;
   void Sleep(uint32_t milliseconds) override;
+  std::shared_ptr<void> PrepareRunThread() override;
   void RunOnUiThread(const std::function<void()>& call) override;
   bool IsWin9xPlatform() override;
   bool SetShutdownPrivilege(bool enable) override;
@@ -96,11 +104,14 @@ class RecordingPlatform : public Platform {
   std::vector<int> messageBoxAnswers_;
   std::map<char, int16_t> vkKeyScan_;
   std::string clipboard_;
+  bool clipboardBusy_ = false;
   std::optional<std::string> runValue_ = std::string();
   bool win9x_ = false;
   std::set<std::string> hidden_;
   std::map<std::string, std::string> shellFolders_;
   std::string knownFavorites_;
+  std::vector<std::thread::id> preparedThreads_;
+  int threadsStillPrepared_ = 0;
 };
 
 }  // namespace tav

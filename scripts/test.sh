@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the native unit tests (with
-# sanitizers), a short run of every fuzz target, then the Win32 and
-# end-to-end tests under Wine.
+# sanitizers), the threaded ones again under ThreadSanitizer, a short run of
+# every fuzz target, then the Win32 and end-to-end tests under Wine.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -14,6 +14,13 @@ status=0
 echo "== Native build and unit tests"
 if cmake --preset linux >/dev/null && cmake --build --preset linux; then
   ctest --preset linux || status=1
+else
+  status=1
+fi
+
+echo "== Script threads and run control under ThreadSanitizer"
+if cmake --preset tsan >/dev/null && cmake --build --preset tsan; then
+  ctest --preset tsan -R "Script|Action|Stress|SendKeys|SystemOperations|HotkeyService|PasteText|OverlappingRuns" || status=1
 else
   status=1
 fi

@@ -150,7 +150,7 @@ IniDocument IniDocument::Parse(std::string_view bytes) {
     const std::string_view visible = line.substr(0, line.find('\0'));
     document.lines_.push_back({std::string(line), std::string(end),
                                document.encoding_ == Encoding::kCp936 ? Cp936ToUtf8Lenient(visible)
-                                                                      : SanitizeUtf8(visible)});
+                                                                      : ReplaceInvalidUtf8(visible)});
   });
   return document;
 }

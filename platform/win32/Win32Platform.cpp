@@ -74,6 +74,10 @@ void Win32Platform::BeginShutdown() {
   callDone_.notify_all();
 }
 
+std::shared_ptr<void> Win32Platform::PrepareRunThread() {
+  return std::make_shared<ComApartment>();
+}
+
 void Win32Platform::RunOnUiThread(const std::function<void()>& call) {
   if (GetCurrentThreadId() == uiThreadId_) {
     call();
@@ -166,20 +170,23 @@ void Win32Platform::SetKeyboardState(const KeyboardState& state) {
   ::SetKeyboardState(copy.data());
 }
 
-void Win32Platform::SetClipboardText(const std::string& text) {
+bool Win32Platform::SetClipboardText(const std::string& text) {
   const std::wstring wide = Widen(text);
   ClipboardSession clipboard(mainWindow_);
-  if (!clipboard.is_open()) return;
+  if (!clipboard.is_open()) return false;
+  // Emptied first: should the text not fit in, the old content (possibly a
+  // password) is gone rather than pasted in its place.
   EmptyClipboard();
   const size_t bytes = (wide.size() + 1) * sizeof(wchar_t);
   HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
-  if (!memory) return;
+  if (!memory) return false;
   if (void* data = GlobalLock(memory)) {
     memcpy(data, wide.c_str(), bytes);
     GlobalUnlock(memory);
-    if (SetClipboardData(CF_UNICODETEXT, memory)) return;  // the clipboard owns it now
+    if (SetClipboardData(CF_UNICODETEXT, memory)) return true;  // the clipboard owns it now
   }
   GlobalFree(memory);
+  return false;
 }
 
 void Win32Platform::ShellOpen(const std::string& target) {
@@ -192,7 +199,9 @@ void Win32Platform::WinExec(const std::string& commandLine, int showCommand) {
 
 int Win32Platform::MessageBox(const std::string& text, const std::string& caption, unsigned style) {
   // The program lives in the tray: bring its boxes to the front.
-  return MessageBoxW(nullptr, Widen(text).c_str(), Widen(caption).c_str(),
+  // Valid text whatever the caller passed: a box must not fail on a message.
+  return MessageBoxW(nullptr, Widen(ReplaceInvalidUtf8(text)).c_str(),
+                     Widen(ReplaceInvalidUtf8(caption)).c_str(),
                      style | MB_SETFOREGROUND | MB_TOPMOST);
 }
 

@@ -43,11 +43,13 @@ class Win32Platform : public Platform {
   int16_t GetKeyState(int virtualKey) override;
   KeyboardState GetKeyboardState() override;
   void SetKeyboardState(const KeyboardState& state) override;
-  void SetClipboardText(const std::string& text) override;
+  bool SetClipboardText(const std::string& text) override;
   void ShellOpen(const std::string& target) override;
   void WinExec(const std::string& commandLine, int showCommand) override;
   int MessageBox(const std::string& text, const std::string& caption, unsigned style) override;
   void Sleep(uint32_t milliseconds) override;
+  // COM, apartment-threaded, for the run's thread.
+  std::shared_ptr<void> PrepareRunThread() override;
   void RunOnUiThread(const std::function<void()>& call) override;
   bool IsWin9xPlatform() override;
   bool SetShutdownPrivilege(bool enable) override;

@@ -4,6 +4,8 @@
 
 #include "platform/win32/WinApi.h"
 
+#include <objbase.h>
+
 #include <utility>
 
 namespace tav {
@@ -92,5 +94,26 @@ inline ClipboardSession::ClipboardSession(HWND owner) {
     if (!open_) Sleep(10);
   }
 }
+
+// COM on the calling thread, apartment-threaded, while the object lives:
+// ShellExecuteW needs it for shortcuts and URL handlers. Create and destroy
+// it on the same thread.
+class ComApartment {
+ public:
+  ComApartment()
+      : initialized_(
+            SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {
+  }
+  ~ComApartment() {
+    if (initialized_) CoUninitialize();
+  }
+  ComApartment(const ComApartment&) = delete;
+  ComApartment& operator=(const ComApartment&) = delete;
+  // False when the thread already had another kind of apartment.
+  bool initialized() const { return initialized_; }
+
+ private:
+  bool initialized_;
+};
 
 }  // namespace tav

@@ -35,7 +35,8 @@ class NullPlatform : public Platform {
   int16_t GetKeyState(int) override { return 0; }
   KeyboardState GetKeyboardState() override { return {}; }
   void SetKeyboardState(const KeyboardState&) override {}
-  void SetClipboardText(const std::string&) override {}
+  bool SetClipboardText(const std::string&) override { return true; }
+  std::shared_ptr<void> PrepareRunThread() override { return nullptr; }
   void ShellOpen(const std::string&) override {}
   void WinExec(const std::string&, int) override {}
   int MessageBox(const std::string&, const std::string&, unsigned) override { return mb::kIdOk; }

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <string>
+
 #include <string>
 
 #include "base/Errors.h"
@@ -54,6 +57,34 @@ TEST(KeyText, KeyNameTableHasTheNamedCodesOnly) {
   EXPECT_EQ(KeyName(105), "Num 9");
   EXPECT_EQ(KeyName(123), "F12");
   for (int unnamed : {12, 17, 18, 108, 124, 160, 223}) EXPECT_EQ(KeyName(unnamed), "") << unnamed;
+}
+
+// The whole table, code by code: a swapped pair (Page Up and Page Down, say)
+// keeps the count and most spot checks right.
+TEST(KeyText, EveryCodeHasItsNameOrNone) {
+  std::map<int, std::string> expected = {
+      {8, "Back Space"},    {9, "Tab"},          {13, "Enter"},  {19, "Pause Break"},
+      {20, "Caps Lock"},    {21, "Caps Lock"},   {27, "Esc"},    {32, "Blank"},
+      {33, "Page Up"},      {34, "Page Down"},   {35, "End"},    {36, "Home"},
+      {37, "Left"},         {38, "Up"},          {39, "Right"},  {40, "Down"},
+      {44, "Print Screen"}, {45, "Insert"},      {46, "Delete"}, {91, "Left Win"},
+      {92, "Right Win"},    {93, "Right Mouse"}, {106, "Num *"}, {107, "Num +"},
+      {109, "Num -"},       {110, "Num Del"},    {111, "Num /"}, {144, "Num Lock"},
+      {145, "Soroll Lock"}, {186, ";"},          {187, "="},     {188, ","},
+      {189, "-"},           {190, "."},          {191, "/"},     {192, "`"},
+      {219, "["},           {220, "\\"},         {221, "]"},     {222, "'"},
+  };
+  for (int digit = 0; digit <= 9; ++digit) {
+    expected['0' + digit] = std::to_string(digit);
+    expected[96 + digit] = "Num " + std::to_string(digit);
+  }
+  for (char letter = 'A'; letter <= 'Z'; ++letter) expected[letter] = std::string(1, letter);
+  for (int n = 1; n <= 12; ++n) expected[111 + n] = "F" + std::to_string(n);
+  ASSERT_EQ(expected.size(), 98u);
+  for (int code = -1; code <= 256; ++code) {
+    const auto it = expected.find(code);
+    EXPECT_EQ(KeyName(code), it == expected.end() ? "" : it->second) << code;
+  }
 }
 
 TEST(KeyText, KeyTextPartsConvert) {

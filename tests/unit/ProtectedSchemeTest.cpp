@@ -88,5 +88,34 @@ TEST_F(ProtectedSchemeTest, DamagedCipherTextStopsTheLoadAndLeavesTheFile) {
   EXPECT_EQ(ReadWholeFile(path_), before);
 }
 
+// Entry texts written by hand in place of cipher texts: the conversion
+// error quotes the piece that is not hexadecimal, as whole characters.
+TEST_F(ProtectedSchemeTest, HandWrittenEntryTextFailsWithAValidMessage) {
+  const struct {
+    std::string action;
+    std::string message;
+  } cases[] = {
+      {"中文", "'0x中' is not a valid integer value"},
+      {"A中", "'0xA中' is not a valid integer value"},
+      {"00记事本", "'0x记' is not a valid integer value"},
+      {"0😀", "'0x0😀' is not a valid integer value"},
+  };
+  for (const auto& [action, message] : cases) {
+    WriteProtected("pw", {{"6+65", "notepad.exe", "", ""}});
+    std::string xml = Cp936ToUtf8(ReadWholeFile(path_));
+    const size_t start = xml.find("<action>") + 8;
+    xml.replace(start, xml.find("</action>") - start, action);
+    std::ofstream(path_, std::ios::binary) << Utf8ToCp936(xml, Unencodable::kXmlReference);
+    EntryTable table;
+    try {
+      Load("pw", table);
+      ADD_FAILURE() << action << " loaded";
+    } catch (const ConversionError& error) {
+      EXPECT_EQ(error.what(), message);
+      EXPECT_NO_THROW(Utf8ToUtf16(error.what())) << "not valid UTF-8";
+    }
+  }
+}
+
 }  // namespace
 }  // namespace tav

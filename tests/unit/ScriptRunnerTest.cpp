@@ -127,6 +127,24 @@ TEST(PasteTextTest, ShiftAndAltAreLiftedForCtrlVAndPutBack) {
   }
 }
 
+// A clipboard held by another program keeps its old content (a password,
+// say): Ctrl+V would paste that, so nothing is sent and the paste fails.
+TEST(PasteTextTest, ClipboardThatCannotBeFilledSendsNothingAndFails) {
+  RecordingPlatform platform;
+  test::RecordingProgram program(platform);
+  platform.SetClipboardBusy(true);
+  platform.SetKeyDown(16, true);
+  try {
+    PasteText(platform, program, "abc");
+    ADD_FAILURE() << "the paste went on";
+  } catch (const Error& error) {
+    EXPECT_STREQ(error.what(), kPasteFailedMessage);
+  }
+  EXPECT_EQ(platform.Calls(), Calls{"SetClipboardText(abc)"});
+  EXPECT_TRUE(program.Calls().empty());
+  EXPECT_EQ(platform.KeysDown(), std::vector<int>{16});
+}
+
 // --- Script files, with a user-interface thread that runs hand-offs inline ---
 
 class ScriptFileTest : public test::RecordedEngineTest {
@@ -188,11 +206,40 @@ TEST_F(ScriptFileTest, MissingScriptIsReportedAndTheRunStillEnds) {
 
 TEST_F(ScriptFileTest, TextThatIsNotCodePage936RunsNoLineUnlessOnlyACommentIsBad) {
   RunScriptBytes("Key_Press:A\r\nPasteLine:\x81\x20\r\nKey_Press:B\r\n");
-  EXPECT_EQ(platform_.Calls(), kEndOfRun);
+  const std::string box = "MessageBox(脚本文件“" + folder_.PathOf("test.tsc") +
+                          "”的第 2 行不是 GB2312 文本，脚本没有执行。|Tavrelin 4.6.0 Final|16)";
+  EXPECT_EQ(platform_.Calls(), Concat({{"RunOnUiThread", box}, kEndOfRun}));
+  platform_.ClearCalls();
+  // A UTF-8 script (the usual mistake) names its first line that is not GB2312.
+  RunScriptBytes("Key_Press:A\r\n$$/注释\r\n\r\nPasteLine:" + std::string("\xE4\xB8\xAD") + "\r\n");
+  EXPECT_EQ(platform_.CallsStartingWith("MessageBox"),
+            Calls{"MessageBox(脚本文件“" + folder_.PathOf("test.tsc") +
+                  "”的第 4 行不是 GB2312 文本，脚本没有执行。|Tavrelin 4.6.0 Final|16)"});
+  EXPECT_TRUE(platform_.CallsStartingWith("keybd_event(65").empty());
   platform_.ClearCalls();
   RunScriptBytes("Key_Press:A $$/\x81\x20\r\n");
   EXPECT_EQ(platform_.Calls(),
             Concat({{"keybd_event(65,30,0)", "keybd_event(65,30,2)"}, kEndOfRun}));
+}
+
+TEST_F(ScriptFileTest, PasteThatCannotFillTheClipboardEndsTheRunWithAMessage) {
+  platform_.SetClipboardBusy(true);
+  RunScript("PasteLine:abc\r\nKey_Press:A\r\n");
+  EXPECT_EQ(platform_.CallsStartingWith("MessageBox"),
+            Calls{"MessageBox(" + std::string(kPasteFailedMessage) + "|Tavrelin 4.6.0 Final|16)"});
+  EXPECT_TRUE(platform_.CallsStartingWith("keybd_event(86").empty());
+  EXPECT_TRUE(platform_.CallsStartingWith("keybd_event(65").empty());
+  EXPECT_TRUE(platform_.KeysDown().empty());
+}
+
+// Lines have no length limit: a megabyte pastes whole, and a megabyte key
+// name is just a name that gives no key.
+TEST_F(ScriptFileTest, LineOfAMegabyteRunsWhole) {
+  const std::string text(1 << 20, 'x');
+  RunScriptBytes("PasteLine:" + text + "\r\nKey_Press:" + text + "\r\nKey_Press:A\r\n");
+  EXPECT_EQ(platform_.Clipboard(), text);
+  EXPECT_EQ(platform_.CallsStartingWith("MessageBox"), Calls{"MessageBox(无效按键|SendKeys|0)"});
+  EXPECT_EQ(platform_.CallsStartingWith("keybd_event(65").size(), 2u);
 }
 
 TEST_F(ScriptFileTest, ScriptStartsASecondRunAndGoesOnWithoutWaiting) {
@@ -276,16 +323,44 @@ TEST_F(ScriptThreadTest, WindowOperationsAndTheEndOfARunHappenOnTheUserInterface
                      "keybd_event(16,0,2)", "keybd_event(17,0,2)", "keybd_event(18,0,2)"}}));
 }
 
-TEST_F(ScriptThreadTest, UiThreadFailureEndsTheRunAndIsReported) {
-  program_.onCall = [](const std::string& call) {
-    if (call == "TogglePause") throw std::runtime_error("配置文件损坏");
-  };
-  engine_.RunAction(Script("Tavrelin停止/开始工作\nKey_Press:A\n"));
+// The shell needs COM on the thread that calls it: every run's own thread
+// is prepared before its first line and released on that thread at its end.
+TEST_F(ScriptThreadTest, EveryRunThreadIsPreparedForTheShellAndReleasedOnIt) {
+  const std::string second = folder_.Write("second.tsc", "www.example.com\r\n");
+  engine_.RunAction(Script(second + "\nnotepad.exe\n"));
   engine_.WaitForRuns();
-  EXPECT_EQ(platform_.CallsStartingWith("MessageBox"),
-            Calls{"MessageBox(配置文件损坏|Tavrelin 4.6.0 Final|16)"});
-  EXPECT_TRUE(platform_.CallsStartingWith("keybd_event(65").empty());
-  EXPECT_EQ(program_.ThreadsOf("ReleaseModifiers").size(), 1u);
+  EXPECT_EQ(platform_.CallsStartingWith("ShellOpen").size(), 2u);
+  const std::vector<std::thread::id> prepared = platform_.PreparedThreads();
+  ASSERT_EQ(prepared.size(), 2u);
+  EXPECT_NE(prepared[0], prepared[1]);
+  for (const std::thread::id thread : prepared) {
+    EXPECT_NE(thread, std::this_thread::get_id());
+    EXPECT_NE(thread, platform_.UiThreadId());
+  }
+  EXPECT_EQ(platform_.ThreadsStillPrepared(), 0);
+}
+
+// Resuming reopens the scheme, which fails in as many ways as a file can be
+// damaged; whatever the kind of error, the run ends and it is shown once.
+TEST_F(ScriptThreadTest, UiThreadFailureOfAnyKindEndsTheRunAndIsShownOnce) {
+  const std::vector<std::function<void()>> failures = {
+      [] { throw std::runtime_error("配置文件损坏"); }, [] { throw Error("配置文件损坏"); },
+      [] { throw ConversionError("配置文件损坏"); },    [] { throw FileError("配置文件损坏"); },
+      [] { throw EncodingError("配置文件损坏"); },
+  };
+  for (size_t i = 0; i < failures.size(); ++i) {
+    platform_.ClearCalls();
+    program_.onCall = [&](const std::string& call) {
+      if (call == "TogglePause") failures[i]();
+    };
+    engine_.RunAction(Script("Tavrelin停止/开始工作\nKey_Press:A\n"));
+    engine_.WaitForRuns();
+    const Calls boxes = platform_.CallsStartingWith("MessageBox");
+    ASSERT_EQ(boxes.size(), 1u) << "kind " << i;
+    EXPECT_NE(boxes[0].find("配置文件损坏"), std::string::npos) << boxes[0];
+    EXPECT_TRUE(platform_.CallsStartingWith("keybd_event(65").empty());
+    EXPECT_EQ(program_.ThreadsOf("ReleaseModifiers").size(), i + 1);
+  }
 }
 
 TEST_F(ScriptThreadTest, ShutdownCutsALongDelayShortAndReleasesTheModifiers) {

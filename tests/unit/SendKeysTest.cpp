@@ -49,6 +49,30 @@ TEST_F(SendKeysTest, NamesOfTheKeyTableAndOfTheEditorGiveTheirKeys) {
   }
 }
 
+// Every name of the key table, each with its own key: a swapped pair keeps
+// the count right but not this.
+TEST_F(SendKeysTest, EveryNameOfTheKeyTableGivesItsOwnKey) {
+  std::vector<std::pair<std::string, int>> table = {
+      {"Alt", 0x12},          {"Back Space", 0x08}, {"BKSP", 0x08},        {"BREAK", 0x03},
+      {"BS", 0x08},           {"Caps Lock", 0x14},  {"CLEAR", 0x0C},       {"Ctrl", 0x11},
+      {"Del", 0x2E},          {"Delete", 0x2E},     {"Down", 0x28},        {"End", 0x23},
+      {"Enter", 0x0D},        {"Esc", 0x1B},        {"ESCAPE", 0x1B},      {"Help", 0x2F},
+      {"Home", 0x24},         {"Insert", 0x2D},     {"Left", 0x25},        {"Left Win", 0x5B},
+      {"Num *", 0x6A},        {"Num +", 0x6B},      {"Num -", 0x6D},       {"Num /", 0x6F},
+      {"Num Lock", 0x90},     {"Page Down", 0x22},  {"Page Up", 0x21},     {"Pause/Break", 0x13},
+      {"Print Screen", 0x2C}, {"Right", 0x27},      {"Right Mouse", 0x5D}, {"Right Win", 0x5C},
+      {"Scroll Lock", 0x91},  {"Shift", 0x10},      {"Tab", 0x09},         {"Up", 0x26},
+  };
+  for (int n = 1; n <= 16; ++n) table.emplace_back("F" + std::to_string(n), 0x6F + n);
+  for (int n = 0; n <= 9; ++n) table.emplace_back("Num " + std::to_string(n), 0x60 + n);
+  ASSERT_EQ(table.size(), 62u);
+  for (const auto& [name, code] : table) {
+    platform_.ClearCalls();
+    SendKeyAction(platform_, name, KeyAction::kUp);
+    EXPECT_EQ(platform_.Calls(), Calls{"keybd_event(" + std::to_string(code) + ",0,2)"}) << name;
+  }
+}
+
 TEST_F(SendKeysTest, UnknownNamesShowTheMessageOnceAndSendNothing) {
   for (const std::string name : {"ctrl", "", " A", "F17", "中", "Num  5", "Alt ", "~"}) {
     platform_.ClearCalls();

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+
 #include "base/Errors.h"
 #include "base/IntegerText.h"
 #include "base/TextEncoding.h"
@@ -50,6 +53,46 @@ TEST(TextEncoding, Gb18030HoldsEveryCharacter) {
   EXPECT_THROW(Gb18030ToUtf8("\x94\x39"), EncodingError);  // cut short
   EXPECT_TRUE(IsUtf8(text));
   EXPECT_FALSE(IsUtf8(bytes));
+}
+
+std::string Utf8Of(char32_t cp) {
+  return Utf16ToUtf8(cp < 0x10000
+                         ? std::u16string(1, static_cast<char16_t>(cp))
+                         : std::u16string{static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)),
+                                          static_cast<char16_t>(0xDC00 + (cp & 0x3FF))});
+}
+
+// Each character becomes GB2312 bytes that read back as the same character,
+// or is refused (here: written as a character reference): never dropped
+// (the Unicode tag characters, which the C library's converter leaves out)
+// and never replaced by a look-alike. All code points go through at once.
+TEST(TextEncoding, EveryCodePointRoundTripsOrIsRefused) {
+  std::string all;
+  for (char32_t cp = 1; cp <= 0x10FFFF; ++cp) {
+    if (cp != '&' && (cp < 0xD800 || cp > 0xDFFF)) all += Utf8Of(cp) + '\n';
+  }
+  const std::string bytes = Utf8ToCp936(all, Unencodable::kXmlReference);
+  // Back to text, with each reference turned into its character again.
+  const std::string read = Cp936ToUtf8(bytes);
+  std::string back;
+  size_t references = 0;
+  for (size_t i = 0; i < read.size();) {
+    if (read.compare(i, 3, "&#x") != 0) {
+      back += read[i++];
+      continue;
+    }
+    const size_t end = read.find(';', i);
+    back += Utf8Of(static_cast<char32_t>(std::stoul(read.substr(i + 3, end - i - 3), nullptr, 16)));
+    ++references;
+    i = end + 1;
+  }
+  const auto [mismatch, _] = std::mismatch(all.begin(), all.end(), back.begin(), back.end());
+  EXPECT_EQ(back.size(), all.size());
+  EXPECT_TRUE(mismatch == all.end())
+      << "first difference at " << all.substr(mismatch - all.begin(), 8);
+  EXPECT_LT(references, 0x10FFFFu - 0x800 - 20000) << "GB2312 holds over 20000 characters";
+  for (const char32_t tag : {0xE0001, 0xE0020, 0xE0041, 0xE007F})
+    EXPECT_THROW(Utf8ToCp936("a" + Utf8Of(tag) + "b"), EncodingError);
 }
 
 TEST(TextEncoding, Utf16RoundTrip) {

@@ -1,0 +1,90 @@
+// The real platform's clipboard and thread preparation: a paste must know
+// when its text did not reach the clipboard, and a run's thread must have
+// COM before it calls the shell.
+#include <gtest/gtest.h>
+
+#include <future>
+#include <thread>
+
+#include "platform/win32/Wide.h"
+#include "tests/win32/Win32TestSupport.h"
+
+namespace tav::test {
+namespace {
+
+// The clipboard's text, or "(none)".
+std::string ClipboardText() {
+  if (!OpenClipboard(nullptr)) return "(closed)";
+  std::string text = "(none)";
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* wide = static_cast<const wchar_t*>(GlobalLock(data))) {
+      text = Narrow(wide);
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return text;
+}
+
+// The apartment COM has on the calling thread: an attempt at a
+// multithreaded one fails when the thread is apartment-threaded already.
+bool ThreadIsApartmentThreaded() {
+  const HRESULT result = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  if (SUCCEEDED(result)) CoUninitialize();
+  return result == RPC_E_CHANGED_MODE;
+}
+
+TEST(PlatformWin32Test, ClipboardHeldByAnotherWindowIsReportedAndKeepsItsText) {
+  QuietWin32Platform platform;
+  ASSERT_TRUE(platform.SetClipboardText("旧的内容"));
+  EXPECT_EQ(ClipboardText(), "旧的内容");
+
+  // Another thread's window holds the clipboard open until told to let go.
+  std::promise<void> opened, release;
+  std::thread holder([&] {
+    HWND window = CreateWindowExW(0, L"STATIC", L"holder", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                  nullptr, nullptr);
+    const bool open = OpenClipboard(window) != 0;
+    opened.set_value();
+    release.get_future().wait();
+    if (open) CloseClipboard();
+    DestroyWindow(window);
+  });
+  opened.get_future().wait();
+  EXPECT_FALSE(platform.SetClipboardText("新的内容"));
+  release.set_value();
+  holder.join();
+  EXPECT_EQ(ClipboardText(), "旧的内容");
+
+  EXPECT_TRUE(platform.SetClipboardText("新的内容"));
+  EXPECT_EQ(ClipboardText(), "新的内容");
+}
+
+TEST(PlatformWin32Test, RunThreadHasAnApartmentWhilePrepared) {
+  QuietWin32Platform platform;
+  std::async(std::launch::async, [&] {
+    EXPECT_FALSE(ThreadIsApartmentThreaded());
+    {
+      const std::shared_ptr<void> prepared = platform.PrepareRunThread();
+      EXPECT_TRUE(ThreadIsApartmentThreaded());
+    }
+    EXPECT_FALSE(ThreadIsApartmentThreaded()) << "released at the end of the run";
+  }).get();
+}
+
+TEST(PlatformWin32Test, ApartmentOnAThreadThatHasAnotherIsLeftAlone) {
+  std::async(std::launch::async, [] {
+    ASSERT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
+    {
+      ComApartment apartment;
+      EXPECT_FALSE(apartment.initialized());
+    }
+    // Still initialised once: the one uninitialise below balances it.
+    EXPECT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_FALSE);
+    CoUninitialize();
+    CoUninitialize();
+  }).get();
+}
+
+}  // namespace
+}  // namespace tav::test
