@@ -9,9 +9,8 @@
 
 namespace tav {
 
-ScriptEditorModel::ScriptEditorModel(ScriptEditorView& view, Platform& platform,
-                                     std::string scriptDir)
-    : view_(view), platform_(platform), scriptDir_(std::move(scriptDir)) {}
+ScriptEditorModel::ScriptEditorModel(ScriptEditorView& view, std::string scriptDir)
+    : view_(view), scriptDir_(std::move(scriptDir)) {}
 
 void ScriptEditorModel::SetModified(bool modified) {
   modified_ = modified;
@@ -30,8 +29,8 @@ void ScriptEditorModel::TextChanged() {
 // A "Yes" whose save is cancelled or fails keeps the script: going on would
 // throw the unsaved text away.
 bool ScriptEditorModel::SaveChangesFirst() {
-  const int answer = platform_.MessageBox(std::string(kUnsavedQuestion), "",
-                                          kMessageBoxYesNoCancel | mb::kIconQuestion);
+  const int answer = view_.ShowMessage(std::string(kUnsavedQuestion), "",
+                                       kMessageBoxYesNoCancel | mb::kIconQuestion);
   if (answer == mb::kIdCancel) return false;
   if (answer == mb::kIdYes) return Save() && !modified_;
   return true;

@@ -11,8 +11,6 @@
 
 namespace tav {
 
-class Platform;
-
 // The widgets and dialogs the editor logic drives. Text is UTF-8.
 class ScriptEditorView {
  public:
@@ -27,6 +25,8 @@ class ScriptEditorView {
   // "\n" in `text` is a line break.
   virtual void ReplaceSelection(const std::string& text) = 0;
 
+  // A message box owned by the editor; answers the button pressed.
+  virtual int ShowMessage(const std::string& text, const std::string& caption, unsigned style) = 0;
   virtual void ShowCaption(const std::string& caption) = 0;
   // The modified flag is the enabled state of the Save command.
   virtual void EnableSave(bool enabled) = 0;
@@ -46,7 +46,7 @@ inline constexpr std::string_view kInputErrorTitle = "出错了";
 class ScriptEditorModel {
  public:
   // `scriptDir` is the initial directory of the file dialogs.
-  ScriptEditorModel(ScriptEditorView& view, Platform& platform, std::string scriptDir);
+  ScriptEditorModel(ScriptEditorView& view, std::string scriptDir);
 
   const std::string& FileName() const { return fileName_; }
   bool Modified() const { return modified_; }
@@ -79,7 +79,6 @@ class ScriptEditorModel {
   void WriteTo(const std::string& path);
 
   ScriptEditorView& view_;
-  Platform& platform_;
   std::string scriptDir_;
   std::string fileName_;
   std::string offeredName_;

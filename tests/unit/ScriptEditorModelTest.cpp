@@ -10,7 +10,6 @@
 #include "editor/ScriptEditorModel.h"
 #include "editor/ScriptFile.h"
 #include "platform/Platform.h"
-#include "platform/RecordingPlatform.h"
 
 namespace tav {
 namespace {
@@ -32,6 +31,13 @@ class FakeView : public ScriptEditorView {
     ++clears;
   }
   void ReplaceSelection(const std::string& inserted) override { text += inserted; }
+  int ShowMessage(const std::string& text, const std::string& title, unsigned style) override {
+    messages.push_back(text + "|" + title + "|" + std::to_string(style));
+    if (answers.empty()) return mb::kIdOk;
+    const int answer = answers.front();
+    answers.erase(answers.begin());
+    return answer;
+  }
   void ShowCaption(const std::string& shown) override { caption = shown; }
   void EnableSave(bool enabled) override { saveEnabled = enabled; }
   std::optional<std::string> ChooseScriptToOpen(const std::string& dir) override {
@@ -52,9 +58,11 @@ class FakeView : public ScriptEditorView {
   std::optional<std::string> openAnswer;
   std::optional<std::string> saveAnswer;
   std::string openDir, saveDir, suggestedName;
+  std::vector<std::string> messages;
+  std::vector<int> answers;
 };
 
-const std::string kQuestion = "MessageBox(脚本还未保存，要保存吗？||35)";
+const std::string kQuestion = "脚本还未保存，要保存吗？||35";
 
 class ScriptEditorModelTest : public ::testing::Test {
  protected:
@@ -71,12 +79,11 @@ class ScriptEditorModelTest : public ::testing::Test {
     view_.text += text;
     model_.TextChanged();
   }
-  std::vector<std::string> Questions() { return platform_.CallsStartingWith("MessageBox"); }
+  std::vector<std::string> Questions() { return view_.messages; }
 
   std::filesystem::path dir_;
   FakeView view_;
-  RecordingPlatform platform_;
-  ScriptEditorModel model_{view_, platform_, "C:\\prog\\Script\\"};
+  ScriptEditorModel model_{view_, "C:\\prog\\Script\\"};
 };
 
 TEST_F(ScriptEditorModelTest, CaptionFollowsNameAndModifiedState) {
@@ -98,13 +105,13 @@ TEST_F(ScriptEditorModelTest, NewAsksOnlyForAModifiedScriptWithTextOrName) {
   EXPECT_FALSE(model_.Modified());
 
   Type("abc");
-  platform_.QueueMessageBoxAnswer(mb::kIdCancel);
+  view_.answers.push_back(mb::kIdCancel);
   EXPECT_FALSE(model_.New());
   EXPECT_EQ(Questions(), std::vector<std::string>{kQuestion});
   EXPECT_EQ(view_.text, "abc");
   EXPECT_TRUE(model_.Modified());
 
-  platform_.QueueMessageBoxAnswer(mb::kIdNo);
+  view_.answers.push_back(mb::kIdNo);
   EXPECT_TRUE(model_.New());
   EXPECT_EQ(view_.text, "");
   EXPECT_FALSE(view_.saveEnabled);
@@ -145,7 +152,7 @@ TEST_F(ScriptEditorModelTest, OpenLoadsTheFileAndCancelAtTheQuestionAbandonsIt) 
   EXPECT_FALSE(model_.Modified());
 
   Type("\nmore");
-  platform_.QueueMessageBoxAnswer(mb::kIdCancel);
+  view_.answers.push_back(mb::kIdCancel);
   EXPECT_FALSE(model_.OpenScriptFile(PathOf("b.tsc")));
   EXPECT_EQ(view_.text, "$$/打开文件\nnotepad\nmore");
   EXPECT_TRUE(model_.Modified());
@@ -153,7 +160,7 @@ TEST_F(ScriptEditorModelTest, OpenLoadsTheFileAndCancelAtTheQuestionAbandonsIt) 
 
 TEST_F(ScriptEditorModelTest, FailedLoadLeavesTheEditorAsNewLeftIt) {
   Type("x");
-  platform_.QueueMessageBoxAnswer(mb::kIdNo);
+  view_.answers.push_back(mb::kIdNo);
   EXPECT_THROW(model_.OpenScriptFile(PathOf("missing.tsc")), FileError);
   EXPECT_EQ(view_.text, "");
   EXPECT_EQ(model_.FileName(), "");
@@ -167,15 +174,15 @@ TEST_F(ScriptEditorModelTest, CloseQueryAnswers) {
 
   view_.saveAnswer = PathOf("c");
   Type("y");
-  platform_.QueueMessageBoxAnswer(mb::kIdCancel);
+  view_.answers.push_back(mb::kIdCancel);
   EXPECT_FALSE(model_.CloseQuery());
   EXPECT_EQ(view_.text, "y");
 
-  platform_.QueueMessageBoxAnswer(mb::kIdNo);
+  view_.answers.push_back(mb::kIdNo);
   EXPECT_TRUE(model_.CloseQuery());
   EXPECT_FALSE(FileExists(PathOf("c.tsc")));
 
-  platform_.QueueMessageBoxAnswer(mb::kIdYes);
+  view_.answers.push_back(mb::kIdYes);
   EXPECT_TRUE(model_.CloseQuery());
   EXPECT_EQ(ReadWholeFile(PathOf("c.tsc")), "y\r\n");
   EXPECT_EQ(model_.Close(), PathOf("c.tsc"));
@@ -187,9 +194,9 @@ TEST_F(ScriptEditorModelTest, CloseQueryAnswers) {
 // Answering Yes and then cancelling the save dialog must not lose the text.
 TEST_F(ScriptEditorModelTest, YesWithCancelledSaveDialogKeepsTheText) {
   Type("keep me");
-  platform_.QueueMessageBoxAnswer(mb::kIdYes);
+  view_.answers.push_back(mb::kIdYes);
   EXPECT_FALSE(model_.CloseQuery());
-  platform_.QueueMessageBoxAnswer(mb::kIdYes);
+  view_.answers.push_back(mb::kIdYes);
   EXPECT_FALSE(model_.New());
   EXPECT_EQ(view_.text, "keep me");
   EXPECT_TRUE(model_.Modified());
