@@ -265,6 +265,8 @@ TfrmScripEditor::~TfrmScripEditor() {
 }
 
 void TfrmScripEditor::FormCreate() {
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_TAB_CLASSES};
+  InitCommonControlsEx(&controls);
   RegisterScintilla();
   const UINT dpi = SystemDpi();
   CreateWindowOfClass(kClassName, L"编辑脚本", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, WS_EX_TOPMOST,
@@ -297,7 +299,13 @@ void TfrmScripEditor::CreateToolbar() {
                                CCS_NOPARENTALIGN | CCS_NODIVIDER,
                            0, IDC_SCRIPT_TOOLBAR);
   SendMessageW(toolbar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-  TBADDBITMAP standard{HINST_COMMCTRL, IDB_STD_SMALL_COLOR};
+  // The system's toolbar images, the large ones from 150% scaling on.
+  const bool large = SystemDpi() >= 144;
+  TBADDBITMAP standard{HINST_COMMCTRL,
+                       static_cast<UINT_PTR>(large ? IDB_STD_LARGE_COLOR : IDB_STD_SMALL_COLOR)};
+  if (large) {
+    SendMessageW(toolbar_, TB_SETBITMAPSIZE, 0, MAKELPARAM(24, 24));
+  }
   SendMessageW(toolbar_, TB_ADDBITMAP, 0, reinterpret_cast<LPARAM>(&standard));
   const auto button = [](int image, int id) {
     TBBUTTON b{};
@@ -324,8 +332,10 @@ void TfrmScripEditor::CreateToolbar() {
       TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER, 0,
       IDC_SCRIPT_BASICBAR);
   SendMessageW(basic, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+  if (large) SendMessageW(basic, TB_SETBITMAPSIZE, 0, MAKELPARAM(24, 24));
   SendMessageW(basic, TB_ADDBITMAP, 0, reinterpret_cast<LPARAM>(&standard));
-  TBADDBITMAP view{HINST_COMMCTRL, IDB_VIEW_SMALL_COLOR};
+  TBADDBITMAP view{HINST_COMMCTRL,
+                   static_cast<UINT_PTR>(large ? IDB_VIEW_LARGE_COLOR : IDB_VIEW_SMALL_COLOR)};
   const int viewBase =
       static_cast<int>(SendMessageW(basic, TB_ADDBITMAP, 0, reinterpret_cast<LPARAM>(&view)));
   const TBBUTTON aids[] = {
