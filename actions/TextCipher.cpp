@@ -16,6 +16,19 @@ namespace {
 
 constexpr size_t kLengthFieldSize = 4;
 
+bool IsContinuationByte(char c) {
+  return (static_cast<uint8_t>(c) & 0xC0) == 0x80;
+}
+
+// The bytes [start, start + count) of UTF-8 text, widened to the characters
+// they belong to.
+std::string_view WholeCharacters(std::string_view text, size_t start, size_t count) {
+  size_t end = start + count;
+  while (start > 0 && IsContinuationByte(text[start])) --start;
+  while (end < text.size() && IsContinuationByte(text[end])) ++end;
+  return text.substr(start, end - start);
+}
+
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -102,8 +115,13 @@ std::string HexToBytes(std::string_view hex) {
       continue;
     }
     // A piece converts as the integer "0x<piece>"; what is not hexadecimal
-    // fails with the conversion message quoting it.
-    bytes += static_cast<char>(StrToInt("0x" + std::string(piece)));
+    // fails with the conversion message quoting it, widened to the whole
+    // characters it cuts through so that the message is readable text.
+    try {
+      bytes += static_cast<char>(StrToInt("0x" + std::string(piece)));
+    } catch (const ConversionError&) {
+      throw ConversionError("0x" + std::string(WholeCharacters(hex, i, piece.size())));
+    }
   }
   return bytes;
 }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the native unit tests (with
-# sanitizers), then the Win32 and end-to-end tests under Wine.
+# sanitizers), a short run of every fuzz target, then the Win32 and
+# end-to-end tests under Wine.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -13,6 +14,14 @@ status=0
 echo "== Native build and unit tests"
 if cmake --preset linux >/dev/null && cmake --build --preset linux; then
   ctest --preset linux || status=1
+else
+  status=1
+fi
+
+echo "== Fuzz targets: a short run of each over its corpus (clang, libFuzzer)"
+if bash scripts/fetch-fuzz-deps.sh build/fuzz && cmake --preset fuzz >/dev/null &&
+  cmake --build --preset fuzz; then
+  ctest --preset fuzz || status=1
 else
   status=1
 fi

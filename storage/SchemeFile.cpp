@@ -121,33 +121,41 @@ bool HasXmlExtension(const std::string& name) {
 // --- SchemeDocument ----------------------------------------------------------
 
 void SchemeDocument::Load(const std::string& path) {
+  LoadBytes(ReadWholeFile(path), path);
+}
+
+void SchemeDocument::LoadBytes(std::string_view fileBytes, const std::string& name) {
   std::string text;
   try {
-    text = Cp936ToUtf8(ReadWholeFile(path));
+    text = Cp936ToUtf8(fileBytes);
   } catch (const EncodingError& error) {
-    throw Error(Quoted(path) + "不是 GB2312 文本：" + error.what());
+    throw Error(Quoted(name) + "不是 GB2312 文本：" + error.what());
   }
   pugi::xml_document parsed;
   const pugi::xml_parse_result result =
       parsed.load_buffer(text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8);
   if (!result) {
     const auto [line, column] = LineAndColumn(text, result.offset);
-    throw Error(Quoted(path) + "不是有效的 XML 文件：" + result.description() + "（第 " +
+    throw Error(Quoted(name) + "不是有效的 XML 文件：" + result.description() + "（第 " +
                 std::to_string(line) + " 行，第 " + std::to_string(column) + " 列）");
   }
   // Take the new tree only once it has every element the readers address.
-  PasswordElementOf(parsed, path);
-  ListOf(parsed, path);
+  PasswordElementOf(parsed, name);
+  ListOf(parsed, name);
   document_ = std::move(parsed);
-  path_ = path;
+  path_ = name;
 }
 
 void SchemeDocument::Save(const std::string& path) const {
   if (!document_.document_element()) throw Error(Quoted(path) + "没有内容可保存");
+  WriteFileAtomically(path, ToBytes());
+}
+
+std::string SchemeDocument::ToBytes() const {
   std::ostringstream out;
   document_.save(out, "\t", pugi::format_indent | pugi::format_no_declaration, pugi::encoding_utf8);
   const std::string xml = std::string(kDeclaration) + "\n" + out.str();
-  WriteFileAtomically(path, Utf8ToCp936(WithCrLf(xml), Unencodable::kXmlReference));
+  return Utf8ToCp936(WithCrLf(xml), Unencodable::kXmlReference);
 }
 
 std::string SchemeDocument::Password() const {
@@ -243,6 +251,12 @@ void LoadEntries(const std::string& path, const TextDecryptor& decrypt, EntryTab
                  std::vector<HotkeyListItem>& items) {
   SchemeDocument document;
   document.Load(path);
+  LoadEntries(document, decrypt, table, items);
+}
+
+void LoadEntries(const SchemeDocument& document, const TextDecryptor& decrypt, EntryTable& table,
+                 std::vector<HotkeyListItem>& items) {
+  const std::string& path = document.path();
   const int count = document.EntryCount();
   // Only a hand-edited or converted file can hold more; loading part of it
   // would silently drop hotkeys, so the whole scheme is refused.

@@ -16,6 +16,7 @@
 #include <functional>
 #include <pugixml.hpp>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "storage/HotkeyEntry.h"
@@ -47,10 +48,20 @@ class SchemeDocument {
   // list element. On failure the previously loaded tree is kept.
   void Load(const std::string& path);
 
+  // The same for the bytes of a scheme file; `name` stands for the file in
+  // error messages.
+  void LoadBytes(std::string_view fileBytes, const std::string& name);
+
+  // The bytes Save writes.
+  std::string ToBytes() const;
+
   // Writes the tree with the GB2312 declaration, replacing the file in one
   // step; characters GB2312 lacks become character references. Throws
   // FileError and leaves the old file as it was when the save fails.
   void Save(const std::string& path) const;
+
+  // The path or name it was loaded from.
+  const std::string& path() const { return path_; }
 
   // The text of the password element: empty, or the scheme password's digest.
   std::string Password() const;
@@ -111,6 +122,10 @@ void ResetSlots(EntryTable& table);
 // entries than there are slots (before any slot is written), and on a key
 // text that does not convert; in the last case the entries before it stay.
 void LoadEntries(const std::string& path, const TextDecryptor& decrypt, EntryTable& table,
+                 std::vector<HotkeyListItem>& items);
+
+// The same for a scheme already loaded.
+void LoadEntries(const SchemeDocument& document, const TextDecryptor& decrypt, EntryTable& table,
                  std::vector<HotkeyListItem>& items);
 
 // Whether a scheme holding `entryCount` entries takes one more.

@@ -243,6 +243,11 @@ TEST(CipherText, DecryptionFailures) {
       {valid + "Z", "'0xZ' is not a valid integer value"},
       {" 1000000" + valid.substr(8), "'0x 1' is not a valid integer value"},
       {"-1000000" + valid.substr(8), "'0x-1' is not a valid integer value"},
+      // A piece that cuts through a character quotes the whole character,
+      // so that the message stays readable text.
+      {"0中00000" + valid.substr(8), "'0x0中' is not a valid integer value"},
+      {"00中0000" + valid.substr(8), "'0x中' is not a valid integer value"},
+      {"0000000é" + valid.substr(9), "'0x0é' is not a valid integer value"},
   };
   for (const auto& failure : kFailures) {
     try {
