@@ -281,10 +281,24 @@ void TfrmScripEditor::FormCreate() {
   ConfigureEditor();
   highlighter_.OnAttributeChange([this] { ApplyAttributes(); });
 
-  ACCEL keys[] = {{FCONTROL | FVIRTKEY, 'N', IDM_SCRIPT_NEW},
-                  {FCONTROL | FVIRTKEY, 'O', IDM_SCRIPT_OPEN},
-                  {FCONTROL | FVIRTKEY, 'S', IDM_SCRIPT_SAVE}};
-  accelerators_ = CreateAcceleratorTableW(keys, static_cast<int>(std::size(keys)));
+  // The window's shortcuts come before the editor control's own keys.
+  std::vector<ACCEL> keys = {
+      {FCONTROL | FVIRTKEY, 'N', IDM_SCRIPT_NEW},
+      {FCONTROL | FVIRTKEY, 'O', IDM_SCRIPT_OPEN},
+      {FCONTROL | FVIRTKEY, 'S', IDM_SCRIPT_SAVE},
+      {FCONTROL | FSHIFT | FVIRTKEY, 'N', IDM_SCRIPT_SELECT_STREAM},
+      {FCONTROL | FSHIFT | FVIRTKEY, 'C', IDM_SCRIPT_SELECT_COLUMNS},
+      {FCONTROL | FSHIFT | FVIRTKEY, 'L', IDM_SCRIPT_SELECT_LINES},
+      {FCONTROL | FSHIFT | FVIRTKEY, 'B', IDM_SCRIPT_MATCH_BRACKET},
+      {FCONTROL | FVIRTKEY, VK_F1, IDM_SCRIPT_CONTEXT_HELP},
+  };
+  for (WORD n = 0; n < 10; ++n) {
+    keys.push_back({FCONTROL | FSHIFT | FVIRTKEY, static_cast<WORD>('0' + n),
+                    static_cast<WORD>(IDM_SCRIPT_SET_BOOKMARK + n)});
+    keys.push_back({FCONTROL | FVIRTKEY, static_cast<WORD>('0' + n),
+                    static_cast<WORD>(IDM_SCRIPT_GOTO_BOOKMARK + n)});
+  }
+  accelerators_ = CreateAcceleratorTableW(keys.data(), static_cast<int>(keys.size()));
 
   for (int id : {IDM_SCRIPT_SAVE, IDM_SCRIPT_CUT, IDM_SCRIPT_COPY, IDM_SCRIPT_PASTE,
                  IDM_SCRIPT_UNDO, IDM_SCRIPT_REDO}) {
@@ -442,7 +456,17 @@ void TfrmScripEditor::ConfigureEditor() {
   bind('M', SCMOD_CTRL, SCI_NEWLINE);
   bind('I', SCMOD_CTRL | SCMOD_SHIFT, SCI_TAB);
   bind('U', SCMOD_CTRL | SCMOD_SHIFT, SCI_BACKTAB);
+  bind(SCK_PRIOR, SCMOD_CTRL, SCI_STUTTEREDPAGEUP);
+  bind(SCK_PRIOR, SCMOD_CTRL | SCMOD_SHIFT, SCI_STUTTEREDPAGEUPEXTEND);
+  bind(SCK_NEXT, SCMOD_CTRL, SCI_STUTTEREDPAGEDOWN);
+  bind(SCK_NEXT, SCMOD_CTRL | SCMOD_SHIFT, SCI_STUTTEREDPAGEDOWNEXTEND);
   Send(SCI_CLEARCMDKEY, 'N' + (SCMOD_CTRL << 16));
+
+  // Bookmarks 0 to 9 are markers of the same numbers, shown as their digit
+  // in a margin of their own.
+  Send(SCI_SETMARGINTYPEN, 1, SC_MARGIN_SYMBOL);
+  Send(SCI_SETMARGINMASKN, 1, 0x3FF);
+  for (int n = 0; n < 10; ++n) Send(SCI_MARKERDEFINE, n, SC_MARK_CHARACTER + '0' + n);
   ApplyAttributes();
 }
 
@@ -739,11 +763,47 @@ void TfrmScripEditor::ShowModalOver(HWND owner) {
 void TfrmScripEditor::OnCommand(int id, int code) {
   // Notifications of the edits and lists are not commands.
   if (code > 1) return;
+  if (EditorKeyCommand(id)) return;
   if (DispatchMenuCommand(std::span<const MenuItem<Form>>(kMenuBar), *this,
                           static_cast<UINT>(id))) {
     return;
   }
   DispatchCommand(kAidCommands, *this, id);
+}
+
+bool TfrmScripEditor::EditorKeyCommand(int id) {
+  if (id >= IDM_SCRIPT_SET_BOOKMARK && id < IDM_SCRIPT_SET_BOOKMARK + 10) {
+    const int n = id - IDM_SCRIPT_SET_BOOKMARK;
+    Send(SCI_MARKERDELETEALL, n);
+    Send(SCI_MARKERADD, Send(SCI_LINEFROMPOSITION, Send(SCI_GETCURRENTPOS)), n);
+    return true;
+  }
+  if (id >= IDM_SCRIPT_GOTO_BOOKMARK && id < IDM_SCRIPT_GOTO_BOOKMARK + 10) {
+    const intptr_t line = Send(SCI_MARKERNEXT, 0, 1 << (id - IDM_SCRIPT_GOTO_BOOKMARK));
+    if (line >= 0) Send(SCI_GOTOLINE, line);
+    return true;
+  }
+  switch (id) {
+    case IDM_SCRIPT_SELECT_STREAM:
+      Send(SCI_SETSELECTIONMODE, SC_SEL_STREAM);
+      return true;
+    case IDM_SCRIPT_SELECT_COLUMNS:
+      Send(SCI_SETSELECTIONMODE, SC_SEL_RECTANGLE);
+      return true;
+    case IDM_SCRIPT_SELECT_LINES:
+      Send(SCI_SETSELECTIONMODE, SC_SEL_LINES);
+      return true;
+    case IDM_SCRIPT_MATCH_BRACKET: {
+      const intptr_t match = Send(SCI_BRACEMATCH, Send(SCI_GETCURRENTPOS), 0);
+      if (match >= 0) Send(SCI_GOTOPOS, match);
+      return true;
+    }
+    case IDM_SCRIPT_CONTEXT_HELP:
+      HelpTopicClick();
+      return true;
+    default:
+      return false;
+  }
 }
 
 LRESULT TfrmScripEditor::OnNotify(NMHDR& header) {

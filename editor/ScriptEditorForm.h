@@ -94,6 +94,7 @@ class TfrmScripEditor : public Window, private ScriptEditorView {
   HWND Editor() const { return editor_; }
   HWND Control(int id) const { return GetDlgItem(hwnd(), id); }
   const ScriptEditorModel& Model() const { return model_; }
+  HACCEL Accelerators() const { return accelerators_; }
   TSynSampleSyn& Highlighter() { return highlighter_; }
   std::string Caption() const;
   bool CommandEnabled(int id) const;
@@ -124,6 +125,8 @@ class TfrmScripEditor : public Window, private ScriptEditorView {
   void ApplyAttributes();
   void EnableCommand(int id, bool enabled);
   void OnCommand(int id, int code);
+  // Bookmarks, selection modes, bracket matching and context help.
+  bool EditorKeyCommand(int id);
   LRESULT OnNotify(NMHDR& header);
   void StyleNeeded(intptr_t endPosition);
   void InsertChecked(const Insertion& insertion);

@@ -242,6 +242,32 @@ TEST_F(ScriptEditorFormTest, CloseQueryCancelNoAndYes) {
   EXPECT_FALSE(form_.CommandEnabled(IDM_SCRIPT_SAVE));
 }
 
+TEST_F(ScriptEditorFormTest, WindowShortcutsComeBeforeTheEditorsKeysAndBookmarksJump) {
+  Type(L"one\rtwo\rthree");
+  BYTE keys[256] = {};
+  keys[VK_CONTROL] = 0x80;
+  SetKeyboardState(keys);
+  MSG ctrlN{form_.Editor(), WM_KEYDOWN, 'N', 1, 0, {}};
+  answers_ = {IDNO};
+  const bool translated = TranslateAcceleratorW(form_.hwnd(), form_.Accelerators(), &ctrlN);
+  BYTE none[256] = {};
+  SetKeyboardState(none);
+  EXPECT_TRUE(translated);
+  ASSERT_EQ(messages_.size(), 1u);  // the question of New
+  EXPECT_EQ(form_.EditorText(), "");
+
+  Type(L"one\rtwo\rthree");
+  Sci(SCI_GOTOLINE, 1);
+  Click(IDM_SCRIPT_SET_BOOKMARK + 3);
+  Sci(SCI_GOTOLINE, 2);
+  Click(IDM_SCRIPT_SET_BOOKMARK + 3);  // moves bookmark 3 to the last line
+  Sci(SCI_GOTOPOS, 0);
+  Click(IDM_SCRIPT_GOTO_BOOKMARK + 3);
+  EXPECT_EQ(Sci(SCI_LINEFROMPOSITION, Sci(SCI_GETCURRENTPOS)), 2);
+  Click(IDM_SCRIPT_GOTO_BOOKMARK + 4);  // not set: the caret stays
+  EXPECT_EQ(Sci(SCI_LINEFROMPOSITION, Sci(SCI_GETCURRENTPOS)), 2);
+}
+
 TEST_F(ScriptEditorFormTest, OpenedScriptIsColouredByTheScanner) {
   const std::string path = PathOf("colours.tsc");
   WriteFileAtomically(path, Utf8ToCp936("$$/打开\r\nHello \"s\" x\r\n@$% a\r\nb @$% World\r\n"));
