@@ -26,6 +26,7 @@ namespace {
 using Form = TfrmScripEditor;
 
 constexpr wchar_t kClassName[] = L"TfrmScripEditor";
+const std::string kUnpastableMessage = "剪贴板里的文字含有 GB2312 脚本无法保存的字符，没有粘贴。";
 constexpr int kTabCount = 3;
 
 constexpr MenuItem<Form> kFileMenu[] = {
@@ -201,6 +202,43 @@ LRESULT CALLBACK KeyCaptureProc(HWND field, UINT message, WPARAM wParam, LPARAM 
   return DefSubclassProc(field, message, wParam, lParam);
 }
 
+// Whether code page 936, the scripts' code page, holds every character. The
+// editor would otherwise turn the others into "?" without a word.
+bool FitsCodePage936(std::wstring_view text) {
+  try {
+    Utf8ToCp936(Utf16ToUtf8(std::u16string(text.begin(), text.end())));
+    return true;
+  } catch (const EncodingError&) {
+    return false;
+  }
+}
+
+std::wstring ClipboardText(HWND owner) {
+  ClipboardSession clipboard(owner);
+  if (!clipboard.is_open()) return {};
+  HANDLE data = GetClipboardData(CF_UNICODETEXT);
+  if (!data) return {};
+  const auto* text = static_cast<const wchar_t*>(GlobalLock(data));
+  std::wstring copy = text ? text : L"";
+  GlobalUnlock(data);
+  return copy;
+}
+
+// Typed characters that code page 936 cannot hold are refused with a beep
+// (a character outside the basic plane arrives as two surrogates).
+LRESULT CALLBACK TypingFilterProc(HWND editor, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                  DWORD_PTR) {
+  if (message == WM_CHAR && wParam >= 0x80) {
+    const auto ch = static_cast<wchar_t>(wParam);
+    if ((ch >= 0xD800 && ch <= 0xDFFF) || !FitsCodePage936(std::wstring_view(&ch, 1))) {
+      MessageBeep(MB_ICONWARNING);
+      return 0;
+    }
+  }
+  if (message == WM_NCDESTROY) RemoveWindowSubclass(editor, &TypingFilterProc, 0);
+  return DefSubclassProc(editor, message, wParam, lParam);
+}
+
 std::optional<std::string> RunFileDialog(HWND owner, bool save, const wchar_t* filter,
                                          const std::string& initialDir,
                                          const std::string& suggested) {
@@ -275,6 +313,7 @@ void TfrmScripEditor::FormCreate() {
   CreateToolbar();
   editor_ = CreateControl(hwnd(), L"Scintilla", "", WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS,
                           WS_EX_CLIENTEDGE, IDC_SCRIPT_EDITOR);
+  SetWindowSubclass(editor_, &TypingFilterProc, 0, 0);
   CreateAids();
   layout_ = Layout(kLayout, kReferenceClient);
   layout_.Apply(hwnd());
@@ -286,6 +325,9 @@ void TfrmScripEditor::FormCreate() {
       {FCONTROL | FVIRTKEY, 'N', IDM_SCRIPT_NEW},
       {FCONTROL | FVIRTKEY, 'O', IDM_SCRIPT_OPEN},
       {FCONTROL | FVIRTKEY, 'S', IDM_SCRIPT_SAVE},
+      // Pasting is checked first (actPastExecute).
+      {FCONTROL | FVIRTKEY, 'V', IDM_SCRIPT_PASTE},
+      {FSHIFT | FVIRTKEY, VK_INSERT, IDM_SCRIPT_PASTE},
       {FCONTROL | FSHIFT | FVIRTKEY, 'N', IDM_SCRIPT_SELECT_STREAM},
       {FCONTROL | FSHIFT | FVIRTKEY, 'C', IDM_SCRIPT_SELECT_COLUMNS},
       {FCONTROL | FSHIFT | FVIRTKEY, 'L', IDM_SCRIPT_SELECT_LINES},
@@ -461,6 +503,9 @@ void TfrmScripEditor::ConfigureEditor() {
   bind(SCK_NEXT, SCMOD_CTRL, SCI_STUTTEREDPAGEDOWN);
   bind(SCK_NEXT, SCMOD_CTRL | SCMOD_SHIFT, SCI_STUTTEREDPAGEDOWNEXTEND);
   Send(SCI_CLEARCMDKEY, 'N' + (SCMOD_CTRL << 16));
+  // The window's paste command checks the clipboard first.
+  Send(SCI_CLEARCMDKEY, 'V' + (SCMOD_CTRL << 16));
+  Send(SCI_CLEARCMDKEY, SCK_INSERT + (SCMOD_SHIFT << 16));
 
   // Bookmarks 0 to 9 are markers of the same numbers, shown as their digit
   // in a margin of their own.
@@ -644,7 +689,18 @@ void TfrmScripEditor::actCutExecute() {
 void TfrmScripEditor::actCopyExecute() {
   Send(SCI_COPY);
 }
+// The paste keys of every control arrive here. Text code page 936 cannot
+// hold is refused rather than pasted with "?" in place of its characters.
 void TfrmScripEditor::actPastExecute() {
+  HWND focus = GetFocus();
+  if (focus && focus != editor_ && IsChild(hwnd(), focus)) {
+    SendMessageW(focus, WM_PASTE, 0, 0);
+    return;
+  }
+  if (!FitsCodePage936(ClipboardText(hwnd()))) {
+    ShowMessage(kUnpastableMessage, std::string(kInputErrorTitle), MB_OK | MB_ICONWARNING);
+    return;
+  }
   Send(SCI_PASTE);
 }
 void TfrmScripEditor::actUndoExecute() {

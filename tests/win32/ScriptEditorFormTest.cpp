@@ -5,6 +5,7 @@
 
 #include <scintilla/Scintilla.h>
 
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -266,6 +267,39 @@ TEST_F(ScriptEditorFormTest, WindowShortcutsComeBeforeTheEditorsKeysAndBookmarks
   EXPECT_EQ(Sci(SCI_LINEFROMPOSITION, Sci(SCI_GETCURRENTPOS)), 2);
   Click(IDM_SCRIPT_GOTO_BOOKMARK + 4);  // not set: the caret stays
   EXPECT_EQ(Sci(SCI_LINEFROMPOSITION, Sci(SCI_GETCURRENTPOS)), 2);
+}
+
+void PutOnClipboard(const std::wstring& text) {
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EmptyClipboard();
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+  std::memcpy(GlobalLock(block), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+  GlobalUnlock(block);
+  SetClipboardData(CF_UNICODETEXT, block);
+  CloseClipboard();
+}
+
+// Characters code page 936 lacks never reach the script as "?".
+TEST_F(ScriptEditorFormTest, TextCodePage936CannotHoldIsRefusedWhenTypedOrPasted) {
+  ShowWindow(form_.hwnd(), SW_SHOW);
+  SetFocus(form_.Editor());
+  Type(
+      L"a\x0E01\xD83D\xDE00"
+      L"b按");  // a Thai letter and an emoji between
+  EXPECT_EQ(form_.EditorText(), "ab按");
+
+  PutOnClipboard(
+      L"x\xD83D\xDE00"
+      L"y");
+  Click(IDM_SCRIPT_PASTE);
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(messages_[0].caption, "出错了");
+  EXPECT_EQ(form_.EditorText(), "ab按");
+
+  PutOnClipboard(L"键");
+  Click(IDM_SCRIPT_PASTE);
+  EXPECT_EQ(form_.EditorText(), "ab按键");
+  ShowWindow(form_.hwnd(), SW_HIDE);
 }
 
 TEST_F(ScriptEditorFormTest, OpenedScriptIsColouredByTheScanner) {
