@@ -37,16 +37,16 @@ apt_opts=(-o "Dir::Etc::SourceList=$deps/apt/empty.list"
 apt-get "${apt_opts[@]}" update -qq
 
 if [ ! -f "$stamp" ]; then
-(cd "$deps/src" && apt-get "${apt_opts[@]}" source --download-only -qq pugixml \
-  && dpkg-source -x --no-check ./pugixml_*.dsc pugixml >/dev/null)
+  (cd "$deps/src" && apt-get "${apt_opts[@]}" source --download-only -qq pugixml \
+    && dpkg-source -x --no-check ./pugixml_*.dsc pugixml >/dev/null)
 
-cmake -S "$deps/src/pugixml" -B "$deps/build-pugixml" -G Ninja \
-  -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64-x86_64.cmake" \
-  -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=OFF -DPUGIXML_BUILD_TESTS=OFF \
-  -DCMAKE_INSTALL_PREFIX="$prefix" >/dev/null
-cmake --build "$deps/build-pugixml" >/dev/null
-cmake --install "$deps/build-pugixml" >/dev/null
-touch "$stamp"
+  cmake -S "$deps/src/pugixml" -B "$deps/build-pugixml" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64-x86_64.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=OFF -DPUGIXML_BUILD_TESTS=OFF \
+    -DCMAKE_INSTALL_PREFIX="$prefix" >/dev/null
+  cmake --build "$deps/build-pugixml" >/dev/null
+  cmake --install "$deps/build-pugixml" >/dev/null
+  touch "$stamp"
 fi
 
 # Scintilla, the script editor's text control, is part of Debian's SciTE
