@@ -10,6 +10,7 @@
 #include "editor/ScriptEditorModel.h"
 #include "editor/ScriptFile.h"
 #include "platform/Platform.h"
+#include "tests/unit/ActionTestSupport.h"
 
 namespace tav {
 namespace {
@@ -274,6 +275,46 @@ TEST(ScriptInsertions, KeyCaptureShowsTheHeldModifierElseTheKeyName) {
   for (const Case& c : cases) {
     EXPECT_EQ(KeyCaptureText(c.key, c.alt, c.ctrl, c.shift), c.shown) << c.key;
   }
+}
+
+// What the aids write is what the script runner carries out: a script made
+// of insertions only, saved by the editor, runs as the keys, clicks and
+// waits they name and leaves no key down.
+class InsertedScriptRunTest : public test::RecordedEngineTest {
+ protected:
+  FakeView view_;
+  ScriptEditorModel model_{view_, ""};
+  test::TempFolder folder_;
+};
+
+TEST_F(InsertedScriptRunTest, SavedInsertionsRunAsTheirKeysClicksAndDelays) {
+  const std::vector<Insertion> insertions = {
+      KeyCommandInsertion("按住", "Shift"), KeyCommandInsertion("按键", "A"),
+      KeyCommandInsertion("弹起", "Shift"), MouseCommandInsertion("左键双击"),
+      DelayCommandInsertion("秒(s)", "2"),  {std::string(kCopyMacro), ""},
+  };
+  for (const Insertion& insertion : insertions) {
+    ASSERT_EQ(insertion.error, "");
+    view_.ReplaceSelection(insertion.text);
+    model_.TextChanged();
+  }
+  view_.saveAnswer = folder_.PathOf("made-by-aids");
+  ASSERT_TRUE(model_.Save());
+
+  engine_.RunAction(model_.FileName());
+  engine_.WaitForRuns();
+  const std::vector<std::string> keys = platform_.CallsStartingWith("keybd_event");
+  ASSERT_GE(keys.size(), 8u);
+  EXPECT_EQ(keys[0].substr(0, 15), "keybd_event(16,");  // Shift down, A, Shift up
+  EXPECT_EQ(keys[1].substr(0, 15), "keybd_event(65,");
+  EXPECT_EQ(keys[2].substr(0, 15), "keybd_event(65,");
+  EXPECT_EQ(keys[3], "keybd_event(16,0,2)");
+  EXPECT_EQ(platform_.CallsStartingWith("mouse_event"),
+            (std::vector<std::string>{"mouse_event(2)", "mouse_event(4)", "mouse_event(2)",
+                                      "mouse_event(4)"}));
+  EXPECT_EQ(waits_, (std::vector<long long>{200, 2000}));
+  EXPECT_EQ(platform_.CallsStartingWith("keybd_event(67").size(), 2u);  // C pressed once
+  EXPECT_TRUE(platform_.KeysDown().empty());
 }
 
 }  // namespace
