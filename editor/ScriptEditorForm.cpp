@@ -102,6 +102,7 @@ constexpr Tip kTips[] = {
 // whose pages hold the aids.
 constexpr SIZE kReferenceClient{474, 322};
 constexpr unsigned kBottomLeft = kAnchorLeft | kAnchorBottom;
+constexpr int kMinimumClientWidth = 448;  // the right edge of the widest tab's last aid
 constexpr LayoutItem kLayout[] = {
     {IDC_SCRIPT_TOOLBAR, {0, 0, 474, 26}, kAnchorLeft | kAnchorTop | kAnchorRight},
     {IDC_SCRIPT_EDITOR, {0, 27, 474, 243}, kAnchorAll},
@@ -911,6 +912,15 @@ LRESULT TfrmScripEditor::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
     case WM_SETFOCUS:
       SetFocus(editor_);
       return 0;
+    case WM_GETMINMAXINFO: {
+      // Never narrower than the widest tab of aids, so none is cut off.
+      const UINT dpi = DpiForWindow(hwnd());
+      RECT frame{0, 0, ScaleForDpi(kMinimumClientWidth, dpi), ScaleForDpi(200, dpi)};
+      AdjustWindowRectForDpi(frame, WS_OVERLAPPEDWINDOW, true, WS_EX_TOPMOST, dpi);
+      auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+      limits->ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};
+      return 0;
+    }
     default:
       return Window::HandleMessage(message, wParam, lParam);
   }
