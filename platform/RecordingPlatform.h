@@ -44,6 +44,11 @@ class RecordingPlatform : public Platform {
   void SetRunValue(std::optional<std::string> value);
   std::optional<std::string> RunValue() const;
   void SetWin9x(bool win9x);
+  // The user's folders: listings come from the real file system, in name
+  // order, leaving out the paths marked hidden.
+  void MarkHidden(const std::string& path);
+  void SetShellFolderValue(const std::string& name, const std::string& value);
+  void SetKnownFavoritesFolder(const std::string& folder);
 
   // --- Platform -------------------------------------------------------------
   uint16_t GlobalAddAtom(const std::string& name) override;
@@ -73,6 +78,9 @@ class RecordingPlatform : public Platform {
   void WriteRunValue(const std::string& name, const std::string& data) override;
   void DeleteRunValue(const std::string& name) override;
   std::string ProgramFileName() override;
+  std::vector<DirectoryEntry> ListDirectory(const std::string& folder) override;
+  std::string ReadShellFolderValue(const std::string& name) override;
+  std::string KnownFavoritesFolder() override;
 
  private:
   void Record(std::string call);
@@ -90,6 +98,9 @@ class RecordingPlatform : public Platform {
   std::string clipboard_;
   std::optional<std::string> runValue_ = std::string();
   bool win9x_ = false;
+  std::set<std::string> hidden_;
+  std::map<std::string, std::string> shellFolders_;
+  std::string knownFavorites_;
 };
 
 }  // namespace tav

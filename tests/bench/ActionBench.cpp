@@ -51,6 +51,9 @@ class NullPlatform : public Platform {
   void WriteRunValue(const std::string&, const std::string&) override {}
   void DeleteRunValue(const std::string&) override {}
   std::string ProgramFileName() override { return "C:\\Tavrelin\\tavrelin.exe"; }
+  std::vector<DirectoryEntry> ListDirectory(const std::string&) override { return {}; }
+  std::string ReadShellFolderValue(const std::string&) override { return {}; }
+  std::string KnownFavoritesFolder() override { return {}; }
 
  private:
   void Stamp() {
