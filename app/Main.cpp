@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/MainForm.h"
+#include "editor/ScriptEditorForm.h"
 #include "platform/win32/MessageLoop.h"
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/WinHandles.h"
@@ -44,6 +45,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   tav::TfrmLogin login(platform, scheme.rememberedPassword);
   tav::TMainForm mainForm(platform, ProgramDirectory(platform), login, scheme);
   if (!mainForm.Create()) return 1;
+  // Created hidden once; the hotkey editor shows it when a script is edited.
+  tav::TfrmScripEditor scriptEditor(platform, ProgramDirectory(platform));
 
   tav::RunMessageLoop();
   platform.BeginShutdown();

@@ -12,7 +12,8 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 deps="$build_dir/deps"
 prefix="$deps/prefix"
 stamp="$prefix/.pugixml-built"
-[ -f "$stamp" ] && exit 0
+scintilla_stamp="$prefix/.scintilla-built"
+[ -f "$stamp" ] && [ -f "$scintilla_stamp" ] && exit 0
 
 mkdir -p "$deps/apt/lists/partial" "$deps/apt/sources" "$deps/src" "$prefix"
 
@@ -34,13 +35,33 @@ apt_opts=(-o "Dir::Etc::SourceList=$deps/apt/empty.list"
           -o "Dir::State::Lists=$deps/apt/lists"
           -o "Debug::NoLocking=1" -o "APT::Sandbox::User=root")
 apt-get "${apt_opts[@]}" update -qq
-(cd "$deps/src" && apt-get "${apt_opts[@]}" source --download-only -qq pugixml \
-  && dpkg-source -x --no-check ./pugixml_*.dsc pugixml >/dev/null)
 
-cmake -S "$deps/src/pugixml" -B "$deps/build-pugixml" -G Ninja \
-  -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64-x86_64.cmake" \
-  -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=OFF -DPUGIXML_BUILD_TESTS=OFF \
-  -DCMAKE_INSTALL_PREFIX="$prefix" >/dev/null
-cmake --build "$deps/build-pugixml" >/dev/null
-cmake --install "$deps/build-pugixml" >/dev/null
-touch "$stamp"
+if [ ! -f "$stamp" ]; then
+  (cd "$deps/src" && apt-get "${apt_opts[@]}" source --download-only -qq pugixml \
+    && dpkg-source -x --no-check ./pugixml_*.dsc pugixml >/dev/null)
+
+  cmake -S "$deps/src/pugixml" -B "$deps/build-pugixml" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64-x86_64.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=OFF -DPUGIXML_BUILD_TESTS=OFF \
+    -DCMAKE_INSTALL_PREFIX="$prefix" >/dev/null
+  cmake --build "$deps/build-pugixml" >/dev/null
+  cmake --install "$deps/build-pugixml" >/dev/null
+  touch "$stamp"
+fi
+
+# Scintilla, the script editor's text control, is part of Debian's SciTE
+# source package. Its own makefile builds the static library for mingw; the
+# lexers (Lexilla) are not needed, the script editor styles its own text.
+if [ ! -f "$scintilla_stamp" ]; then
+  rm -rf "$deps/src/scite"
+  (cd "$deps/src" && apt-get "${apt_opts[@]}" source --download-only -qq scite \
+    && dpkg-source -x --no-check ./scite_*.dsc scite >/dev/null)
+  jobs=$(( $(nproc) < 2 ? $(nproc) : 2 ))
+  make -C "$deps/src/scite/scintilla/win32" -j"$jobs" \
+    CXX=x86_64-w64-mingw32-g++-posix AR=x86_64-w64-mingw32-ar RANLIB=x86_64-w64-mingw32-ranlib \
+    "BASE_FLAGS=-O2" ../bin/libscintilla.a >/dev/null
+  mkdir -p "$prefix/include/scintilla" "$prefix/lib"
+  cp "$deps/src/scite/scintilla/include/"*.h "$prefix/include/scintilla/"
+  cp "$deps/src/scite/scintilla/bin/libscintilla.a" "$prefix/lib/"
+  touch "$scintilla_stamp"
+fi

@@ -26,6 +26,8 @@ class EntryEditorHost {
   virtual void OpenScheme(const std::string& path) = 0;
   // The list comes back in file order: no sorted column, ascending.
   virtual void ResetSortState() = 0;
+  // The entry table of the active scheme, for the notice of a taken hotkey.
+  virtual const EntryTable& Slots() const = 0;
 };
 
 // The editor's fields.

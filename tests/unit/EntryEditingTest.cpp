@@ -84,10 +84,12 @@ class FakeHost : public EntryEditorHost {
   void ResetAndLoad() override { calls.push_back("ResetAndLoad"); }
   void OpenScheme(const std::string& opened) override { calls.push_back("OpenScheme " + opened); }
   void ResetSortState() override { calls.push_back("ResetSortState"); }
+  const EntryTable& Slots() const override { return slots; }
 
   std::string path;
   std::string password;
   bool paused = false;
+  EntryTable slots{};
   std::vector<std::string> calls;
 };
 

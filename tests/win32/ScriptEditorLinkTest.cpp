@@ -1,0 +1,91 @@
+// The script editor opened from the hotkey editor: a script made with the
+// insertion aids and saved lands in the hotkey editor's target field when
+// the editor closes, the wizard's result goes in at the caret, and a script
+// that cannot be read is reported without showing the editor.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/ScriptEditorLink.h"
+#include "app/resource.h"
+#include "base/AtomicFile.h"
+#include "base/TextEncoding.h"
+#include "platform/RecordingPlatform.h"
+#include "tests/win32/Win32TestSupport.h"
+
+namespace tav::test {
+namespace {
+
+class NoSchemeHost : public EntryEditorHost {
+ public:
+  std::string ActiveSchemePath() const override { return ""; }
+  bool SchemeIsProtected() const override { return false; }
+  std::string RememberedPassword() const override { return ""; }
+  bool HotkeysPaused() const override { return false; }
+  void ResetAndLoad() override {}
+  void OpenScheme(const std::string&) override {}
+  void ResetSortState() override {}
+  const EntryTable& Slots() const override { return slots; }
+  EntryTable slots{};
+};
+
+class ScriptEditorLinkTest : public ::testing::Test {
+ protected:
+  ScriptEditorLinkTest() {
+    LinkScriptEditor(script_, dialogs_, platform_);
+    script_.choosers.message = [](const std::string&, const std::string&, unsigned) {
+      return IDYES;
+    };
+    dir_ = std::filesystem::temp_directory_path() / "tavrelin-script-link";
+    std::filesystem::create_directories(dir_);
+  }
+  ~ScriptEditorLinkTest() override { std::filesystem::remove_all(dir_); }
+
+  RecordingPlatform platform_;
+  NoSchemeHost host_;
+  EditingDialogs dialogs_{platform_, "C:\\prog\\", host_, {}};
+  TfrmScripEditor script_{platform_, "C:\\prog\\"};
+  std::filesystem::path dir_;
+};
+
+TEST_F(ScriptEditorLinkTest, SavedScriptGoesToTheTargetFieldWhenTheEditorCloses) {
+  const std::string path = PathToUtf8(dir_ / "copy");
+  script_.choosers.saveScript = [&](const std::string&, const std::string&) { return path; };
+  DialogWatch shown(L"编辑脚本 - [未命名]", [&](HWND window) {
+    SendMessageW(window, WM_COMMAND, IDC_SCRIPT_ACTINGCOPY, 0);
+    PostMessageW(window, WM_CLOSE, 0, 0);  // answered Yes: saved, then closed
+  });
+  dialogs_.editor().openScriptEditor(dialogs_.editor(),
+                                     TAddOrChange_Form::ScriptRequestFor("notepad.exe"));
+  EXPECT_EQ(shown.count(), 1);
+  EXPECT_EQ(dialogs_.editor().Input().action, path + ".tsc");
+  EXPECT_EQ(Cp936ToUtf8(ReadWholeFile(path + ".tsc")),
+            "$$/复制\r\nKey_Down~:Ctrl\r\nKey_Press:C\r\nKey_Up~~~:Ctrl\r\n\r\n");
+  EXPECT_FALSE(IsWindowVisible(script_.hwnd()));
+}
+
+TEST_F(ScriptEditorLinkTest, WizardResultGoesInAtTheCaret) {
+  DialogWatch chooser(L"选择您要进行的操作", [&](HWND dialog) {
+    ASSERT_TRUE(dialogs_.chooser().SelectPath({"Tavrelin相关", "关闭Tavrelin"}));
+    PressButton(dialog, IDOK);
+  });
+  script_.Wize_TBtnClick();
+  EXPECT_EQ(chooser.count(), 1);
+  EXPECT_EQ(script_.EditorText(), "关闭Tavrelin");
+  EXPECT_EQ(dialogs_.editor().Input().action, "");
+}
+
+TEST_F(ScriptEditorLinkTest, UnreadableScriptIsReportedAndTheEditorStaysHidden) {
+  const std::string path = PathToUtf8(dir_ / "bad.tsc");
+  WriteFileAtomically(path, "Key_Press:A\r\n\x81");
+  DialogWatch shown(L"编辑脚本 - [未命名]",
+                    [](HWND window) { PostMessageW(window, WM_CLOSE, 0, 0); });
+  dialogs_.editor().openScriptEditor(dialogs_.editor(), TAddOrChange_Form::ScriptRequestFor(path));
+  EXPECT_EQ(shown.count(), 0);
+  EXPECT_EQ(platform_.CallsStartingWith("MessageBox").size(), 1u);
+}
+
+}  // namespace
+}  // namespace tav::test
