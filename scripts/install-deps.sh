@@ -8,7 +8,7 @@ packages=(
   cmake ninja-build make g++ pkg-config dpkg-dev clang libclang-rt-dev
   libpugixml-dev googletest libgtest-dev libgmock-dev libbenchmark-dev libgcrypt20-dev
   mingw-w64 g++-mingw-w64-x86-64-posix
-  openssl wine wine64 xvfb xdotool x11-utils fonts-wqy-zenhei locales python3
+  openssl wine wine64 xvfb xdotool x11-utils imagemagick fonts-wqy-zenhei locales python3
 )
 
 missing=()

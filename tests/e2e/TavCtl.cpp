@@ -6,6 +6,9 @@
 //        tavctl.exe started           (exit code 0 once the start is done: a
 //                                      scheme is open, or the program shows a
 //                                      dialog box, e.g. the password prompt)
+//        tavctl.exe visible           (exit code 0 while the main window is shown)
+//        tavctl.exe hide              (sends the main window to the tray, as
+//                                      its close box does)
 //        tavctl.exe boxtext TITLE OUT (writes the texts of the dialog box titled
 //                                      TITLE to OUT in UTF-8, one a line;
 //                                      exit code 0 when the box was found)
@@ -91,6 +94,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   if (argc >= 2 && std::wcscmp(argv[1], L"running") == 0) return mainWindow ? 0 : 1;
   if (argc >= 2 && std::wcscmp(argv[1], L"started") == 0)
     return mainWindow && StartDone(mainWindow) ? 0 : 1;
+  if (argc >= 2 && std::wcscmp(argv[1], L"visible") == 0)
+    return mainWindow && IsWindowVisible(mainWindow) ? 0 : 1;
+  if (argc >= 2 && std::wcscmp(argv[1], L"hide") == 0)
+    return mainWindow && PostMessageW(mainWindow, WM_SYSCOMMAND, SC_CLOSE, 0) ? 0 : 1;
   if (argc >= 3 && std::wcscmp(argv[1], L"command") == 0) {
     if (!mainWindow) return 1;
     const WPARAM id = static_cast<WPARAM>(_wtoi(argv[2]));

@@ -222,9 +222,9 @@ def count_lines(path):
         return 0
 
 
-def run(test):
+def run(test, session_class=None):
     """Runs one test function with a fresh session, reporting like a test runner."""
-    session = Session(test.__name__)
+    session = (session_class or Session)(test.__name__)
     try:
         test(session)
     except AssertionError as failure:
@@ -238,7 +238,7 @@ def run(test):
     print("PASSED", test.__name__)
 
 
-def run_selected(*tests):
+def run_selected(*tests, session_class=None):
     """Runs the tests named on the command line (all of them without names),
     each with a fresh session."""
     by_name = {test.__name__: test for test in tests}
@@ -247,4 +247,4 @@ def run_selected(*tests):
     if unknown:
         sys.exit("no such test: " + ", ".join(unknown))
     for name in names:
-        run(by_name[name])
+        run(by_name[name], session_class)

@@ -1,0 +1,170 @@
+"""Footprint of Tavrelin beside the floor program, both under the same Wine
+on the same machine: idle memory, idle CPU wake-ups, start time, hotkey to
+action latency. Run through scripts/bench.sh, which builds everything first.
+
+Tavrelin runs a protected scheme of 100 entries (password typed by the
+probe); entry 99 (Ctrl+Alt+F9) presses F13, the effect the floor program
+produces for the same hotkey, and entry 100 (Ctrl+Alt+F10) is the last one
+registered, so its registration marks the end of start-up."""
+
+import hashlib
+import os
+import re
+import shutil
+import statistics
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+
+BUILD_DIR = os.environ["TAV_BUILD_DIR"]
+BENCH_DIR = os.path.join(BUILD_DIR, "bench")
+PROBE = os.path.join(BUILD_DIR, "tests", "bench", "win32", "tavrelin_probe.exe")
+TAVCTL = os.path.join(BUILD_DIR, "tests", "e2e", "tavctl.exe")
+PASSWORD = "bench"
+VK_F9, VK_F10 = 0x78, 0x79
+IDM_SHOW = 1003
+IDLE_SECONDS = int(os.environ.get("TAV_IDLE_SECONDS", "60"))
+PRESSES = int(os.environ.get("TAV_PRESSES", "200"))
+STARTS = int(os.environ.get("TAV_STARTS", "5"))
+
+
+def wine_path(path):
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def encrypt(password, text):
+    """A protected entry's cipher text, from Python's own and openssl's AES."""
+    plain = text.encode("gb2312")
+    if not plain:
+        return ""
+    key = password.encode("gb2312")[:16].ljust(16, b"\0")
+    padded = plain + b"\0" * (-len(plain) % 16)
+    blocks = subprocess.run(["openssl", "enc", "-aes-128-ecb", "-nopad", "-K", key.hex()],
+                            input=padded, capture_output=True, check=True).stdout
+    return (struct.pack("<I", len(plain)) + blocks).hex().upper()
+
+
+def hundred_entries():
+    entries = []
+    for flags in (7, 5, 6):  # Ctrl+Alt+Shift, Alt+Shift, Ctrl+Shift
+        for vk in range(0x41, 0x5B):
+            entries.append(("%d+%d" % (flags, vk), "notepad.exe", "条目 %d" % vk, "测试"))
+    for flags in (7, 5):
+        for vk in range(0x30, 0x3A):
+            entries.append(("%d+%d" % (flags, vk), "calc.exe", "", "测试"))
+    entries.append(("3+%d" % VK_F9, "Key_Press:F13", "延迟测量", "测试"))
+    entries.append(("3+%d" % VK_F10, "notepad.exe", "最后一项", "测试"))
+    assert len(entries) == 100
+    return entries
+
+
+def protected_scheme(entries, password):
+    digest = hashlib.md5(password.encode("gb2312")).hexdigest()
+    lines = ['<?xml version="1.0" encoding="GB2312"?>', "<velmora>", "\t<set>",
+             "\t\t<password>%s</password>" % digest, "\t</set>", "\t<hotkeylist>"]
+    for entry in entries:
+        key, action, hint, sort = (encrypt(password, text) for text in entry)
+        lines.append("\t\t<hotkeyset><hotkey>%s</hotkey><action>%s</action><hint>%s</hint>"
+                     "<sort>%s</sort></hotkeyset>" % (key, action, hint, sort))
+    lines += ["\t</hotkeylist>", "</velmora>", ""]
+    return "\r\n".join(lines).encode("gb2312")
+
+
+def wine(*args, check=True):
+    """Runs a Windows program and answers its exit code and output. The output
+    goes through a file: a program it starts inherits a pipe and would keep
+    it open long after the probe has ended."""
+    with tempfile.TemporaryFile() as out:
+        code = subprocess.run(["wine"] + [str(a) for a in args], stdout=out,
+                              stderr=subprocess.DEVNULL).returncode
+        out.seek(0)
+        text = out.read().decode("utf-8", "replace")
+    if check and code != 0:
+        raise RuntimeError("wine %s failed with exit code %d" % (args, code))
+    return text
+
+
+def linux_pid(exe_name):
+    """The Linux process that runs the Windows program `exe_name`."""
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            with open("/proc/%s/cmdline" % entry, "rb") as f:
+                args = f.read().split(b"\0")
+        except OSError:
+            continue
+        if args and re.search(rb"[\\/]%s$" % re.escape(exe_name.encode()), args[0], re.I):
+            return int(entry)
+    return None
+
+
+def cpu_ticks(pid):
+    with open("/proc/%d/stat" % pid) as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    return int(fields[11]) + int(fields[12])  # utime + stime
+
+
+def resident_kib(pid):
+    with open("/proc/%d/status" % pid) as f:
+        return int(re.search(r"VmRSS:\s+(\d+)", f.read()).group(1))
+
+
+def stop(exe_name):
+    wine("taskkill", "/f", "/im", exe_name, check=False)
+    deadline = time.time() + 10
+    while linux_pid(exe_name) and time.time() < deadline:
+        time.sleep(0.1)
+
+
+def measure(name, exe, vk, password):
+    exe_name = os.path.basename(exe)
+    starts = []
+    for _ in range(STARTS):
+        stop(exe_name)
+        args = ["start", wine_path(exe), vk] + ([password] if password else [])
+        starts.append(float(wine(PROBE, *args).split()[0]))
+    latency = [float(x) for x in wine(PROBE, "latency", VK_F9, PRESSES).split()]
+    if name == "tavrelin":
+        wine(TAVCTL, "command", IDM_SHOW)
+        time.sleep(1)
+        wine(TAVCTL, "hide")
+    time.sleep(2)
+    private_kib, working_kib = (int(x) for x in wine(PROBE, "memory", exe_name).split())
+    pid = linux_pid(exe_name)
+    rss = resident_kib(pid)
+    before = cpu_ticks(pid)
+    time.sleep(IDLE_SECONDS)
+    ticks = cpu_ticks(pid) - before
+    stop(exe_name)
+    return {"start ms (median of %d)" % STARTS: statistics.median(starts),
+            "hotkey to action p50 ms": latency[0], "hotkey to action p99 ms": latency[1],
+            "private KiB": private_kib, "working set KiB": working_kib,
+            "resident KiB (Linux)": rss, "CPU ticks in %d s idle" % IDLE_SECONDS: ticks}
+
+
+def main():
+    shutil.rmtree(BENCH_DIR, ignore_errors=True)
+    tav_dir, floor_dir = os.path.join(BENCH_DIR, "tavrelin"), os.path.join(BENCH_DIR, "floor")
+    for folder in (tav_dir, floor_dir):
+        os.makedirs(os.path.join(folder, "Data"))
+    shutil.copy(os.path.join(BUILD_DIR, "app", "tavrelin.exe"), tav_dir)
+    shutil.copy(os.path.join(BUILD_DIR, "tests", "bench", "win32", "tavrelin_floor.exe"), floor_dir)
+    with open(os.path.join(tav_dir, "hotkey.xml"), "wb") as f:
+        f.write(protected_scheme(hundred_entries(), PASSWORD))
+
+    for exe_name in ("tavrelin.exe", "tavrelin_floor.exe"):  # left by an earlier run
+        stop(exe_name)
+    floor = measure("floor", os.path.join(floor_dir, "tavrelin_floor.exe"), VK_F9, None)
+    tav = measure("tavrelin", os.path.join(tav_dir, "tavrelin.exe"), VK_F10, PASSWORD)
+    print("%-28s %12s %12s %8s" % ("figure", "floor", "Tavrelin", "ratio"))
+    for key in floor:
+        ratio = tav[key] / floor[key] if floor[key] else float("nan")
+        print("%-28s %12.1f %12.1f %8.2f" % (key, floor[key], tav[key], ratio))
+    print("start above the floor: %.1f ms" % (tav[list(tav)[0]] - floor[list(floor)[0]]))
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,224 @@
+// Measures a resident hotkey program from outside, in the same Wine prefix
+// (or Windows session): its start-up time, its memory, and the time from a
+// keystroke to the action it starts. Used by scripts/bench.sh for Tavrelin
+// and for the floor program side by side.
+//
+//   probe start EXE VK [PASSWORD]   start EXE (working folder: its own), type
+//                                   PASSWORD into its password prompt if
+//                                   given, and wait until Ctrl+Alt+VK is
+//                                   registered. Prints the program's own
+//                                   milliseconds (typing excluded), and of
+//                                   them those until the prompt showed and
+//                                   those after the password was typed.
+//   probe latency VK COUNT          press Ctrl+Alt+VK COUNT times; each time,
+//                                   the time until an F13 press arrives.
+//                                   Prints p50 and p99 in milliseconds.
+//   probe memory EXE-NAME           private bytes and working set of the
+//                                   running process of that file name, in KiB.
+#include <windows.h>
+
+#include <psapi.h>
+#include <tlhelp32.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kProbeHotkeyId = 0x7F00;
+constexpr DWORD kEffectKey = VK_F13;
+
+double NowMs() {
+  static LARGE_INTEGER frequency = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return f;
+  }();
+  LARGE_INTEGER counter;
+  QueryPerformanceCounter(&counter);
+  return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// Whether another program holds Ctrl+Alt+VK. Registering it is the only way
+// to ask; a successful registration is given back at once.
+bool IsTaken(UINT virtualKey) {
+  if (RegisterHotKey(nullptr, kProbeHotkeyId, MOD_CONTROL | MOD_ALT, virtualKey)) {
+    UnregisterHotKey(nullptr, kProbeHotkeyId);
+    return false;
+  }
+  return true;
+}
+
+// Types `text` and Enter as key presses into `window`, brought to the
+// foreground first: the way a user answers the prompt.
+void TypeIntoForeground(HWND window, const wchar_t* text) {
+  SetForegroundWindow(window);
+  for (const wchar_t* c = text; *c; ++c) {
+    const SHORT key = VkKeyScanW(*c);
+    const bool shift = (key >> 8) & 1;
+    if (shift) keybd_event(VK_SHIFT, 0, 0, 0);
+    keybd_event(static_cast<BYTE>(key & 0xFF), 0, 0, 0);
+    keybd_event(static_cast<BYTE>(key & 0xFF), 0, KEYEVENTF_KEYUP, 0);
+    if (shift) keybd_event(VK_SHIFT, 0, KEYEVENTF_KEYUP, 0);
+  }
+  keybd_event(VK_RETURN, 0, 0, 0);
+  keybd_event(VK_RETURN, 0, KEYEVENTF_KEYUP, 0);
+}
+
+// The visible password prompt of process `processId`, or null.
+HWND FindPrompt(DWORD processId) {
+  struct Search {
+    DWORD processId;
+    HWND found;
+  } search{processId, nullptr};
+  EnumWindows(
+      [](HWND window, LPARAM lParam) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(lParam);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner != s->processId || !IsWindowVisible(window)) return TRUE;
+        if (!FindWindowExW(window, nullptr, L"Edit", nullptr)) return TRUE;
+        s->found = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+int Start(const wchar_t* exe, UINT virtualKey, const wchar_t* password) {
+  std::wstring folder = exe;
+  folder.resize(folder.find_last_of(L"\\/") + 1);
+  std::wstring commandLine = L"\"" + std::wstring(exe) + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  const double started = NowMs();
+  if (!CreateProcessW(exe, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                      &startup, &process))
+    return 2;
+  double typing = 0;
+  double untilPrompt = 0;
+  if (password) {
+    HWND prompt = nullptr;
+    while (!(prompt = FindPrompt(process.dwProcessId))) {
+      if (NowMs() - started > 20000) return 3;
+      Sleep(1);
+    }
+    const double promptShown = NowMs();
+    untilPrompt = promptShown - started;
+    TypeIntoForeground(prompt, password);
+    typing = NowMs() - promptShown;
+  }
+  while (!IsTaken(virtualKey)) {
+    if (NowMs() - started > 20000) return 4;
+    Sleep(1);
+  }
+  const double own = NowMs() - started - typing;
+  std::printf("%.1f %.1f %.1f\n", own, untilPrompt, own - untilPrompt);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return 0;
+}
+
+HANDLE g_effectSeen = nullptr;
+
+LRESULT CALLBACK WatchEffectKey(int code, WPARAM wParam, LPARAM lParam) {
+  const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
+  if (code == HC_ACTION && wParam == WM_KEYDOWN && key->vkCode == kEffectKey)
+    SetEvent(g_effectSeen);
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// Waits for the event while the hook is served by this thread's messages.
+bool WaitServingHook(HANDLE event, DWORD timeoutMs) {
+  const double until = NowMs() + timeoutMs;
+  for (;;) {
+    const double left = until - NowMs();
+    if (left <= 0) return false;
+    const DWORD result =
+        MsgWaitForMultipleObjects(1, &event, FALSE, static_cast<DWORD>(left), QS_ALLINPUT);
+    if (result == WAIT_OBJECT_0) return true;
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+  }
+}
+
+int Latency(UINT virtualKey, int count) {
+  g_effectSeen = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  HHOOK hook = SetWindowsHookExW(WH_KEYBOARD_LL, WatchEffectKey, GetModuleHandleW(nullptr), 0);
+  if (!hook) return 2;
+  std::vector<double> samples;
+  for (int i = 0; i < count; ++i) {
+    const BYTE scan = static_cast<BYTE>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
+    ResetEvent(g_effectSeen);
+    keybd_event(VK_CONTROL, 0, 0, 0);
+    keybd_event(VK_MENU, 0, 0, 0);
+    const double pressed = NowMs();
+    keybd_event(static_cast<BYTE>(virtualKey), scan, 0, 0);
+    const bool seen = WaitServingHook(g_effectSeen, 5000);
+    const double elapsed = NowMs() - pressed;
+    keybd_event(static_cast<BYTE>(virtualKey), scan, KEYEVENTF_KEYUP, 0);
+    keybd_event(VK_MENU, 0, KEYEVENTF_KEYUP, 0);
+    keybd_event(VK_CONTROL, 0, KEYEVENTF_KEYUP, 0);
+    if (!seen) {
+      std::fprintf(stderr, "press %d: no effect within 5 s\n", i + 1);
+      UnhookWindowsHookEx(hook);
+      return 3;
+    }
+    samples.push_back(elapsed);
+    // Let the program finish the action before the next press.
+    WaitServingHook(GetCurrentProcess(), 20);
+  }
+  UnhookWindowsHookEx(hook);
+  std::sort(samples.begin(), samples.end());
+  const auto at = [&](double q) {
+    return samples[std::min(samples.size() - 1, static_cast<size_t>(q * samples.size()))];
+  };
+  std::printf("%.2f %.2f\n", at(0.50), at(0.99));
+  return 0;
+}
+
+int Memory(const wchar_t* exeName) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  DWORD processId = 0;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+    if (_wcsicmp(entry.szExeFile, exeName) == 0) processId = entry.th32ProcessID;
+  CloseHandle(snapshot);
+  if (!processId) return 2;
+  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
+  PROCESS_MEMORY_COUNTERS_EX counters{};
+  counters.cb = sizeof counters;
+  if (!process ||
+      !GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                            sizeof counters))
+    return 3;
+  // Wine leaves PrivateUsage at 0 and reports the private commit charge as
+  // the pagefile usage, which Windows keeps equal to it.
+  const SIZE_T privateBytes =
+      counters.PrivateUsage ? counters.PrivateUsage : counters.PagefileUsage;
+  std::printf("%zu %zu\n", privateBytes / 1024, counters.WorkingSetSize / 1024);
+  CloseHandle(process);
+  return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc >= 4 && std::wcscmp(argv[1], L"start") == 0)
+    return Start(argv[2], static_cast<UINT>(_wtoi(argv[3])), argc >= 5 ? argv[4] : nullptr);
+  if (argc >= 4 && std::wcscmp(argv[1], L"latency") == 0)
+    return Latency(static_cast<UINT>(_wtoi(argv[2])), _wtoi(argv[3]));
+  if (argc >= 3 && std::wcscmp(argv[1], L"memory") == 0) return Memory(argv[2]);
+  if (argc >= 3 && std::wcscmp(argv[1], L"taken") == 0) {
+    const bool taken = IsTaken(static_cast<UINT>(_wtoi(argv[2])));
+    std::printf("%s %lu\n", taken ? "taken" : "free", GetLastError());
+    return 0;
+  }
+  std::fprintf(stderr, "usage: probe start EXE VK [PASSWORD] | latency VK COUNT | memory NAME\n");
+  return 1;
+}
