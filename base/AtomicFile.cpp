@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <mutex>
 
@@ -53,11 +51,13 @@ struct FileCloser {
 };
 using UniqueFile = std::unique_ptr<std::FILE, FileCloser>;
 
-std::FILE* OpenForWriting(const std::filesystem::path& path) {
+// The C library's files rather than the C++ streams: the streams would bring
+// the locale machinery into the program, a third of its size.
+std::FILE* OpenFile(const std::filesystem::path& path, bool forWriting) {
 #ifdef _WIN32
-  return _wfopen(path.c_str(), L"wb");
+  return _wfopen(path.c_str(), forWriting ? L"wb" : L"rb");
 #else
-  return std::fopen(path.c_str(), "wb");
+  return std::fopen(path.c_str(), forWriting ? "wb" : "rb");
 #endif
 }
 
@@ -87,7 +87,7 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes) {
   const std::filesystem::path target = PathFromUtf8(path);
   std::filesystem::path temporary = target;
   temporary += ".tmp~";
-  UniqueFile file(InjectedFailure(SaveStep::kCreate) ? nullptr : OpenForWriting(temporary));
+  UniqueFile file(InjectedFailure(SaveStep::kCreate) ? nullptr : OpenFile(temporary, true));
   if (!file) throw FileError("Cannot create file \"" + path + "\"");
   // The old file is replaced only once every byte is on the disk; whatever
   // fails first leaves it as it was and takes the temporary file away.
@@ -100,10 +100,13 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes) {
 }
 
 std::string ReadWholeFile(const std::string& path) {
-  std::ifstream in(PathFromUtf8(path), std::ios::binary);
-  if (!in) throw FileError("Cannot open file \"" + path + "\"");
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) throw FileError("Cannot read file \"" + path + "\"");
+  const UniqueFile file(OpenFile(PathFromUtf8(path), false));
+  if (!file) throw FileError("Cannot open file \"" + path + "\"");
+  std::string bytes;
+  char block[kWriteBlockSize];
+  size_t got;
+  while ((got = std::fread(block, 1, sizeof block, file.get())) > 0) bytes.append(block, got);
+  if (std::ferror(file.get())) throw FileError("Cannot read file \"" + path + "\"");
   return bytes;
 }
 
