@@ -39,8 +39,9 @@ class RecordingPlatform : public Platform {
   // Characters VkKeyScan knows; any other answers -1 (no key).
   void SetVkKeyScan(char ch, int16_t answer);
   std::string Clipboard() const;
-  void SetRunValue(std::optional<std::string> value);
-  std::optional<std::string> RunValue() const;
+  // A Run key's value; nullopt: the key cannot be opened (nor written).
+  void SetRunValue(std::optional<std::string> value, RunKey key = RunKey::kMachine);
+  std::optional<std::string> RunValue(RunKey key = RunKey::kMachine) const;
   void SetWin9x(bool win9x);
 
   // --- Platform -------------------------------------------------------------
@@ -67,9 +68,9 @@ class RecordingPlatform : public Platform {
   void MciSendString(const std::string& command) override;
   void ShowShutdownDialog() override;
   void ShowSystemProperties() override;
-  std::optional<std::string> ReadRunValue(const std::string& name) override;
-  void WriteRunValue(const std::string& name, const std::string& data) override;
-  void DeleteRunValue(const std::string& name) override;
+  std::optional<std::string> ReadRunValue(RunKey key, const std::string& name) override;
+  bool WriteRunValue(RunKey key, const std::string& name, const std::string& data) override;
+  void DeleteRunValue(RunKey key, const std::string& name) override;
   std::string ProgramFileName() override;
 
  private:
@@ -85,7 +86,8 @@ class RecordingPlatform : public Platform {
   std::vector<int> messageBoxAnswers_;
   std::map<char, int16_t> vkKeyScan_;
   std::string clipboard_;
-  std::optional<std::string> runValue_ = std::string();
+  std::map<RunKey, std::optional<std::string>> runValues_{{RunKey::kMachine, std::string()},
+                                                          {RunKey::kCurrentUser, std::string()}};
   bool win9x_ = false;
 };
 

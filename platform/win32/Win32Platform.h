@@ -55,15 +55,15 @@ class Win32Platform : public Platform {
   void MciSendString(const std::string& command) override;
   void ShowShutdownDialog() override;
   void ShowSystemProperties() override;
-  std::optional<std::string> ReadRunValue(const std::string& name) override;
-  void WriteRunValue(const std::string& name, const std::string& data) override;
-  void DeleteRunValue(const std::string& name) override;
+  std::optional<std::string> ReadRunValue(RunKey key, const std::string& name) override;
+  bool WriteRunValue(RunKey key, const std::string& name, const std::string& data) override;
+  void DeleteRunValue(RunKey key, const std::string& name) override;
   std::string ProgramFileName() override;
 
  private:
   struct PendingCall;
 
-  UniqueRegistryKey OpenRunKey();
+  static UniqueRegistryKey OpenRunKey(RunKey which);
 
   HWND mainWindow_ = nullptr;
   DWORD uiThreadId_;
