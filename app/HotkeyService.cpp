@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "base/Version.h"
 #include "storage/SchemeFile.h"
 
 namespace tav {
@@ -28,7 +29,7 @@ void HotkeyService::RegisterOne(int slot) {
   const uint16_t atom = platform_.GlobalAddAtom("hotkey" + std::to_string(slot));
   if (atom < kAtomBase) {
     if (atom != 0) platform_.GlobalDeleteAtom(atom);
-    platform_.MessageBox("注册热键失败", "", mb::kOk);
+    platform_.MessageBox("注册热键失败", kApplicationTitle, mb::kOk);
     return;
   }
   atoms_[slot] = atom;

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/MainForm.h"
-#include "platform/win32/Wide.h"
+#include "platform/win32/MessageLoop.h"
 #include "platform/win32/Win32Platform.h"
 
 namespace {
@@ -39,15 +39,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // The password prompt first: opening a protected default scheme at start
   // needs it before any window has been shown.
   tav::TfrmLogin login(platform, scheme.rememberedPassword);
-  if (!login.Create()) return 1;
   tav::TMainForm mainForm(platform, ProgramDirectory(platform), login, scheme);
   if (!mainForm.Create()) return 1;
 
-  MSG message;
-  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
+  tav::RunMessageLoop();
   platform.BeginShutdown();
   if (!mainForm.StopActions(std::chrono::seconds(3))) {
     // A script run is held by something that does not end (a message box of

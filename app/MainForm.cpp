@@ -8,6 +8,8 @@
 #include "base/AtomicFile.h"
 #include "base/Errors.h"
 #include "platform/ErrorGuard.h"
+#include "platform/win32/Controls.h"
+#include "platform/win32/Dpi.h"
 #include "platform/win32/Wide.h"
 #include "storage/SchemeFile.h"
 #include "storage/SettingsFile.h"
@@ -16,7 +18,6 @@ namespace tav {
 
 namespace {
 
-constexpr UINT kTrayMessage = WM_APP + 2;
 constexpr int kClientWidth = 364;
 constexpr int kClientHeight = 405;
 constexpr int kButtonPanelHeight = 40;
@@ -64,7 +65,7 @@ bool TMainForm::Create() {
 
 void TMainForm::FormCreate() {
   service_.set_paused(false);
-  SetWindowTextW(hwnd(), Widen(kCaption).c_str());
+  SetText(hwnd(), kCaption);
   CreateMenus();
   CreateControls();
   taskbarCreatedMessage_ = RegisterWindowMessageW(L"TaskbarCreated");
@@ -89,9 +90,6 @@ void TMainForm::CreateMenus() {
 }
 
 void TMainForm::CreateControls() {
-  font_.reset(CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
-                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                          DEFAULT_PITCH | FF_DONTCARE, L"宋体"));
   const HINSTANCE instance = GetModuleHandleW(nullptr);
   const int listHeight = kClientHeight - kButtonPanelHeight;
   groupBox_ = CreateWindowExW(0, L"BUTTON", L"设置热键", WS_CHILD | WS_VISIBLE | BS_GROUPBOX, 4, 2,
@@ -102,21 +100,11 @@ void TMainForm::CreateControls() {
                       kClientWidth - 20, listHeight - 30, hwnd(), nullptr, instance, nullptr);
   ListView_SetExtendedListViewStyle(listView_, LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
   for (HWND control : {groupBox_, listView_}) {
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont(DpiForWindow(hwnd()))), TRUE);
   }
-  struct Column {
-    const wchar_t* caption;
-    int width;
-  };
-  const Column columns[] = {{L"热键", 100}, {L"程序位置/操作", 185}, {L"类别", 65}};
-  for (int i = 0; i < 3; ++i) {
-    LVCOLUMNW column{};
-    column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-    column.pszText = const_cast<wchar_t*>(columns[i].caption);
-    column.cx = columns[i].width;
-    column.iSubItem = i;
-    ListView_InsertColumn(listView_, i, &column);
-  }
+  InsertListColumn(listView_, 0, "热键", 100);
+  InsertListColumn(listView_, 1, "程序位置/操作", 185);
+  InsertListColumn(listView_, 2, "类别", 65);
 }
 
 bool TMainForm::OpenScheme(const std::string& path) {
@@ -140,7 +128,7 @@ bool TMainForm::OpenScheme(const std::string& path) {
     scheme_.isProtected = false;
   }
   scheme_.activePath = path;
-  SetWindowTextW(hwnd(), Widen(caption).c_str());
+  SetText(hwnd(), caption);
   Reload();
   return true;
 }
@@ -184,17 +172,8 @@ void TMainForm::ResetAndLoad() {
 void TMainForm::FillList(const std::vector<HotkeyListItem>& items) {
   ListView_DeleteAllItems(listView_);
   for (const HotkeyListItem& item : items) {
-    const std::wstring caption = Widen(item.caption);
-    const std::wstring action = Widen(item.action);
-    const std::wstring category = Widen(item.category);
-    LVITEMW row{};
-    row.mask = LVIF_TEXT | LVIF_PARAM;
-    row.iItem = ListView_GetItemCount(listView_);
-    row.pszText = const_cast<wchar_t*>(caption.c_str());
-    row.lParam = item.slot;
-    const int index = ListView_InsertItem(listView_, &row);
-    ListView_SetItemText(listView_, index, 1, const_cast<wchar_t*>(action.c_str()));
-    ListView_SetItemText(listView_, index, 2, const_cast<wchar_t*>(category.c_str()));
+    InsertListRow(listView_, ListView_GetItemCount(listView_),
+                  {item.caption, item.action, item.category}, item.slot);
   }
 }
 
@@ -287,10 +266,11 @@ void TMainForm::TrayIconMessage(LPARAM lParam) {
       ShowMainWindow();
       break;
     case WM_LBUTTONUP:
-      if (KeyHeld(VK_MENU)) {
-        CloseMainWindow();
-      } else if (KeyHeld(VK_CONTROL)) {
+      // Ctrl is looked at first: Ctrl+Alt pauses and the program goes on.
+      if (KeyHeld(VK_CONTROL)) {
         MStop_NClick();
+      } else if (KeyHeld(VK_MENU)) {
+        CloseMainWindow();
       }
       break;
     case WM_RBUTTONUP:

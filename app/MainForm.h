@@ -33,6 +33,8 @@ struct SchemeState {
 class TMainForm : public Window, public ProgramControl {
  public:
   static constexpr const wchar_t* kClassName = L"TMainForm";
+  // The tray icon's messages, with the mouse message in lParam.
+  static constexpr UINT kTrayMessage = WM_APP + 2;
 
   // `login` is the password prompt; `scheme` the program-wide scheme state,
   // whose remembered password the prompt sets.
@@ -102,7 +104,6 @@ class TMainForm : public Window, public ProgramControl {
   UniqueIcon pausedIcon_;
   UniqueMenu trayMenu_;
   HMENU fileMenu_ = nullptr;  // owned by the window's menu bar
-  UniqueFont font_;
   HWND groupBox_ = nullptr;
   HWND listView_ = nullptr;
   UINT taskbarCreatedMessage_ = 0;

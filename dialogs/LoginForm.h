@@ -7,26 +7,24 @@
 #include <string>
 
 #include "platform/Platform.h"
+#include "platform/win32/Dialog.h"
 #include "platform/win32/WinHandles.h"
-#include "platform/win32/Window.h"
 
 namespace tav {
 
-class TfrmLogin : public Window {
+class TfrmLogin : public Dialog {
  public:
-  static constexpr const wchar_t* kClassName = L"TfrmLogin";
-
   // `rememberedPassword` is the program-wide plain scheme password, set when
   // a scheme-open prompt is accepted.
   TfrmLogin(Platform& platform, std::string& rememberedPassword);
-  bool Create();
 
-  // Shows the prompt modally; answers whether the password was accepted.
-  bool Run(const std::string& expectedDigest, bool checkOnly, HWND disabled);
+  // Shows the prompt modally, owned by `owner` (may be null); answers
+  // whether the password was accepted.
+  bool Run(const std::string& expectedDigest, bool checkOnly, HWND owner);
 
-  bool IsShowing() const { return IsModalShowing(); }
   bool accepted() const { return accepted_; }
-  HWND passwordEdit() const { return edtPassword_; }
+  // The password edit while the prompt is shown.
+  HWND passwordEdit() const;
 
   // The handlers of the prompt's controls.
   void FormShow();
@@ -34,20 +32,18 @@ class TfrmLogin : public Window {
   void btnCancelClick();
 
  protected:
-  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  bool OnInit() override;
+  bool OnCommand(int id, int notifyCode) override;
+  void OnDpiChanged(UINT dpi) override;
 
  private:
-  void CreateControls();
-  void CloseForm();
-  std::string TypedPassword() const;
+  void ShowIcon(UINT dpi);
 
-  Platform& platform_;
   std::string& rememberedPassword_;
   std::string expectedDigest_;
   bool checkOnly_ = false;
   bool accepted_ = false;
-  UniqueFont font_;
-  HWND edtPassword_ = nullptr;
+  UniqueIcon icon_;
 };
 
 }  // namespace tav

@@ -124,9 +124,15 @@ void RecordingPlatform::SetWin9x(bool win9x) {
   win9x_ = win9x;
 }
 
+void RecordingPlatform::SetAtomTableFull(bool full) {
+  std::lock_guard lock(mutex_);
+  atomTableFull_ = full;
+}
+
 uint16_t RecordingPlatform::GlobalAddAtom(const std::string& name) {
   std::lock_guard lock(mutex_);
   Record("GlobalAddAtom(" + name + ")");
+  if (atomTableFull_) return 0;
   auto& [atom, references] = atoms_[name];
   if (references++ == 0) atom = nextAtom_++;
   return atom;

@@ -32,6 +32,8 @@ class RecordingPlatform : public Platform {
   // Registered hotkeys: id -> (modifiers, key).
   std::map<int, std::pair<unsigned, unsigned>> Registrations() const;
   int LiveAtomCount() const;
+  // The atom table is full: GlobalAddAtom answers 0.
+  void SetAtomTableFull(bool full);
   // Combinations that "another program" holds: registering them fails.
   void TakeCombination(unsigned modifiers, unsigned virtualKey);
   // Answers given by MessageBox, first in first out; kIdOk when none is left.
@@ -81,6 +83,7 @@ class RecordingPlatform : public Platform {
   KeyboardState keys_{};
   std::map<std::string, std::pair<uint16_t, int>> atoms_;  // name -> (atom, references)
   uint16_t nextAtom_ = 0xC000;
+  bool atomTableFull_ = false;
   std::map<int, std::pair<unsigned, unsigned>> hotkeys_;
   std::set<std::pair<unsigned, unsigned>> taken_;
   std::vector<int> messageBoxAnswers_;

@@ -1,5 +1,8 @@
 #include "platform/win32/Window.h"
 
+#include "platform/win32/Dpi.h"
+#include "platform/win32/MessageLoop.h"
+
 namespace tav {
 
 Window::~Window() {
@@ -45,6 +48,7 @@ void Window::ShowModal(HWND disabled) {
       if (got == 0) PostQuitMessage(static_cast<int>(message.wParam));
       break;
     }
+    if (HandleModelessDialogMessage(message)) continue;
     if (!hwnd_ || !IsDialogMessageW(hwnd_, &message)) {
       TranslateMessage(&message);
       DispatchMessageW(&message);
@@ -60,6 +64,12 @@ void Window::EndModal() {
 }
 
 LRESULT Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_DPICHANGED) {
+    // Moved to a monitor of another DPI: take the size Windows suggests; the
+    // window's WM_SIZE then lays its controls out again.
+    ApplySuggestedDpiRect(hwnd_, lParam);
+    return 0;
+  }
   return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
 
@@ -68,6 +78,7 @@ LRESULT CALLBACK Window::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
     auto* self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
     self->hwnd_ = hwnd;
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    EnableNonClientDpiScalingFor(hwnd);
   }
   auto* self = reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);

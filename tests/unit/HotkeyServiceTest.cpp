@@ -73,6 +73,19 @@ TEST_F(HotkeyServiceTest, RefusedCombinationsAreNotReported) {
   EXPECT_EQ(service_.FindSlot(3, 66), 1) << "the first slot with the combination wins";
 }
 
+TEST_F(HotkeyServiceTest, AFailedAtomIsReportedUnderTheProgramsCaptionAndTheNextSlotGoesOn) {
+  SetSlot(0, 6, 65, "first");
+  SetSlot(1, 3, 66, "second");
+  platform_.SetAtomTableFull(true);
+  service_.RegisterAll();
+
+  const std::string box =
+      "MessageBox(注册热键失败|Tavrelin 4.6.0 Final|" + std::to_string(mb::kOk) + ")";
+  EXPECT_EQ(platform_.CallsStartingWith("MessageBox"), (std::vector<std::string>{box, box}));
+  EXPECT_TRUE(platform_.Registrations().empty());
+  EXPECT_FALSE(service_.IsRegistered(0));
+}
+
 TEST_F(HotkeyServiceTest, FindSlotMatchesFlagsAndKeyExactly) {
   SetSlot(0, 6, 65, "a");
   SetSlot(1, 8, 65, "the Windows-key flag passes through unchanged");

@@ -1,8 +1,12 @@
-// The password prompt, alone and as the gate of a protected scheme.
+// The password prompt, alone and as the gate of a protected scheme. Each test
+// answers the prompt through a watch that acts once the prompt is up.
 #include <gtest/gtest.h>
+
+#include <memory>
 
 #include "actions/TextCipher.h"
 #include "app/MainForm.h"
+#include "app/resource.h"
 #include "dialogs/LoginForm.h"
 #include "tests/win32/Win32TestSupport.h"
 
@@ -11,33 +15,47 @@ namespace {
 
 constexpr unsigned kCtrlAlt = MOD_CONTROL | MOD_ALT;
 
+// What the prompt's warning box showed, and how it stood to the prompt.
+struct Warning {
+  std::wstring text;
+  bool ownedByPrompt;
+  bool promptDisabled;
+};
+
 class LoginFormTest : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(login_.Create()); }
-
-  // Answers the prompt that is about to be shown: each (text, button) pair
-  // is typed and pressed in turn, a moment apart.
+  // Answers the prompt the next time it is shown: each (text, button) pair
+  // is typed and pressed in turn.
   void AnswerPrompt(std::vector<std::pair<std::wstring, int>> steps) {
-    int delay = 200;
-    for (const auto& [text, button] : steps) {
-      RunLater(delay, [this, text = text, button = button] {
-        TypeAndPress(login_.passwordEdit(), text, login_.hwnd(), button);
-      });
-      delay += 200;
-    }
+    prompt_ = std::make_unique<DialogWatch>(L"密码", [steps = std::move(steps)](HWND prompt) {
+      for (const auto& [text, button] : steps) {
+        TypeAndPress(GetDlgItem(prompt, IDC_LOGIN_PASSWORD), text, prompt, button);
+      }
+    });
   }
 
   QuietWin32Platform platform_;
   SchemeState scheme_;
   TfrmLogin login_{platform_, scheme_.rememberedPassword};
+  std::unique_ptr<DialogWatch> prompt_;
+  // Every warning box is recorded and answered with OK.
+  std::vector<Warning> warnings_;
+  DialogWatch warningWatch_{
+      L"警告", [this](HWND box) {
+        const HWND owner = GetWindow(box, GW_OWNER);
+        warnings_.push_back({MessageBoxText(box), owner && owner == login_.hwnd(),
+                             owner && !IsWindowEnabled(owner)});
+        PressButton(box, IDOK);
+      }};
 };
 
 TEST_F(LoginFormTest, RightPasswordIsAcceptedAndRememberedInSchemeOpenMode) {
   AnswerPrompt({{L"口令abc", IDOK}});
   EXPECT_TRUE(login_.Run(DigestText("口令abc"), /*checkOnly=*/false, nullptr));
+  EXPECT_EQ(prompt_->count(), 1);
   EXPECT_EQ(scheme_.rememberedPassword, "口令abc");
-  EXPECT_FALSE(IsWindowVisible(login_.hwnd()));
-  EXPECT_TRUE(platform_.messages.empty());
+  EXPECT_FALSE(login_.IsShowing());
+  EXPECT_TRUE(warnings_.empty());
 }
 
 TEST_F(LoginFormTest, CheckOnlyModeLeavesTheRememberedPassword) {
@@ -47,27 +65,51 @@ TEST_F(LoginFormTest, CheckOnlyModeLeavesTheRememberedPassword) {
   EXPECT_EQ(scheme_.rememberedPassword, "scheme");
 }
 
-TEST_F(LoginFormTest, WrongPasswordIsRefusedThePromptStaysAndCancelLeavesItUnaccepted) {
+TEST_F(LoginFormTest, WrongPasswordWarnsOwnedByThePromptWhichStaysWithTheText) {
   bool stillOpenAfterWrongPassword = false;
   std::wstring textAfterWrongPassword;
-  RunLater(200, [&] { TypeAndPress(login_.passwordEdit(), L"wrong", login_.hwnd(), IDOK); });
-  RunLater(400, [&] {
-    stillOpenAfterWrongPassword = IsWindowVisible(login_.hwnd()) != 0;
+  prompt_ = std::make_unique<DialogWatch>(L"密码", [&](HWND prompt) {
+    HWND edit = GetDlgItem(prompt, IDC_LOGIN_PASSWORD);
+    TypeAndPress(edit, L"wrong", prompt, IDOK);
+    stillOpenAfterWrongPassword = IsWindowVisible(prompt) != 0;
     wchar_t text[64] = {};
-    GetWindowTextW(login_.passwordEdit(), text, 64);
+    GetWindowTextW(edit, text, 64);
     textAfterWrongPassword = text;
-    SendMessageW(login_.hwnd(), WM_COMMAND, IDCANCEL, 0);
+    PressButton(prompt, IDCANCEL);
   });
   EXPECT_FALSE(login_.Run(DigestText("right"), /*checkOnly=*/false, nullptr));
   EXPECT_TRUE(stillOpenAfterWrongPassword);
   EXPECT_EQ(textAfterWrongPassword, L"wrong") << "the typed text stays";
-  EXPECT_EQ(platform_.messages, std::vector<std::string>{"密码不正确！|警告"});
+  ASSERT_EQ(warnings_.size(), 1u);
+  EXPECT_EQ(warnings_[0].text, L"密码不正确！");
+  // A box of its own would leave the prompt taking Enter, and each Enter
+  // would stack another box.
+  EXPECT_TRUE(warnings_[0].ownedByPrompt);
+  EXPECT_TRUE(warnings_[0].promptDisabled);
   EXPECT_EQ(scheme_.rememberedPassword, "");
+  EXPECT_TRUE(platform_.messages.empty());
 }
 
 TEST_F(LoginFormTest, EmptyPasswordIsDigestedToo) {
   AnswerPrompt({{L"", IDOK}});
   EXPECT_TRUE(login_.Run(DigestText(""), /*checkOnly=*/false, nullptr));
+}
+
+TEST_F(LoginFormTest, ThePromptIsOwnedByTheVisibleOpenerAndDisablesIt) {
+  HWND opener = CreateWindowExW(0, L"STATIC", L"opener", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
+                                nullptr, nullptr, nullptr, nullptr);
+  bool openerDisabled = false;
+  HWND owner = nullptr;
+  prompt_ = std::make_unique<DialogWatch>(L"密码", [&](HWND prompt) {
+    openerDisabled = !IsWindowEnabled(opener);
+    owner = GetWindow(prompt, GW_OWNER);
+    PressButton(prompt, IDCANCEL);
+  });
+  EXPECT_FALSE(login_.Run(DigestText("x"), /*checkOnly=*/true, opener));
+  EXPECT_TRUE(openerDisabled);
+  EXPECT_EQ(owner, opener);
+  EXPECT_TRUE(IsWindowEnabled(opener)) << "enabled again after the prompt";
+  DestroyWindow(opener);
 }
 
 // A protected scheme: every text encrypted with the password.
@@ -89,6 +131,7 @@ TEST_F(LoginFormTest, ProtectedSchemeOpensAfterItsPasswordAndItsEntriesAreDecryp
 
   // Opened again with the remembered password, it does not ask.
   EXPECT_TRUE(form.OpenScheme(form.DefaultSchemePath()));
+  EXPECT_EQ(prompt_->count(), 1);
   form.UnregisterHotkeys(true);
 }
 
@@ -101,7 +144,8 @@ TEST_F(LoginFormTest, CancelledPasswordLeavesNoSchemeAndRegistersNothing) {
   EXPECT_EQ(form.scheme().activePath, "");
   EXPECT_FALSE(form.service().IsRegistered(0));
   EXPECT_FALSE(CombinationTaken(kCtrlAlt, 'Q'));
-  EXPECT_EQ(platform_.messages, std::vector<std::string>{"密码不正确！|警告"});
+  ASSERT_EQ(warnings_.size(), 1u);
+  EXPECT_EQ(warnings_[0].text, L"密码不正确！");
 }
 
 }  // namespace

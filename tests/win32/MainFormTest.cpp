@@ -27,7 +27,6 @@ class MainFormTest : public ::testing::Test {
  protected:
   void Start(const std::string& name, const std::string& schemeXml) {
     directory_ = MakeProgramDirectory(name, schemeXml);
-    ASSERT_TRUE(login_.Create());
     form_ = std::make_unique<TMainForm>(platform_, directory_, login_, scheme_);
     ASSERT_TRUE(form_->Create());
   }
@@ -100,6 +99,38 @@ TEST_F(MainFormTest, PauseAndResumeThroughTheMenuCommand) {
   form_->MStop_NClick();
   EXPECT_FALSE(form_->service().paused());
   EXPECT_TRUE(CombinationTaken(kCtrlAlt, 'M'));
+}
+
+// Holds the keys in this thread's keyboard state, as GetKeyState sees it.
+void HoldKeys(bool ctrl, bool alt) {
+  BYTE keys[256] = {};
+  GetKeyboardState(keys);
+  keys[VK_CONTROL] = ctrl ? 0x80 : 0;
+  keys[VK_MENU] = alt ? 0x80 : 0;
+  SetKeyboardState(keys);
+}
+
+TEST_F(MainFormTest, TrayLeftClickWithCtrlPausesBeforeAltEnds) {
+  Start("tray", SchemeXml({{"3+78", "notepad.exe"}}));
+  const struct {
+    bool ctrl, alt;
+    bool pausedAfter, closes;
+  } clicks[] = {
+      {true, true, true, false},  // Ctrl is looked at first: pause, the program goes on
+      {true, false, false, false},
+      {false, false, false, false},
+      {false, true, false, true},
+  };
+  for (const auto& click : clicks) {
+    SCOPED_TRACE(testing::Message() << "ctrl " << click.ctrl << ", alt " << click.alt);
+    HoldKeys(click.ctrl, click.alt);
+    SendMessageW(form_->hwnd(), TMainForm::kTrayMessage, 0, WM_LBUTTONUP);
+    HoldKeys(false, false);
+    EXPECT_EQ(form_->service().paused(), click.pausedAfter);
+    MSG close;
+    EXPECT_EQ(PeekMessageW(&close, form_->hwnd(), WM_CLOSE, WM_CLOSE, PM_REMOVE) != 0,
+              click.closes);
+  }
 }
 
 }  // namespace

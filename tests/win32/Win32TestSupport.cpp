@@ -5,6 +5,7 @@
 #include <map>
 
 #include "base/TextEncoding.h"
+#include "platform/win32/MessageLoop.h"
 #include "platform/win32/Wide.h"
 
 namespace tav::test {
@@ -16,26 +17,87 @@ int QuietWin32Platform::MessageBox(const std::string& text, const std::string& c
 }
 
 namespace {
-std::map<UINT_PTR, std::function<void()>>& PendingActions() {
-  static std::map<UINT_PTR, std::function<void()>> actions;
-  return actions;
+
+// The watches of the test thread, and the hook that serves them while any
+// lives.
+struct Watches {
+  std::vector<DialogWatch*> live;
+  HHOOK hook = nullptr;
+  // Actions due: (window, timer id) -> watch.
+  std::map<std::pair<HWND, UINT_PTR>, DialogWatch*> due;
+  UINT_PTR nextTimer = 0x7A00;
+};
+
+Watches& TheWatches() {
+  static Watches watches;
+  return watches;
 }
 
-void CALLBACK RunPendingAction(HWND, UINT, UINT_PTR id, DWORD) {
-  KillTimer(nullptr, id);
-  auto node = PendingActions().extract(id);
-  if (!node.empty()) node.mapped()();
+std::wstring CaptionOf(HWND window) {
+  wchar_t text[256] = {};
+  GetWindowTextW(window, text, 256);
+  return text;
 }
+
 }  // namespace
 
-void RunLater(int milliseconds, std::function<void()> action) {
-  const UINT_PTR id = SetTimer(nullptr, 0, static_cast<UINT>(milliseconds), RunPendingAction);
-  PendingActions()[id] = std::move(action);
+DialogWatch::DialogWatch(std::wstring caption, std::function<void(HWND)> action)
+    : caption_(std::move(caption)), action_(std::move(action)) {
+  Watches& watches = TheWatches();
+  if (!watches.hook) {
+    watches.hook = SetWindowsHookExW(WH_CALLWNDPROCRET, &DialogWatch::AfterWindowProc, nullptr,
+                                     GetCurrentThreadId());
+  }
+  watches.live.push_back(this);
+}
+
+DialogWatch::~DialogWatch() {
+  Watches& watches = TheWatches();
+  std::erase(watches.live, this);
+  std::erase_if(watches.due, [this](const auto& entry) { return entry.second == this; });
+  if (watches.live.empty() && watches.hook) {
+    UnhookWindowsHookEx(watches.hook);
+    watches.hook = nullptr;
+  }
+}
+
+LRESULT CALLBACK DialogWatch::AfterWindowProc(int code, WPARAM wParam, LPARAM lParam) {
+  const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+  if (code == HC_ACTION && call->message == WM_SHOWWINDOW && call->wParam) {
+    Watches& watches = TheWatches();
+    for (DialogWatch* watch : watches.live) {
+      if (CaptionOf(call->hwnd) != watch->caption_) continue;
+      // The window is being shown: act once its message loop runs.
+      const UINT_PTR timer = ++watches.nextTimer;
+      if (SetTimer(call->hwnd, timer, USER_TIMER_MINIMUM, &DialogWatch::RunAction)) {
+        watches.due[{call->hwnd, timer}] = watch;
+      }
+    }
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+void CALLBACK DialogWatch::RunAction(HWND window, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(window, timer);
+  auto node = TheWatches().due.extract({window, timer});
+  if (node.empty()) return;
+  DialogWatch* watch = node.mapped();
+  ++watch->count_;
+  watch->action_(window);
+}
+
+void PressButton(HWND dialog, int buttonId) {
+  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, buttonId)));
+}
+
+std::wstring MessageBoxText(HWND box) {
+  return CaptionOf(GetDlgItem(box, 0xFFFF));  // the static text of a message box
 }
 
 void TypeAndPress(HWND edit, const std::wstring& text, HWND dialog, int buttonId) {
   SetWindowTextW(edit, text.c_str());
-  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), 0);
+  PressButton(dialog, buttonId);
 }
 
 bool CombinationTaken(unsigned modifiers, unsigned virtualKey) {
@@ -70,6 +132,7 @@ std::vector<LPARAM> PumpHotkeys(HWND window, int milliseconds) {
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
       if (message.message == WM_HOTKEY && message.hwnd == window) hotkeys.push_back(message.lParam);
+      if (HandleModelessDialogMessage(message)) continue;
       TranslateMessage(&message);
       DispatchMessageW(&message);
     }

@@ -16,9 +16,36 @@ class QuietWin32Platform : public Win32Platform {
   std::vector<std::string> messages;  // "text|caption"
 };
 
-// Runs `action` on this thread after `milliseconds`, from inside whatever
-// message loop runs then (a modal prompt's, say).
-void RunLater(int milliseconds, std::function<void()> action);
+// Runs `action` with the window each time a window with the caption is shown
+// on this thread, while the watch lives. The action runs from inside the
+// message loop that runs then (a modal dialog's or a message box's), once
+// the window is up, so a test can answer a dialog its code is about to show:
+//
+//   DialogWatch prompt(L"密码", [](HWND dialog) { PressButton(dialog, IDCANCEL); });
+//   form.ShowMainWindow();  // returns after the watch cancelled the prompt
+class DialogWatch {
+ public:
+  DialogWatch(std::wstring caption, std::function<void(HWND)> action);
+  ~DialogWatch();
+  DialogWatch(const DialogWatch&) = delete;
+  DialogWatch& operator=(const DialogWatch&) = delete;
+
+  // How often the window was shown and the action ran.
+  int count() const { return count_; }
+
+ private:
+  static LRESULT CALLBACK AfterWindowProc(int code, WPARAM wParam, LPARAM lParam);
+  static void CALLBACK RunAction(HWND window, UINT, UINT_PTR timer, DWORD);
+
+  std::wstring caption_;
+  std::function<void(HWND)> action_;
+  int count_ = 0;
+};
+
+// Presses a dialog's button (or answers a message box with it).
+void PressButton(HWND dialog, int buttonId);
+// The text of a message box.
+std::wstring MessageBoxText(HWND box);
 
 // Types `text` into the edit and presses the dialog's button `buttonId`.
 void TypeAndPress(HWND edit, const std::wstring& text, HWND dialog, int buttonId);

@@ -1,0 +1,94 @@
+// The password prompt at the display's DPI: its font, controls and icon grow
+// with the DPI, and no text is cut off. ctest runs it at 100%, 150% and 200%
+// (run-at-dpi.sh sets Wine's DPI and names it in TAV_TEST_DPI).
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "app/resource.h"
+#include "dialogs/LoginForm.h"
+#include "platform/win32/Dpi.h"
+#include "tests/win32/Win32TestSupport.h"
+
+namespace tav::test {
+namespace {
+
+SIZE TextSize(HWND control, HFONT font) {
+  wchar_t text[64] = {};
+  const int length = GetWindowTextW(control, text, 64);
+  HDC dc = GetDC(control);
+  const HGDIOBJ old = SelectObject(dc, font);
+  SIZE size{};
+  GetTextExtentPoint32W(dc, text, length, &size);
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(dc, &metrics);
+  if (length == 0) size.cy = metrics.tmHeight;
+  SelectObject(dc, old);
+  ReleaseDC(control, dc);
+  return size;
+}
+
+SIZE ClientSize(HWND window) {
+  RECT rect{};
+  GetClientRect(window, &rect);
+  return {rect.right, rect.bottom};
+}
+
+int IconWidth(HICON icon) {
+  ICONINFO info{};
+  if (!GetIconInfo(icon, &info)) return 0;
+  BITMAP bitmap{};
+  GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
+  if (info.hbmColor) DeleteObject(info.hbmColor);
+  if (info.hbmMask) DeleteObject(info.hbmMask);
+  return bitmap.bmWidth;
+}
+
+TEST(PromptDpiTest, FontControlsAndIconFollowTheDpiAndNoTextIsCut) {
+  QuietWin32Platform platform;
+  std::string remembered;
+  TfrmLogin login(platform, remembered);
+  bool measured = false;
+  DialogWatch watch(L"密码", [&](HWND prompt) {
+    measured = true;
+    const UINT dpi = DpiForWindow(prompt);
+    if (const char* expected = std::getenv("TAV_TEST_DPI")) {
+      EXPECT_EQ(dpi, static_cast<UINT>(std::stoi(expected))) << "the display's DPI took effect";
+    }
+    // 宋体 at 9 points: 12 pixels at 96 DPI.
+    const auto font = reinterpret_cast<HFONT>(SendMessageW(prompt, WM_GETFONT, 0, 0));
+    LOGFONTW description{};
+    ASSERT_TRUE(GetObjectW(font, sizeof description, &description));
+    EXPECT_EQ(description.lfHeight, -MulDiv(9, static_cast<int>(dpi), 72));
+    EXPECT_STREQ(description.lfFaceName, L"宋体");
+
+    for (int id : {IDC_LOGIN_LABEL, IDOK, IDCANCEL, IDC_LOGIN_PASSWORD}) {
+      const SIZE text = TextSize(GetDlgItem(prompt, id), font);
+      const SIZE room = ClientSize(GetDlgItem(prompt, id));
+      EXPECT_LE(text.cx, room.cx) << "control " << id << " at " << dpi;
+      EXPECT_LE(text.cy, room.cy) << "control " << id << " at " << dpi;
+    }
+
+    // The whole prompt is as large as at 96 DPI, times the scale. Dialog units
+    // follow the font's line height: 12 pixels for 宋体 on Windows, more for
+    // the font Wine puts in its place, hence the range of heights.
+    const SIZE client = ClientSize(prompt);
+    const int widthAt96 = MulDiv(client.cx, 96, static_cast<int>(dpi));
+    const int heightAt96 = MulDiv(client.cy, 96, static_cast<int>(dpi));
+    EXPECT_TRUE(widthAt96 >= 220 && widthAt96 <= 300) << widthAt96 << " at " << dpi;
+    EXPECT_TRUE(heightAt96 >= 105 && heightAt96 <= 160) << heightAt96 << " at " << dpi;
+
+    // The icon is drawn at its own size for the DPI, not stretched, and fits.
+    HWND image = GetDlgItem(prompt, IDC_LOGIN_ICON);
+    const auto icon = reinterpret_cast<HICON>(SendMessageW(image, STM_GETICON, 0, 0));
+    EXPECT_EQ(IconWidth(icon), ScaleForDpi(32, dpi));
+    EXPECT_GE(ClientSize(image).cx, ScaleForDpi(32, dpi));
+    PressButton(prompt, IDCANCEL);
+  });
+  login.Run("", /*checkOnly=*/true, nullptr);
+  EXPECT_TRUE(measured);
+}
+
+}  // namespace
+}  // namespace tav::test
