@@ -31,10 +31,10 @@ class SchemeMenuHost {
   virtual bool OpenScheme(const std::string& path) = 0;
 };
 
-struct SchemeMenuItem {
+struct SchemeMenuEntry {
   std::string name;     // file name with ".xml": caption and hint
   bool locked = false;  // shows the lock image
-  bool operator==(const SchemeMenuItem&) const = default;
+  bool operator==(const SchemeMenuEntry&) const = default;
 };
 
 class SchemeMenus {
@@ -66,7 +66,7 @@ class SchemeMenus {
   // Gives the checked item (the active scheme) the lock mark or takes it.
   void MarkCheckedItems(bool protect);
 
-  const std::vector<SchemeMenuItem>& userSchemes() const { return users_; }
+  const std::vector<SchemeMenuEntry>& userSchemes() const { return users_; }
   bool defaultLocked() const { return defaultLocked_; }
   // The checked item: nullopt for the default scheme.
   std::optional<int> checked() const { return checked_; }
@@ -81,7 +81,7 @@ class SchemeMenus {
   Platform& platform_;
   const std::string programDirectory_;
   SchemeMenuHost& host_;
-  std::vector<SchemeMenuItem> users_;
+  std::vector<SchemeMenuEntry> users_;
   bool defaultLocked_ = false;
   std::optional<int> checked_;
 };

@@ -1,6 +1,7 @@
 #include "help/HelpBinding.h"
 
 #include "base/Errors.h"
+#include "help/HelpTopics.h"
 #include "platform/win32/Wide.h"
 
 namespace tav {
@@ -38,6 +39,11 @@ intptr_t HelpBinding::ShowHelp(HWND owner, const std::string& address, unsigned 
                                uintptr_t data) {
   if (!htmlHelp_) Bind();
   return reinterpret_cast<intptr_t>(htmlHelp_(owner, Widen(address).c_str(), command, data));
+}
+
+intptr_t ShowHelpTopic(HWND owner, const std::string& programDirectory, const std::string& topic) {
+  static HelpBinding binding;
+  return binding.ShowHelp(owner, HelpAddress(programDirectory, topic));
 }
 
 }  // namespace tav

@@ -44,4 +44,8 @@ class HelpBinding {
   DWORD cookie_ = 0;  // filled in by the viewer's initialisation, never read
 };
 
+// The program's one binding: shows `topic` (HelpTopics.h) of the help file
+// in the program directory for `owner`. Throws like ShowHelp.
+intptr_t ShowHelpTopic(HWND owner, const std::string& programDirectory, const std::string& topic);
+
 }  // namespace tav

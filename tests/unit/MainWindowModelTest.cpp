@@ -244,7 +244,7 @@ class SchemeMenusTest : public ProgramDirectoryTest {
   }
   std::vector<std::string> Names() const {
     std::vector<std::string> names;
-    for (const SchemeMenuItem& item : menus_->userSchemes()) names.push_back(item.name);
+    for (const SchemeMenuEntry& item : menus_->userSchemes()) names.push_back(item.name);
     return names;
   }
   int Position(const std::string& name) const { return menus_->Find(name).value(); }
@@ -256,7 +256,7 @@ class SchemeMenusTest : public ProgramDirectoryTest {
 TEST_F(SchemeMenusTest, ListsUserSchemesWithTheirLocks) {
   EXPECT_EQ(menus_->userSchemes().size(), 3u);
   EXPECT_FALSE(menus_->defaultLocked());
-  for (const SchemeMenuItem& item : menus_->userSchemes())
+  for (const SchemeMenuEntry& item : menus_->userSchemes())
     EXPECT_EQ(item.locked, item.name == "work.xml") << item.name;
 
   // A new scheme overwritten by name keeps one item.
@@ -264,7 +264,7 @@ TEST_F(SchemeMenusTest, ListsUserSchemesWithTheirLocks) {
   EXPECT_EQ(menus_->userSchemes().size(), 3u);
   WriteScheme("new.xml", {}, DigestText("x"));
   menus_->AddSchemeItem("new.xml");
-  EXPECT_EQ(menus_->userSchemes().back(), (SchemeMenuItem{"new.xml", true}));
+  EXPECT_EQ(menus_->userSchemes().back(), (SchemeMenuEntry{"new.xml", true}));
 
   // A damaged file is listed, without the lock.
   std::ofstream(Scheme("broken.xml")) << "<velmora><set>";
