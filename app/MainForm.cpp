@@ -9,6 +9,7 @@
 #include "app/resource.h"
 #include "base/AtomicFile.h"
 #include "base/Errors.h"
+#include "dialogs/SetPasswordForm.h"
 #include "help/AboutForm.h"
 #include "help/HelpTopics.h"
 #include "platform/ErrorGuard.h"
@@ -44,8 +45,9 @@ constexpr int kStatusHeight = 20;
 constexpr int kPanelTop = kClientHeight - kStatusHeight - 40;
 constexpr int kButtonTop = kPanelTop + 8;
 constexpr LayoutItem kLayout[] = {
-    {IDC_MAIN_GROUP, {4, 2, 356, kPanelTop - 4}},
-    {IDC_MAIN_LIST, {12, 20, 340, kPanelTop - 28}},
+    // The list's client area holds its three columns (350 pixels) exactly.
+    {IDC_MAIN_GROUP, {2, 0, 360, kPanelTop - 2}},
+    {IDC_MAIN_LIST, {5, 17, 354, kPanelTop - 22}},
     {IDC_MAIN_ADD, {8, kButtonTop, 64, 25}},
     {IDC_MAIN_CHANGE, {78, kButtonTop, 64, 25}},
     {IDC_MAIN_DELETE, {148, kButtonTop, 64, 25}},
@@ -193,6 +195,10 @@ bool TMainForm::Create() {
   schemeMenus_ = std::make_unique<SchemeMenus>(platform_, programDirectory_,
                                                static_cast<SchemeMenuHost&>(*this));
   about_ = std::make_unique<TAbout_Form>(platform_);
+  setPasswordForm_ = std::make_unique<TfrmSetPassword>(platform_, scheme_, [this](bool protect) {
+    schemeMenus_->MarkCheckedItems(protect);
+    RenderSchemeMenus();
+  });
   FormCreate();
   return true;
 }
@@ -252,8 +258,8 @@ void TMainForm::CreateControls() {
       {IDC_MAIN_STATUS, STATUSCLASSNAMEW, "", CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER, 0},
   };
   for (const auto& control : controls) {
-    CreateControl(hwnd(), control.className, control.text, control.style, control.exStyle,
-                  control.id);
+    CreateControl(hwnd(), control.className, control.text, WS_VISIBLE | control.style,
+                  control.exStyle, control.id);
   }
   listView_ = GetDlgItem(hwnd(), IDC_MAIN_LIST);
   statusBar_ = GetDlgItem(hwnd(), IDC_MAIN_STATUS);
@@ -275,7 +281,6 @@ void TMainForm::EnableOptionalItems() {
   SetMenuItemEnabled(bar, IDM_NEW_SCHEME, static_cast<bool>(newScheme_));
   SetMenuItemEnabled(bar, IDM_SETTINGS, static_cast<bool>(settings_));
   SetMenuItemEnabled(bar, IDM_UPDATE, static_cast<bool>(legacyConversion_));
-  SetMenuItemEnabled(bar, IDM_SET_PASSWORD, static_cast<bool>(setPassword_));
 }
 
 void TMainForm::SetNewSchemeDialog(std::function<void()> open) {
@@ -290,11 +295,6 @@ void TMainForm::SetSettingsDialog(std::function<void()> open) {
 
 void TMainForm::SetLegacyConversion(std::function<void()> run) {
   legacyConversion_ = std::move(run);
-  if (hwnd()) EnableOptionalItems();
-}
-
-void TMainForm::SetPasswordDialog(std::function<void()> open) {
-  setPassword_ = std::move(open);
   if (hwnd()) EnableOptionalItems();
 }
 
@@ -659,7 +659,7 @@ void TMainForm::NewRule_NClick() {
 }
 
 void TMainForm::miSetPasswordClick() {
-  if (setPassword_) setPassword_();
+  setPasswordForm_->ShowModal(VisibleWindow());
 }
 
 void TMainForm::miSetttingClick() {
