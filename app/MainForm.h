@@ -161,6 +161,7 @@ class TMainForm : public Window, public ProgramControl, private SchemeMenuHost {
   void ShowSelectedEntry(int row);
   std::vector<HotkeyListItem> SelectedItems() const;
   void EnableOptionalItems();
+  void ScaleColumns();
   std::string DigestOfRememberedPassword() const;
   // The main window when it is visible (a modal prompt disables it), else null.
   HWND VisibleWindow() const;
