@@ -10,8 +10,14 @@
 namespace tav {
 
 // Implemented per build: the system's converter on Windows, iconv elsewhere.
-std::optional<std::string> EncodeCodePointCp936(char32_t codePoint);
-std::optional<std::u16string> DecodeCp936ToUtf16(std::string_view bytes);
+// `codePage` is 936 or 54936 (GB18030).
+std::optional<std::string> EncodeCodePoint(unsigned codePage, char32_t codePoint);
+std::optional<std::u16string> DecodeToUtf16(unsigned codePage, std::string_view bytes);
+
+namespace {
+constexpr unsigned kCp936 = 936;
+constexpr unsigned kGb18030 = 54936;
+}  // namespace
 
 namespace {
 
@@ -74,16 +80,21 @@ std::string XmlReference(char32_t cp) {
 
 }  // namespace
 
-std::string Cp936ToUtf8(std::string_view bytes) {
+namespace {
+
+std::string MultiByteToUtf8(unsigned codePage, std::string_view bytes) {
   bool ascii = true;
   for (char c : bytes) ascii = ascii && static_cast<uint8_t>(c) < 0x80;
   if (ascii) return std::string(bytes);
-  const std::optional<std::u16string> utf16 = DecodeCp936ToUtf16(bytes);
-  if (!utf16) throw EncodingError("The text is not valid GB2312 (code page 936)");
+  const std::optional<std::u16string> utf16 = DecodeToUtf16(codePage, bytes);
+  if (!utf16) {
+    throw EncodingError(codePage == kCp936 ? "The text is not valid GB2312 (code page 936)"
+                                           : "The text is not valid GB18030");
+  }
   return Utf16ToUtf8(*utf16);
 }
 
-std::string Utf8ToCp936(std::string_view utf8, Unencodable handling) {
+std::string Utf8ToMultiByte(unsigned codePage, std::string_view utf8, Unencodable handling) {
   std::string out;
   out.reserve(utf8.size());
   for (char32_t cp : DecodeUtf8(utf8)) {
@@ -91,7 +102,7 @@ std::string Utf8ToCp936(std::string_view utf8, Unencodable handling) {
       out += static_cast<char>(cp);
       continue;
     }
-    if (std::optional<std::string> encoded = EncodeCodePointCp936(cp)) {
+    if (std::optional<std::string> encoded = EncodeCodePoint(codePage, cp)) {
       out += *encoded;
     } else if (handling == Unencodable::kXmlReference) {
       out += XmlReference(cp);
@@ -99,10 +110,38 @@ std::string Utf8ToCp936(std::string_view utf8, Unencodable handling) {
       std::string character;
       AppendUtf8(character, cp);
       throw EncodingError("The character '" + character + "' (U+" + XmlReference(cp).substr(3) +
-                          ") cannot be stored as GB2312 text");
+                          ") cannot be stored as " + (codePage == kCp936 ? "GB2312" : "GB18030") +
+                          " text");
     }
   }
   return out;
+}
+
+}  // namespace
+
+std::string Cp936ToUtf8(std::string_view bytes) {
+  return MultiByteToUtf8(kCp936, bytes);
+}
+
+std::string Utf8ToCp936(std::string_view utf8, Unencodable handling) {
+  return Utf8ToMultiByte(kCp936, utf8, handling);
+}
+
+std::string Gb18030ToUtf8(std::string_view bytes) {
+  return MultiByteToUtf8(kGb18030, bytes);
+}
+
+std::string Utf8ToGb18030(std::string_view utf8) {
+  return Utf8ToMultiByte(kGb18030, utf8, Unencodable::kFail);
+}
+
+bool IsUtf8(std::string_view bytes) {
+  try {
+    DecodeUtf8(bytes);
+    return true;
+  } catch (const EncodingError&) {
+    return false;
+  }
 }
 
 std::u16string Utf8ToUtf16(std::string_view utf8) {

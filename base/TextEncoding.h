@@ -22,6 +22,14 @@ std::string Cp936ToUtf8(std::string_view bytes);
 // characters code page 936 lacks unless they become XML references.
 std::string Utf8ToCp936(std::string_view utf8, Unencodable handling = Unencodable::kFail);
 
+// The same for GB18030, the superset of code page 936 that holds every
+// Unicode character (Windows code page 54936).
+std::string Gb18030ToUtf8(std::string_view bytes);
+std::string Utf8ToGb18030(std::string_view utf8);
+
+// Whether the bytes are valid UTF-8.
+bool IsUtf8(std::string_view bytes);
+
 // UTF-8 to UTF-16 and back. Invalid UTF-8 throws EncodingError; unpaired
 // surrogates in UTF-16 become U+FFFD.
 std::u16string Utf8ToUtf16(std::string_view utf8);

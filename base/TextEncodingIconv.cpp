@@ -1,4 +1,4 @@
-// Code page 936 conversions of the native build, through iconv.
+// Code page 936 and GB18030 conversions of the native build, through iconv.
 #include <iconv.h>
 
 #include <cerrno>
@@ -39,18 +39,24 @@ class IconvHandle {
   iconv_t handle_;
 };
 
+const char* IconvName(unsigned codePage) {
+  return codePage == 936 ? "CP936" : "GB18030";
+}
+
 }  // namespace
 
-std::optional<std::string> EncodeCodePointCp936(char32_t codePoint) {
-  thread_local IconvHandle converter("CP936", "UTF-32LE");
+std::optional<std::string> EncodeCodePoint(unsigned codePage, char32_t codePoint) {
+  thread_local IconvHandle cp936("CP936", "UTF-32LE");
+  thread_local IconvHandle gb18030("GB18030", "UTF-32LE");
+  IconvHandle& converter = codePage == 936 ? cp936 : gb18030;
   const char bytes[4] = {
       static_cast<char>(codePoint & 0xFF), static_cast<char>((codePoint >> 8) & 0xFF),
       static_cast<char>((codePoint >> 16) & 0xFF), static_cast<char>((codePoint >> 24) & 0xFF)};
   return converter.Convert(std::string_view(bytes, 4));
 }
 
-std::optional<std::u16string> DecodeCp936ToUtf16(std::string_view bytes) {
-  IconvHandle converter("UTF-16LE", "CP936");
+std::optional<std::u16string> DecodeToUtf16(unsigned codePage, std::string_view bytes) {
+  IconvHandle converter("UTF-16LE", IconvName(codePage));
   std::optional<std::string> raw = converter.Convert(bytes);
   if (!raw) return std::nullopt;
   std::u16string out(raw->size() / 2, u'\0');

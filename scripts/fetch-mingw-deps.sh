@@ -11,8 +11,7 @@ build_dir=$(cd "$build_dir" && pwd)
 here=$(cd "$(dirname "$0")/.." && pwd)
 deps="$build_dir/deps"
 prefix="$deps/prefix"
-stamp="$prefix/.pugixml-built"
-[ -f "$stamp" ] && exit 0
+[ -f "$prefix/.pugixml-built" ] && [ -f "$prefix/.libjpeg-turbo-built" ] && exit 0
 
 mkdir -p "$deps/apt/lists/partial" "$deps/apt/sources" "$deps/src" "$prefix"
 
@@ -34,13 +33,32 @@ apt_opts=(-o "Dir::Etc::SourceList=$deps/apt/empty.list"
           -o "Dir::State::Lists=$deps/apt/lists"
           -o "Debug::NoLocking=1" -o "APT::Sandbox::User=root")
 apt-get "${apt_opts[@]}" update -qq
-(cd "$deps/src" && apt-get "${apt_opts[@]}" source --download-only -qq pugixml \
-  && dpkg-source -x --no-check ./pugixml_*.dsc pugixml >/dev/null)
 
-cmake -S "$deps/src/pugixml" -B "$deps/build-pugixml" -G Ninja \
-  -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64-x86_64.cmake" \
-  -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=OFF -DPUGIXML_BUILD_TESTS=OFF \
-  -DCMAKE_INSTALL_PREFIX="$prefix" >/dev/null
-cmake --build "$deps/build-pugixml" >/dev/null
-cmake --install "$deps/build-pugixml" >/dev/null
-touch "$stamp"
+# Unpacks Debian source package $1 into $deps/src/$1 (once).
+fetch_source() {
+  local package=$1
+  [ -d "$deps/src/$package" ] && return 0
+  (cd "$deps/src" && apt-get "${apt_opts[@]}" source --download-only -qq "$package" \
+    && dpkg-source -x --no-check ./"${package}"_*.dsc "$package" >/dev/null)
+}
+
+# Builds and installs source package $1 with CMake options $2...; a stamp
+# in the prefix marks it done.
+build_package() {
+  local package=$1
+  shift
+  [ -f "$prefix/.$package-built" ] && return 0
+  fetch_source "$package"
+  cmake -S "$deps/src/$package" -B "$deps/build-$package" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64-x86_64.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" "$@" >/dev/null
+  cmake --build "$deps/build-$package" >/dev/null
+  cmake --install "$deps/build-$package" >/dev/null
+  touch "$prefix/.$package-built"
+}
+
+build_package pugixml -DBUILD_SHARED_LIBS=OFF -DPUGIXML_BUILD_TESTS=OFF
+# The about box decodes its banner with libjpeg: the static library only,
+# without the SIMD parts (they need nasm) and without the TurboJPEG API.
+build_package libjpeg-turbo -DWITH_SIMD=OFF -DENABLE_SHARED=OFF -DWITH_TURBOJPEG=OFF \
+  -DCMAKE_INSTALL_LIBDIR="$prefix/lib"

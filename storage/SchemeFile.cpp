@@ -7,6 +7,7 @@
 #include <system_error>
 #include <utility>
 
+#include "base/AsciiText.h"
 #include "base/AtomicFile.h"
 #include "base/Errors.h"
 #include "base/TextEncoding.h"
@@ -17,7 +18,7 @@ namespace tav {
 
 namespace {
 
-constexpr char kDeclaration[] = "<?xml version=\"1.0\" encoding=\"GB2312\"?>";
+constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 
 // A new scheme, byte for byte: tabs for indentation, CR LF after each line.
 constexpr char kSchemeTemplate[] =
@@ -31,6 +32,10 @@ constexpr char kSchemeTemplate[] =
     "</velmora>\r\n";
 
 constexpr const char* kEntryElementNames[] = {"hotkey", "action", "hint", "sort"};
+
+bool IsXmlSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 std::string Quoted(const std::string& path) {
   return "热键配制方案“" + path + "”";
@@ -108,6 +113,267 @@ pugi::xml_node ListOf(const pugi::xml_document& document, const std::string& pat
   return list;
 }
 
+// --- Encodings ---------------------------------------------------------------
+
+// The value of the encoding pseudo-attribute of the XML declaration that
+// opens `text`; empty when there is none.
+std::string DeclaredEncoding(std::string_view text) {
+  if (text.substr(0, 5) != "<?xml") return {};
+  const std::string_view declaration = text.substr(0, text.find("?>"));
+  size_t at = declaration.find("encoding");
+  if (at == std::string_view::npos) return {};
+  at += 8;
+  const auto skipSpace = [&] {
+    while (at < declaration.size() && IsXmlSpace(declaration[at])) ++at;
+  };
+  skipSpace();
+  if (at >= declaration.size() || declaration[at] != '=') return {};
+  ++at;
+  skipSpace();
+  if (at >= declaration.size() || (declaration[at] != '"' && declaration[at] != '\'')) return {};
+  const size_t end = declaration.find(declaration[at], at + 1);
+  if (end == std::string_view::npos) return {};
+  return std::string(declaration.substr(at + 1, end - at - 1));
+}
+
+bool IsAscii(std::string_view text) {
+  return std::all_of(text.begin(), text.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// A file that starts with a UTF-16 byte order mark, as text editors save
+// "Unicode" files.
+std::string DecodeUtf16Scheme(std::string_view bytes, const std::string& path,
+                              SchemeEncoding& encoding) {
+  const bool littleEndian = bytes[0] == '\xFF';
+  bytes.remove_prefix(2);
+  if (bytes.size() % 2 != 0) throw Error(Quoted(path) + "不是完整的 UTF-16 文本");
+  std::u16string units(bytes.size() / 2, u'\0');
+  for (size_t i = 0; i < units.size(); ++i) {
+    const auto first = static_cast<unsigned char>(bytes[2 * i]);
+    const auto second = static_cast<unsigned char>(bytes[2 * i + 1]);
+    units[i] = static_cast<char16_t>(littleEndian ? first | (second << 8) : (first << 8) | second);
+  }
+  std::string text = Utf16ToUtf8(units);
+  const std::string declared = DeclaredEncoding(text);
+  encoding.charset =
+      littleEndian ? SchemeEncoding::Charset::kUtf16Le : SchemeEncoding::Charset::kUtf16Be;
+  encoding.declaredName = EqualsIgnoringAsciiCase(declared, "UTF-16") ? declared : "UTF-16";
+  encoding.byteOrderMark = true;
+  return text;
+}
+
+std::string EncodeUtf16(const std::string& text, bool littleEndian) {
+  std::string bytes = littleEndian ? "\xFF\xFE" : "\xFE\xFF";
+  for (char16_t unit : Utf8ToUtf16(text)) {
+    const char low = static_cast<char>(unit & 0xFF);
+    const char high = static_cast<char>(unit >> 8);
+    bytes += littleEndian ? low : high;
+    bytes += littleEndian ? high : low;
+  }
+  return bytes;
+}
+
+// The file's text as UTF-8, and how it was encoded. A file without a
+// declared encoding is UTF-8 in XML; one whose bytes are not UTF-8 is taken
+// as code page 936, as earlier versions read it.
+std::string DecodeSchemeBytes(std::string_view bytes, const std::string& path,
+                              SchemeEncoding& encoding) {
+  using Charset = SchemeEncoding::Charset;
+  if (bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF") {
+    return DecodeUtf16Scheme(bytes, path, encoding);
+  }
+  const bool byteOrderMark = bytes.substr(0, 3) == kUtf8ByteOrderMark;
+  if (byteOrderMark) bytes.remove_prefix(3);
+  std::string declared = DeclaredEncoding(bytes);
+  if (!IsAscii(declared))
+    declared.assign(1, '?');  // only ASCII names are known; keeps messages UTF-8
+  const bool declaresUtf8 =
+      EqualsIgnoringAsciiCase(declared, "UTF-8") || EqualsIgnoringAsciiCase(declared, "UTF8");
+
+  SchemeEncoding found;
+  found.byteOrderMark = byteOrderMark;
+  if (byteOrderMark || declaresUtf8 || (declared.empty() && !IsAscii(bytes) && IsUtf8(bytes))) {
+    // The byte order mark wins over a declaration of another encoding.
+    found.charset = Charset::kUtf8;
+    found.declaredName = declaresUtf8 ? declared : "UTF-8";
+  } else if (declared.empty()) {
+    found.charset = Charset::kCp936;
+  } else if (EqualsIgnoringAsciiCase(declared, "GB18030")) {
+    found.charset = Charset::kGb18030;
+    found.declaredName = declared;
+  } else if (EqualsIgnoringAsciiCase(declared, "GB2312") ||
+             EqualsIgnoringAsciiCase(declared, "GBK") ||
+             EqualsIgnoringAsciiCase(declared, "CP936") ||
+             EqualsIgnoringAsciiCase(declared, "windows-936")) {
+    found.charset = Charset::kCp936;
+    found.declaredName = declared;
+  } else {
+    throw Error(Quoted(path) + "声明的编码“" + declared +
+                "”无法读取，只能读取 GB2312、GBK、GB18030 和 UTF-8 编码的方案文件");
+  }
+
+  std::string text;
+  try {
+    switch (found.charset) {
+      case Charset::kCp936:
+        text = Cp936ToUtf8(bytes);
+        break;
+      case Charset::kGb18030:
+        text = Gb18030ToUtf8(bytes);
+        break;
+      case Charset::kUtf8:
+        if (!IsUtf8(bytes)) throw EncodingError("The text is not valid UTF-8");
+        text = std::string(bytes);
+        break;
+      case Charset::kUtf16Le:
+      case Charset::kUtf16Be:
+        break;  // found by the byte order mark alone
+    }
+  } catch (const EncodingError& error) {
+    throw Error(Quoted(path) + "不是 " + found.declaredName + " 文本：" + error.what());
+  }
+  encoding = found;
+  return text;
+}
+
+std::string EncodeSchemeText(const std::string& text, const SchemeEncoding& encoding) {
+  switch (encoding.charset) {
+    case SchemeEncoding::Charset::kGb18030:
+      return Utf8ToGb18030(text);
+    case SchemeEncoding::Charset::kUtf8:
+      return (encoding.byteOrderMark ? std::string(kUtf8ByteOrderMark) : std::string()) + text;
+    case SchemeEncoding::Charset::kUtf16Le:
+      return EncodeUtf16(text, true);
+    case SchemeEncoding::Charset::kUtf16Be:
+      return EncodeUtf16(text, false);
+    case SchemeEncoding::Charset::kCp936:
+      break;
+  }
+  return Utf8ToCp936(text, Unencodable::kXmlReference);
+}
+
+// --- Texts -------------------------------------------------------------------
+
+// The text of an element as the system's DOM joins it: its text and CDATA
+// pieces and those of nested elements in document order. A text piece of
+// white space only stands for one space between the pieces around it,
+// except between two CDATA sections. The
+// XML white space at both ends is trimmed, but never inside a CDATA section.
+class TextJoiner {
+ public:
+  void Add(pugi::xml_node node) {
+    for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
+      switch (child.type()) {
+        case pugi::node_pcdata:
+          if (!BetweenCdata(child)) AddPiece(child.value(), false);
+          break;
+        case pugi::node_cdata:
+          AddPiece(child.value(), true);
+          break;
+        case pugi::node_element:
+          Add(child);
+          break;
+        default:
+          break;
+      }
+    }
+  }
+
+  std::string Trimmed() const {
+    size_t begin = 0;
+    size_t end = text_.size();
+    while (begin < std::min(end, firstCdata_) && IsXmlSpace(text_[begin])) ++begin;
+    while (end > std::max(begin, lastCdataEnd_) && IsXmlSpace(text_[end - 1])) --end;
+    return text_.substr(begin, end - begin);
+  }
+
+ private:
+  // White space alone between two CDATA sections counts for nothing.
+  static bool BetweenCdata(pugi::xml_node text) {
+    const std::string_view value = text.value();
+    return text.previous_sibling().type() == pugi::node_cdata &&
+           text.next_sibling().type() == pugi::node_cdata &&
+           std::all_of(value.begin(), value.end(), IsXmlSpace);
+  }
+
+  void AddPiece(std::string_view piece, bool cdata) {
+    if (!cdata && std::all_of(piece.begin(), piece.end(), IsXmlSpace)) {
+      spacePending_ = !piece.empty();
+      return;
+    }
+    if (spacePending_ && !text_.empty()) text_ += ' ';
+    spacePending_ = false;
+    if (cdata) firstCdata_ = std::min(firstCdata_, text_.size());
+    text_ += piece;
+    if (cdata) lastCdataEnd_ = text_.size();
+  }
+
+  std::string text_;
+  bool spacePending_ = false;
+  size_t firstCdata_ = std::string::npos;
+  size_t lastCdataEnd_ = 0;
+};
+
+std::string WholeText(pugi::xml_node element) {
+  TextJoiner joiner;
+  joiner.Add(element);
+  return joiner.Trimmed();
+}
+
+// Replaces everything inside the element by the text. XML white space at its
+// ends goes into CDATA sections, the only place where readers keep it; the
+// rest stays ordinary text, so that characters the file's encoding lacks can
+// still become character references.
+void SetWholeText(pugi::xml_node element, const std::string& text) {
+  element.remove_children();
+  size_t begin = 0;
+  size_t end = text.size();
+  while (begin < end && IsXmlSpace(text[begin])) ++begin;
+  while (end > begin && IsXmlSpace(text[end - 1])) --end;
+  if (begin > 0) element.append_child(pugi::node_cdata).set_value(text.substr(0, begin).c_str());
+  if (end > begin) {
+    element.append_child(pugi::node_pcdata).set_value(text.substr(begin, end - begin).c_str());
+  }
+  if (end < text.size()) {
+    element.append_child(pugi::node_cdata).set_value(text.substr(end).c_str());
+  }
+}
+
+// Stores the element's whole text back in it as SetWholeText does.
+void NormalizeText(pugi::xml_node element) {
+  if (element) SetWholeText(element, WholeText(element));
+}
+
+// Drops the white space pieces that only lay out the elements, so that a save
+// indents the tree afresh.
+void RemoveLayoutSpace(pugi::xml_node node) {
+  for (pugi::xml_node child = node.first_child(); child;) {
+    const pugi::xml_node next = child.next_sibling();
+    if (child.type() == pugi::node_pcdata) {
+      const std::string_view value = child.value();
+      if (std::all_of(value.begin(), value.end(), IsXmlSpace)) node.remove_child(child);
+    } else if (child.type() == pugi::node_element) {
+      RemoveLayoutSpace(child);
+    }
+    child = next;
+  }
+}
+
+// Parses the file's bytes into `document`; keeps white space pieces, since
+// the text of an element includes those between its other pieces.
+void ParseScheme(std::string_view bytes, const std::string& path, pugi::xml_document& document,
+                 SchemeEncoding& encoding) {
+  const std::string text = DecodeSchemeBytes(bytes, path, encoding);
+  const pugi::xml_parse_result result = document.load_buffer(
+      text.data(), text.size(), pugi::parse_default | pugi::parse_ws_pcdata, pugi::encoding_utf8);
+  if (!result) {
+    const auto [line, column] = LineAndColumn(text, result.offset);
+    throw Error(Quoted(path) + "不是有效的 XML 文件：" + result.description() + "（第 " +
+                std::to_string(line) + " 行，第 " + std::to_string(column) + " 列）");
+  }
+}
+
 bool HasXmlExtension(const std::string& name) {
   if (name.size() < 4) return false;
   std::string extension = name.substr(name.size() - 4);
@@ -121,41 +387,41 @@ bool HasXmlExtension(const std::string& name) {
 // --- SchemeDocument ----------------------------------------------------------
 
 void SchemeDocument::Load(const std::string& path) {
-  std::string text;
-  try {
-    text = Cp936ToUtf8(ReadWholeFile(path));
-  } catch (const EncodingError& error) {
-    throw Error(Quoted(path) + "不是 GB2312 文本：" + error.what());
-  }
+  LoadBytes(ReadWholeFile(path), path);
+}
+
+void SchemeDocument::LoadBytes(std::string_view bytes, const std::string& name) {
   pugi::xml_document parsed;
-  const pugi::xml_parse_result result =
-      parsed.load_buffer(text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8);
-  if (!result) {
-    const auto [line, column] = LineAndColumn(text, result.offset);
-    throw Error(Quoted(path) + "不是有效的 XML 文件：" + result.description() + "（第 " +
-                std::to_string(line) + " 行，第 " + std::to_string(column) + " 列）");
-  }
+  SchemeEncoding encoding;
+  ParseScheme(bytes, name, parsed, encoding);
   // Take the new tree only once it has every element the readers address.
-  PasswordElementOf(parsed, path);
-  ListOf(parsed, path);
+  NormalizeText(PasswordElementOf(parsed, name));
+  const pugi::xml_node list = ListOf(parsed, name);
+  for (pugi::xml_node entry = ElementChild(list, 0); entry; entry = entry.next_sibling()) {
+    if (entry.type() != pugi::node_element) continue;
+    for (int i = 0; i < 4; ++i) NormalizeText(ElementChild(entry, i));
+  }
+  RemoveLayoutSpace(parsed);
   document_ = std::move(parsed);
-  path_ = path;
+  encoding_ = encoding;
+  path_ = name;
 }
 
 void SchemeDocument::Save(const std::string& path) const {
   if (!document_.document_element()) throw Error(Quoted(path) + "没有内容可保存");
   std::ostringstream out;
   document_.save(out, "\t", pugi::format_indent | pugi::format_no_declaration, pugi::encoding_utf8);
-  const std::string xml = std::string(kDeclaration) + "\n" + out.str();
-  WriteFileAtomically(path, Utf8ToCp936(WithCrLf(xml), Unencodable::kXmlReference));
+  const std::string xml =
+      "<?xml version=\"1.0\" encoding=\"" + encoding_.declaredName + "\"?>\n" + out.str();
+  WriteFileAtomically(path, EncodeSchemeText(WithCrLf(xml), encoding_));
 }
 
 std::string SchemeDocument::Password() const {
-  return PasswordElement().text().get();
+  return WholeText(PasswordElement());
 }
 
 void SchemeDocument::SetPassword(const std::string& digest) {
-  PasswordElement().text().set(digest.c_str());
+  SetWholeText(PasswordElement(), digest);
 }
 
 int SchemeDocument::EntryCount() const {
@@ -165,7 +431,8 @@ int SchemeDocument::EntryCount() const {
 SchemeEntry SchemeDocument::Entry(int position) const {
   const pugi::xml_node entry = EntryElement(position);
   const auto text = [&](int index) -> std::string {
-    return ElementChild(entry, index).text().get();
+    const pugi::xml_node element = ElementChild(entry, index);
+    return element ? WholeText(element) : std::string();
   };
   return {text(0), text(1), text(2), text(3)};
 }
@@ -175,15 +442,14 @@ void SchemeDocument::SetEntryText(int position, EntryField field, const std::str
   const int index = static_cast<int>(field);
   for (int missing = ElementChildCount(entry); missing <= index; ++missing)
     entry.append_child(kEntryElementNames[missing]);
-  ElementChild(entry, index).text().set(text.c_str());
+  SetWholeText(ElementChild(entry, index), text);
 }
 
 void SchemeDocument::AppendEntry(const SchemeEntry& entry) {
   pugi::xml_node element = List().append_child("hotkeyset");
   const std::string* texts[] = {&entry.hotkey, &entry.action, &entry.hint, &entry.sort};
   for (int i = 0; i < 4; ++i) {
-    pugi::xml_node child = element.append_child(kEntryElementNames[i]);
-    if (!texts[i]->empty()) child.text().set(texts[i]->c_str());
+    SetWholeText(element.append_child(kEntryElementNames[i]), *texts[i]);
   }
 }
 
@@ -219,18 +485,21 @@ void WriteSchemeTemplate(const std::string& path) {
   WriteFileAtomically(path, kSchemeTemplate);
 }
 
-std::string ReadSchemeDigestOrEmpty(const std::string& path) {
+SchemeLock ReadSchemeLock(const std::string& path) {
   try {
-    return ReadSchemeDigest(path);
+    const std::string digest = ReadSchemeDigest(path);
+    if (digest.empty()) return {SchemeProtection::kOpen, ""};
+    return {SchemeProtection::kProtected, digest};
   } catch (const std::exception&) {
-    return {};
+    return {SchemeProtection::kDamaged, ""};
   }
 }
 
 std::string ReadSchemeDigest(const std::string& path) {
-  SchemeDocument document;
-  document.Load(path);
-  return document.Password();
+  pugi::xml_document document;
+  SchemeEncoding encoding;
+  ParseScheme(ReadWholeFile(path), path, document, encoding);
+  return WholeText(PasswordElementOf(document, path));
 }
 
 // --- Entry table -------------------------------------------------------------

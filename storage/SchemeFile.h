@@ -1,4 +1,5 @@
-// Scheme files: one XML file per named set of hotkey entries, GB2312 on disk.
+// Scheme files: one XML file per named set of hotkey entries, GB2312 on disk
+// (or another encoding a user saved the file in, kept as it is).
 //
 //   <velmora>
 //     <set><password>digest or empty</password></set>
@@ -16,6 +17,7 @@
 #include <functional>
 #include <pugixml.hpp>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "storage/HotkeyEntry.h"
@@ -35,22 +37,48 @@ struct SchemeEntry {
   bool operator==(const SchemeEntry&) const = default;
 };
 
+// How a scheme file's bytes are encoded: as its XML declaration names it, or
+// by a byte order mark (UTF-8 or UTF-16), which wins over the declaration.
+// Kept from the load so that a save writes the file back in the same encoding.
+struct SchemeEncoding {
+  enum class Charset { kCp936, kGb18030, kUtf8, kUtf16Le, kUtf16Be };
+  Charset charset = Charset::kCp936;  // GB2312 and GBK are read as code page 936
+  std::string declaredName = "GB2312";
+  bool byteOrderMark = false;
+};
+
 // One of the four texts of an entry, by element position.
 enum class EntryField { kHotkey = 0, kAction = 1, kHint = 2, kSort = 3 };
 
 // A scheme file held as an element tree: loaded whole, changed, saved whole.
 // Every accessor throws Error when the tree lacks the element it addresses.
+//
+// Texts are read as the system's XML document object model reads them, which
+// other copies of the program use on the same files: an element's text is
+// all of its text pieces (around comments, processing instructions, CDATA
+// sections and nested elements) joined, a piece of white space only standing
+// for one space (for none between two CDATA sections), with XML white space (space, tab, CR, LF)
+// trimmed at both ends except inside CDATA. A load stores each text back into its element as one
+// piece (a CDATA section when it has white space at an end), so that a save writes exactly what was
+// read.
 class SchemeDocument {
  public:
   // Reads and parses the file. Throws FileError when it cannot be read and
-  // Error when it is not well-formed XML or lacks the settings, password or
-  // list element. On failure the previously loaded tree is kept.
+  // Error when its encoding is not one of those of SchemeEncoding, its bytes
+  // do not match it, it is not well-formed XML, or it lacks the settings,
+  // password or list element. On failure the previously loaded tree is kept.
   void Load(const std::string& path);
 
-  // Writes the tree with the GB2312 declaration, replacing the file in one
-  // step; characters GB2312 lacks become character references. Throws
-  // FileError and leaves the old file as it was when the save fails.
+  // The same from the file's bytes; `name` is the path named in messages.
+  void LoadBytes(std::string_view bytes, const std::string& name);
+
+  // Writes the tree with a declaration of the encoding it was read in (a new
+  // scheme's is GB2312), replacing the file in one step; characters GB2312
+  // or GBK lack become character references. Throws FileError and leaves the
+  // old file as it was when the save fails.
   void Save(const std::string& path) const;
+
+  const SchemeEncoding& Encoding() const { return encoding_; }
 
   // The text of the password element: empty, or the scheme password's digest.
   std::string Password() const;
@@ -82,6 +110,7 @@ class SchemeDocument {
   pugi::xml_node EntryElement(int position) const;
 
   pugi::xml_document document_;
+  SchemeEncoding encoding_;
   std::string path_;  // named in error messages
 };
 
@@ -91,11 +120,25 @@ class SchemeDocument {
 void WriteSchemeTemplate(const std::string& path);
 
 // The password element's text (the password digest) of the scheme at `path`.
-// A file that cannot be read or parsed throws.
+// Only the settings element is read, so a damaged entry list does not hide
+// the digest. A file that cannot be read or parsed, or has no password
+// element, throws.
 std::string ReadSchemeDigest(const std::string& path);
 
-// The same, but the empty text when the file cannot be read or parsed.
-std::string ReadSchemeDigestOrEmpty(const std::string& path);
+enum class SchemeProtection {
+  kOpen,       // the password element is empty
+  kProtected,  // it holds a digest
+  kDamaged,    // it cannot be read: treated as protected, with no digest to match
+};
+
+struct SchemeLock {
+  SchemeProtection protection = SchemeProtection::kDamaged;
+  std::string digest;  // set when kProtected
+};
+
+// Whether the scheme at `path` is protected, for its lock image and the
+// password check before deleting it. Never throws.
+SchemeLock ReadSchemeLock(const std::string& path);
 
 // Turns an entry text of a protected scheme back into plain text.
 using TextDecryptor = std::function<std::string(const std::string&)>;

@@ -34,6 +34,18 @@ TEST(TextEncoding, InvalidInputIsRefused) {
   EXPECT_THROW(Cp936ToUtf8("\x81"), EncodingError);      // lead byte alone
 }
 
+TEST(TextEncoding, Gb18030HoldsEveryCharacter) {
+  // 中 as in GB2312, the euro sign at its GB18030 place (code page 936 has
+  // it at 80), and U+1F600 as four bytes.
+  const std::string text = "中€\xF0\x9F\x98\x80";
+  const std::string bytes = Utf8ToGb18030(text);
+  EXPECT_EQ(bytes, "\xD6\xD0\xA2\xE3\x94\x39\xFC\x36");
+  EXPECT_EQ(Gb18030ToUtf8(bytes), text);
+  EXPECT_THROW(Gb18030ToUtf8("\x94\x39"), EncodingError);  // cut short
+  EXPECT_TRUE(IsUtf8(text));
+  EXPECT_FALSE(IsUtf8(bytes));
+}
+
 TEST(TextEncoding, Utf16RoundTrip) {
   const std::string text = "热键\xF0\x9F\x98\x80";
   const std::u16string wide = Utf8ToUtf16(text);
