@@ -3,6 +3,9 @@
 // looks at what the program shows and leaves behind.
 // Usage: tavctl.exe command ID        (exit code 0 when the window was found)
 //        tavctl.exe running           (exit code 0 while the main window exists)
+//        tavctl.exe started           (exit code 0 once the start is done: a
+//                                      scheme is open, or the program shows a
+//                                      dialog box, e.g. the password prompt)
 //        tavctl.exe boxtext TITLE OUT (writes the texts of the dialog box titled
 //                                      TITLE to OUT in UTF-8, one a line;
 //                                      exit code 0 when the box was found)
@@ -67,6 +70,23 @@ int WriteBoxText(const wchar_t* title, const wchar_t* outFile) {
   std::fwrite(texts.data(), 1, texts.size(), out);
   std::fclose(out);
   return 0;
+}
+
+// Whether the program's start is done: the caption names the open scheme
+// ("... -> 默认设置", "...->x.xml"), or a dialog box of the program is up.
+bool StartDone(HWND mainWindow) {
+  wchar_t caption[256] = {};
+  GetWindowTextW(mainWindow, caption, 256);
+  if (std::wcsstr(caption, L"->")) return true;
+  DWORD program = 0;
+  GetWindowThreadProcessId(mainWindow, &program);
+  for (HWND box = FindWindowW(kDialogClass, nullptr); box;
+       box = FindWindowExW(nullptr, box, kDialogClass, nullptr)) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(box, &owner);
+    if (owner == program && IsWindowVisible(box)) return true;
+  }
+  return false;
 }
 
 // A block of memory in the program's process, for the list view messages
@@ -161,6 +181,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   }
   HWND mainWindow = FindWindowW(L"TMainForm", nullptr);
   if (argc >= 2 && std::wcscmp(argv[1], L"running") == 0) return mainWindow ? 0 : 1;
+  if (argc >= 2 && std::wcscmp(argv[1], L"started") == 0)
+    return mainWindow && StartDone(mainWindow) ? 0 : 1;
   if (argc >= 3 && std::wcscmp(argv[1], L"command") == 0) {
     if (!mainWindow) return 1;
     const WPARAM id = static_cast<WPARAM>(_wtoi(argv[2]));
