@@ -76,18 +76,32 @@ void SystemOperations::OpenDateTimeProperties() {
 }
 
 bool SystemOperations::ReadAutoRun() {
-  const std::optional<std::string> value = platform_.ReadRunValue(kRunValueName);
-  if (!value || value->empty()) return false;
-  // The program folder may have moved since the value was written.
-  if (*value != platform_.ProgramFileName()) WriteAutoRun(true);
-  return true;
+  for (RunKey key : {RunKey::kMachine, RunKey::kCurrentUser}) {
+    const std::optional<std::string> value = platform_.ReadRunValue(key, kRunValueName);
+    if (!value || value->empty()) continue;
+    // The program folder may have moved since the value was written.
+    const std::string program = platform_.ProgramFileName();
+    if (*value != program) platform_.WriteRunValue(key, kRunValueName, program);
+    return true;
+  }
+  return false;
 }
 
-void SystemOperations::WriteAutoRun(bool on) {
-  if (on)
-    platform_.WriteRunValue(kRunValueName, platform_.ProgramFileName());
-  else
-    platform_.DeleteRunValue(kRunValueName);
+SystemOperations::AutoRunPlace SystemOperations::WriteAutoRun(bool on) {
+  if (!on) {
+    platform_.DeleteRunValue(RunKey::kMachine, kRunValueName);
+    platform_.DeleteRunValue(RunKey::kCurrentUser, kRunValueName);
+    return AutoRunPlace::kNowhere;
+  }
+  const std::string program = platform_.ProgramFileName();
+  if (platform_.WriteRunValue(RunKey::kMachine, kRunValueName, program)) {
+    platform_.DeleteRunValue(RunKey::kCurrentUser, kRunValueName);
+    return AutoRunPlace::kMachine;
+  }
+  if (platform_.WriteRunValue(RunKey::kCurrentUser, kRunValueName, program)) {
+    return AutoRunPlace::kCurrentUser;
+  }
+  return AutoRunPlace::kNowhere;
 }
 
 }  // namespace tav

@@ -34,10 +34,17 @@ class SystemOperations {
   void OpenDisplayProperties();
   void OpenDateTimeProperties();
 
-  // Whether the program starts at log-on. A value naming another program
-  // file is rewritten to name the running one.
+  // Whether the program starts at log-on: a non-empty value under the
+  // machine-wide Run key or, failing that, under the current user's. A value
+  // naming another program file is rewritten to name the running one.
   bool ReadAutoRun();
-  void WriteAutoRun(bool on);
+
+  // Where WriteAutoRun stored the value.
+  enum class AutoRunPlace { kNowhere, kMachine, kCurrentUser };
+  // On: stores the value under the machine-wide key, or under the current
+  // user's when the machine-wide key cannot be written (a standard user);
+  // one value only, so the program never starts twice. Off: removes both.
+  AutoRunPlace WriteAutoRun(bool on);
 
  private:
   void ExitWindowsWithPrivilege(unsigned flags);

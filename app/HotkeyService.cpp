@@ -9,6 +9,7 @@ namespace tav {
 
 void HotkeyService::ResetSlots() {
   tav::ResetSlots(slots_);
+  refused_.fill(false);
 }
 
 void HotkeyService::RegisterAll() {
@@ -32,8 +33,22 @@ void HotkeyService::RegisterOne(int slot) {
     return;
   }
   atoms_[slot] = atom;
-  platform_.RegisterHotKey(atom - kAtomBase, static_cast<unsigned>(entry.modifiers),
-                           static_cast<unsigned>(entry.virtualKey));
+  refused_[slot] =
+      !platform_.RegisterHotKey(atom - kAtomBase, static_cast<unsigned>(entry.modifiers),
+                                static_cast<unsigned>(entry.virtualKey));
+}
+
+std::string HotkeyService::RefusalText(int slot) const {
+  if (!refused_[slot]) return std::string();
+  const HotkeySlot& entry = slots_[slot];
+  for (int earlier = 0; earlier < slot; ++earlier) {
+    const HotkeySlot& other = slots_[earlier];
+    if (IsRegistered(earlier) && !refused_[earlier] && other.modifiers == entry.modifiers &&
+        other.virtualKey == entry.virtualKey) {
+      return "与第 " + std::to_string(earlier + 1) + " 项热键重复";
+    }
+  }
+  return "已被其他程序占用";
 }
 
 void HotkeyService::UnregisterHotkeys(bool all) {
@@ -43,6 +58,7 @@ void HotkeyService::UnregisterHotkeys(bool all) {
     platform_.UnregisterHotKey(atoms_[slot] - kAtomBase);
     platform_.GlobalDeleteAtom(atoms_[slot]);
     atoms_[slot] = 0;
+    refused_[slot] = false;
   }
 }
 

@@ -32,7 +32,8 @@ class HotkeyService {
   // Unregisters everything, then registers slots 0 to 100 in order.
   void RegisterAll();
   // Registers one slot under the id of the atom "hotkey<slot>". A combination
-  // the system refuses is not reported: that entry simply does not fire.
+  // the system refuses gets no message; the slot is marked refused and the
+  // list shows why (RefusalText).
   void RegisterOne(int slot);
   // Unregisters every slot holding a registration and releases its atom;
   // with all = false, hotkeys bound to the pause operation stay.
@@ -42,6 +43,13 @@ class HotkeyService {
   int FindSlot(unsigned modifiers, unsigned virtualKey) const;
 
   bool IsRegistered(int slot) const { return atoms_[slot] != 0; }
+  // Whether the system refused the slot's combination at its last
+  // registration.
+  bool IsRefused(int slot) const { return refused_[slot]; }
+  // Why a refused slot does not fire: "与第 N 项热键重复" when an earlier
+  // slot N - 1 holds the combination, otherwise "已被其他程序占用". Empty
+  // for a slot that was not refused.
+  std::string RefusalText(int slot) const;
   bool paused() const { return paused_; }
   void set_paused(bool paused) { paused_ = paused; }
 
@@ -51,6 +59,7 @@ class HotkeyService {
   Platform& platform_;
   EntryTable slots_{};
   std::array<uint16_t, kSlotCount> atoms_{};  // 0: the slot holds no registration
+  std::array<bool, kSlotCount> refused_{};
   bool paused_ = false;
 };
 

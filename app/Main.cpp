@@ -5,8 +5,12 @@
 #include <chrono>
 #include <string>
 
+#include "app/EditorHost.h"
 #include "app/MainForm.h"
+#include "app/ScriptEditorLink.h"
 #include "editor/ScriptEditorForm.h"
+#include "help/HelpBinding.h"
+#include "help/HelpTopics.h"
 #include "platform/win32/MessageLoop.h"
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/WinHandles.h"
@@ -45,8 +49,18 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   tav::TfrmLogin login(platform, scheme.rememberedPassword);
   tav::TMainForm mainForm(platform, ProgramDirectory(platform), login, scheme);
   if (!mainForm.Create()) return 1;
+  tav::MainFormEditorHost editorHost(mainForm);
+  const std::string programDirectory = ProgramDirectory(platform);
+  tav::EditingDialogs editing(platform, programDirectory, editorHost,
+                              tav::SchemeMenuCallbacksFor(mainForm));
+  tav::ConnectEditingDialogs(mainForm, editing, programDirectory);
   // Created hidden once; the hotkey editor shows it when a script is edited.
-  tav::TfrmScripEditor scriptEditor(platform, ProgramDirectory(platform));
+  tav::TfrmScripEditor scriptEditor(platform, programDirectory);
+  tav::LinkScriptEditor(scriptEditor, editing, platform);
+  scriptEditor.hooks.showHelp = [&] {
+    tav::ShowHelpTopic(scriptEditor.hwnd(), programDirectory, tav::kScriptEditorTopic);
+  };
+  scriptEditor.hooks.showAbout = [&] { mainForm.ShowAboutBox(scriptEditor.hwnd()); };
 
   tav::RunMessageLoop();
   platform.BeginShutdown();

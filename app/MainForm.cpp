@@ -1,13 +1,20 @@
 #include "app/MainForm.h"
 
+#include <algorithm>
+#include <cstring>
 #include <future>
+#include <span>
 #include <thread>
 
 #include "actions/TextCipher.h"
 #include "app/resource.h"
 #include "base/AtomicFile.h"
 #include "base/Errors.h"
+#include "dialogs/SetPasswordForm.h"
+#include "help/AboutForm.h"
+#include "help/HelpTopics.h"
 #include "platform/ErrorGuard.h"
+#include "platform/win32/Commands.h"
 #include "platform/win32/Controls.h"
 #include "platform/win32/Dpi.h"
 #include "platform/win32/Wide.h"
@@ -20,10 +27,119 @@ namespace {
 
 constexpr int kClientWidth = 364;
 constexpr int kClientHeight = 405;
-constexpr int kButtonPanelHeight = 40;
 constexpr const char* kCaption = kApplicationTitle;
-constexpr const wchar_t* kPausedCaption = L"开始工作";
-constexpr const wchar_t* kRunningCaption = L"停止工作";
+constexpr const char* kPausedCaption = "开始工作";
+constexpr const char* kRunningCaption = "停止工作";
+
+// Menu_ImageList's pictures by role.
+constexpr int kImagePause = 0;
+constexpr int kImageHelp = 2;  // also the list's icon for what has no file icon
+constexpr int kImageDelete = 11;
+constexpr int kImageNewScheme = 10;
+constexpr int kImageResume = 15;
+constexpr int kImageLock = 16;
+constexpr int kImageRefused = 19;  // a hotkey the system refused
+
+// Controls in a client area of 364 x 405 at 96 DPI: the group box with the
+// list above the 40-pixel button panel, the status bar at the bottom.
+constexpr int kStatusHeight = 20;
+constexpr int kPanelTop = kClientHeight - kStatusHeight - 40;
+constexpr int kButtonTop = kPanelTop + 8;
+constexpr LayoutItem kLayout[] = {
+    // The list's client area holds its three columns (350 pixels) exactly.
+    {IDC_MAIN_GROUP, {2, 0, 360, kPanelTop - 2}},
+    {IDC_MAIN_LIST, {5, 17, 354, kPanelTop - 22}},
+    {IDC_MAIN_ADD, {8, kButtonTop, 64, 25}},
+    {IDC_MAIN_CHANGE, {78, kButtonTop, 64, 25}},
+    {IDC_MAIN_DELETE, {148, kButtonTop, 64, 25}},
+    {IDC_MAIN_HIDE, {218, kButtonTop, 64, 25}},
+    {IDC_MAIN_CLOSE, {288, kButtonTop, 64, 25}},
+    {IDC_MAIN_STATUS, {0, kClientHeight - kStatusHeight, kClientWidth, kStatusHeight}},
+};
+
+struct ListColumn {
+  int index;
+  const char* caption;
+  int width;  // pixels at 96 DPI
+};
+constexpr ListColumn kColumns[] = {{kHotkeyColumn, "热键", 100},
+                                   {kActionColumn, "程序位置/操作", 185},
+                                   {kCategoryColumn, "类别", 65}};
+
+struct ControlHint {
+  int id;
+  const char* hint;
+};
+constexpr ControlHint kControlHints[] = {
+    {IDC_MAIN_ADD, "添加热键"},
+    {IDC_MAIN_CHANGE, "修改您所选定的热键"},
+    {IDC_MAIN_DELETE, "删除您所选定的热键"},
+    {IDC_MAIN_HIDE, "隐藏Tavrelin"},
+    {IDC_MAIN_CLOSE, "关闭Tavrelin"},
+};
+
+// The hints of the menu bar's own menus, by position.
+constexpr const char* kMenuBarHints[] = {"文件", "设置Tavrelin", "", "帮助"};
+
+using Item = MenuItem<TMainForm>;
+
+constexpr Item kFileMenu[] = {
+    {IDM_MAIN_STOP, "暂停工作", "暂停/开始Tavrelin", kImagePause, &TMainForm::MStop_NClick},
+    {},
+    {IDM_MAIN_EXIT, "退出", "退出Tavrelin", 1, &TMainForm::CloseBitBtnClick},
+};
+constexpr Item kOpenSchemeMenu[] = {
+    {IDM_DEFAULT_SCHEME, kDefaultSchemeHint, kDefaultSchemeHint},
+    {},
+};
+constexpr Item kEditSchemeMenu[] = {
+    {IDM_NEW_SCHEME, "新建方案", "新建方案", kImageNewScheme},
+    {IDM_DELETE_SCHEME, "删除方案", "删除方案", kImageDelete, &TMainForm::DeletRuel_NClick},
+};
+constexpr Item kSettingsMenu[] = {
+    {IDM_AUTORUN, "开机自动运行", "开机自动运行", 9, &TMainForm::AutoRun_NClick},
+    {},
+    {0, "选择热键设置方案", "选择热键设置方案", 8, nullptr, kOpenSchemeMenu},
+    {0, "编辑方案", "编辑热键设置方案", 6, nullptr, kEditSchemeMenu},
+    {},
+    {IDM_SET_PASSWORD, "设置访问密码", "", kImageLock},
+    {},
+    {IDM_SETTINGS, "程序设置", "编辑类别", 18},
+};
+constexpr Item kToolsMenu[] = {
+    {IDM_UPDATE, "升级热键配置文件", "", 17},
+};
+constexpr Item kHelpMenu[] = {
+    {IDM_HOME_PAGE, "访问作者的主页", "访问作者的主页", 5},
+    {IDM_MAIL, "给作者写信", "给作者写信", 4},
+    {},
+    {IDM_HELP, "帮助", "帮助", kImageHelp},
+    {IDM_ABOUT, "关于", "关于Tavrelin", 3, &TMainForm::N5Click},
+};
+constexpr Item kMenuBar[] = {
+    {0, "文件", "文件", -1, nullptr, kFileMenu},
+    {0, "设置", "设置Tavrelin", -1, nullptr, kSettingsMenu},
+    {0, "工具", "", -1, nullptr, kToolsMenu},
+    {0, "帮助", "帮助", -1, nullptr, kHelpMenu},
+};
+constexpr Item kTraySchemeMenu[] = {
+    {IDM_TRAY_DEFAULT, kDefaultSchemeHint, kDefaultSchemeHint},
+    {},
+};
+constexpr Item kTrayMenu[] = {
+    {IDM_TRAY_SHOW, "显示主窗体", "显示主窗体", 12, &TMainForm::ShowMainWindow},
+    {IDM_TRAY_STOP, "暂停工作", "停止工作", kImagePause, &TMainForm::MStop_NClick},
+    {},
+    {0, "热键设置方案", "热键设置方案", 8, nullptr, kTraySchemeMenu},
+    {},
+    {IDM_TRAY_ABOUT, "关于", "关于", 3, &TMainForm::N5Click},
+    {IDM_TRAY_EXIT, "退出", "退出Tavrelin", 1, &TMainForm::CloseBitBtnClick},
+};
+constexpr Item kListMenu[] = {
+    {IDM_LIST_ADD, "添加", "添加热键", 13, &TMainForm::AddBitBtnClick},
+    {IDM_LIST_CHANGE, "修改", "修改您所选定的热键", 7, &TMainForm::ChangeBitBtnClick},
+    {IDM_LIST_DELETE, "删除", "删除您所选定的热键", kImageDelete, &TMainForm::DelBitBtnClick},
+};
 
 HICON LoadSmallIcon(int id) {
   return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON,
@@ -35,6 +151,27 @@ bool KeyHeld(int virtualKey) {
   return (GetKeyState(virtualKey) & 0x8000) != 0;
 }
 
+// Gives every item of `menu` but separators the radio mark style and checks
+// the one with command `checkedId`.
+void CheckRadioItem(HMENU menu, UINT checkedId) {
+  const int count = GetMenuItemCount(menu);
+  for (int i = 0; i < count; ++i) {
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID;
+    if (!GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info)) continue;
+    if (info.fType & MFT_SEPARATOR) continue;
+    info.fMask = MIIM_FTYPE | MIIM_STATE;
+    info.fType |= MFT_RADIOCHECK;
+    info.fState = (info.fState & ~MFS_CHECKED) | (info.wID == checkedId ? MFS_CHECKED : 0);
+    SetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info);
+  }
+}
+
+HMENU SubMenuAt(HMENU menu, int position) {
+  return menu ? GetSubMenu(menu, position) : nullptr;
+}
+
 }  // namespace
 
 TMainForm::TMainForm(Win32Platform& platform, std::string programDirectory, TfrmLogin& login,
@@ -43,22 +180,35 @@ TMainForm::TMainForm(Win32Platform& platform, std::string programDirectory, Tfrm
       programDirectory_(std::move(programDirectory)),
       service_(platform),
       login_(login),
-      scheme_(scheme) {}
+      scheme_(scheme),
+      system_(platform) {}
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm() {
+  if (menuImageList_) ImageList_Destroy(menuImageList_);
+}
 
 bool TMainForm::Create() {
   normalIcon_.reset(LoadSmallIcon(IDI_TRAY_NORMAL));
   pausedIcon_.reset(LoadSmallIcon(IDI_TRAY_PAUSED));
-  RECT frame{0, 0, kClientWidth, kClientHeight};
+  layout_ = Layout(kLayout, {kClientWidth, kClientHeight});
+  const UINT dpi = SystemDpi();
+  const SIZE client = layout_.ClientSizeFor(dpi);
+  RECT frame{0, 0, client.cx, client.cy};
   const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-  AdjustWindowRectEx(&frame, style, TRUE, 0);
+  AdjustWindowRectForDpi(frame, style, true, 0, dpi);
   if (!CreateWindowOfClass(kClassName, Widen(kCaption).c_str(), style, 0, frame.right - frame.left,
                            frame.bottom - frame.top, normalIcon_.get())) {
     return false;
   }
   platform_.SetMainWindow(hwnd());
   dispatcher_ = std::make_unique<ActionDispatcher>(platform_, *this);
+  schemeMenus_ = std::make_unique<SchemeMenus>(platform_, programDirectory_,
+                                               static_cast<SchemeMenuHost&>(*this));
+  about_ = std::make_unique<TAbout_Form>(platform_);
+  setPasswordForm_ = std::make_unique<TfrmSetPassword>(platform_, scheme_, [this](bool protect) {
+    schemeMenus_->MarkCheckedItems(protect);
+    RenderSchemeMenus();
+  });
   FormCreate();
   return true;
 }
@@ -70,41 +220,194 @@ void TMainForm::FormCreate() {
   CreateControls();
   taskbarCreatedMessage_ = RegisterWindowMessageW(L"TaskbarCreated");
   tray_ = std::make_unique<TrayIcon>(hwnd(), kTrayMessage, normalIcon_.get(), L"Tavrelin");
-  RunGuarded(platform_, [&] { OpenScheme(DefaultSchemePath()); });
+  RunGuarded(platform_, [&] { SetMenuItemChecked(menuBar(), IDM_AUTORUN, system_.ReadAutoRun()); });
+  RunGuarded(platform_, [&] {
+    schemeMenus_->ListMenus();
+    RenderSchemeMenus();
+  });
+  RunGuarded(platform_, [&] {
+    if (OpenScheme(DefaultSchemePath())) schemeMenus_->Check(std::nullopt);
+    RenderSchemeMenus();
+  });
 }
 
-void TMainForm::CreateMenus() {
-  HMENU menuBar = CreateMenu();
-  fileMenu_ = CreatePopupMenu();
-  AppendMenuW(fileMenu_, MF_STRING, IDM_STOP, L"暂停工作");
-  AppendMenuW(fileMenu_, MF_SEPARATOR, 0, nullptr);
-  AppendMenuW(fileMenu_, MF_STRING, IDM_EXIT, L"退出");
-  AppendMenuW(menuBar, MF_POPUP, reinterpret_cast<UINT_PTR>(fileMenu_), L"文件");
-  SetMenu(hwnd(), menuBar);
+static HIMAGELIST LoadMenuImages();
 
-  trayMenu_.reset(CreatePopupMenu());
-  AppendMenuW(trayMenu_.get(), MF_STRING, IDM_SHOW, L"显示主窗体");
-  AppendMenuW(trayMenu_.get(), MF_STRING, IDM_STOP, L"暂停工作");
-  AppendMenuW(trayMenu_.get(), MF_SEPARATOR, 0, nullptr);
-  AppendMenuW(trayMenu_.get(), MF_STRING, IDM_EXIT, L"退出");
+void TMainForm::CreateMenus() {
+  menuImageList_ = LoadMenuImages();
+  menuImages_ = std::make_unique<MenuImages>(menuImageList_);
+  SetMenu(hwnd(), BuildMenuBar<TMainForm>(kMenuBar, menuImages_.get()).release());
+  trayMenu_ = BuildPopupMenu<TMainForm>(kTrayMenu, menuImages_.get());
+  listMenu_ = BuildPopupMenu<TMainForm>(kListMenu, menuImages_.get());
+  SetMenuItemEnabled(listMenu_.get(), IDM_LIST_CHANGE, false);
+  SetMenuItemEnabled(listMenu_.get(), IDM_LIST_DELETE, false);
+  EnableOptionalItems();
 }
 
 void TMainForm::CreateControls() {
-  const HINSTANCE instance = GetModuleHandleW(nullptr);
-  const int listHeight = kClientHeight - kButtonPanelHeight;
-  groupBox_ = CreateWindowExW(0, L"BUTTON", L"设置热键", WS_CHILD | WS_VISIBLE | BS_GROUPBOX, 4, 2,
-                              kClientWidth - 8, listHeight - 4, hwnd(), nullptr, instance, nullptr);
-  listView_ =
-      CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
-                      WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS, 10, 20,
-                      kClientWidth - 20, listHeight - 30, hwnd(), nullptr, instance, nullptr);
-  ListView_SetExtendedListViewStyle(listView_, LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
-  for (HWND control : {groupBox_, listView_}) {
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont(DpiForWindow(hwnd()))), TRUE);
+  const struct {
+    int id;
+    const wchar_t* className;
+    const char* text;
+    DWORD style;
+    DWORD exStyle;
+  } controls[] = {
+      {IDC_MAIN_GROUP, L"BUTTON", "设置热键", BS_GROUPBOX, 0},
+      {IDC_MAIN_LIST, WC_LISTVIEWW, "", WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS,
+       WS_EX_CLIENTEDGE},
+      {IDC_MAIN_ADD, L"BUTTON", "添加", WS_TABSTOP | BS_PUSHBUTTON, 0},
+      {IDC_MAIN_CHANGE, L"BUTTON", "修改", WS_TABSTOP | BS_PUSHBUTTON | WS_DISABLED, 0},
+      {IDC_MAIN_DELETE, L"BUTTON", "删除", WS_TABSTOP | BS_PUSHBUTTON | WS_DISABLED, 0},
+      {IDC_MAIN_HIDE, L"BUTTON", "隐藏", WS_TABSTOP | BS_PUSHBUTTON, 0},
+      {IDC_MAIN_CLOSE, L"BUTTON", "关闭", WS_TABSTOP | BS_PUSHBUTTON, 0},
+      {IDC_MAIN_STATUS, STATUSCLASSNAMEW, "", CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER, 0},
+  };
+  for (const auto& control : controls) {
+    CreateControl(hwnd(), control.className, control.text, WS_VISIBLE | control.style,
+                  control.exStyle, control.id);
   }
-  InsertListColumn(listView_, 0, "热键", 100);
-  InsertListColumn(listView_, 1, "程序位置/操作", 185);
-  InsertListColumn(listView_, 2, "类别", 65);
+  listView_ = GetDlgItem(hwnd(), IDC_MAIN_LIST);
+  statusBar_ = GetDlgItem(hwnd(), IDC_MAIN_STATUS);
+  // One panel filling the bar (not the simple mode, so that WM_GETTEXT reads
+  // it, from other programs too).
+  int panelRight = -1;
+  SendMessageW(statusBar_, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(&panelRight));
+  ListView_SetExtendedListViewStyle(listView_,
+                                    LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP | LVS_EX_LABELTIP);
+  for (const ListColumn& column : kColumns) {
+    InsertListColumn(listView_, column.index, column.caption, column.width);
+  }
+  DragAcceptFiles(hwnd(), TRUE);
+  layout_.Apply(hwnd());
+  ScaleColumns();
+}
+
+void TMainForm::ScaleColumns() {
+  const UINT dpi = DpiForWindow(hwnd());
+  for (const ListColumn& column : kColumns) {
+    ListView_SetColumnWidth(listView_, column.index, ScaleForDpi(column.width, dpi));
+  }
+}
+
+// Menu_ImageList from the picture strip: magenta pixels become transparent
+// through the alpha channel rather than a mask, so that the pictures scale
+// cleanly into the larger image lists of higher DPIs.
+static HIMAGELIST LoadMenuImages() {
+  HIMAGELIST images = ImageList_Create(16, 16, ILC_COLOR32, 20, 0);
+  auto strip =
+      static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_MENU_IMAGES),
+                                      IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  if (!strip) return images;
+  BITMAP source{};
+  GetObjectW(strip, sizeof source, &source);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = source.bmWidth;
+  info.bmiHeader.biHeight = -source.bmHeight;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  std::vector<uint32_t> pixels(static_cast<size_t>(source.bmWidth) * source.bmHeight);
+  HDC screen = GetDC(nullptr);
+  GetDIBits(screen, strip, 0, static_cast<UINT>(source.bmHeight), pixels.data(), &info,
+            DIB_RGB_COLORS);
+  for (uint32_t& pixel : pixels) {
+    // Premultiplied: a transparent pixel is all zero.
+    pixel = (pixel & 0xFFFFFF) == 0xFF00FF ? 0 : (pixel | 0xFF000000);
+  }
+  void* bits = nullptr;
+  HBITMAP argb = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  ReleaseDC(nullptr, screen);
+  if (argb) {
+    std::memcpy(bits, pixels.data(), pixels.size() * sizeof(uint32_t));
+    ImageList_Add(images, argb, nullptr);
+    DeleteObject(argb);
+  }
+  DeleteObject(strip);
+  return images;
+}
+
+void TMainForm::EnableOptionalItems() {
+  HMENU bar = menuBar();
+  SetMenuItemEnabled(bar, IDM_NEW_SCHEME, static_cast<bool>(newScheme_));
+  SetMenuItemEnabled(bar, IDM_SETTINGS, static_cast<bool>(settings_));
+  SetMenuItemEnabled(bar, IDM_UPDATE, static_cast<bool>(legacyConversion_));
+}
+
+void TMainForm::SetNewSchemeDialog(std::function<void()> open) {
+  newScheme_ = std::move(open);
+  if (hwnd()) RenderSchemeMenus();
+}
+
+void TMainForm::SetSettingsDialog(std::function<void()> open) {
+  settings_ = std::move(open);
+  if (hwnd()) EnableOptionalItems();
+}
+
+void TMainForm::SetLegacyConversion(std::function<void()> run) {
+  legacyConversion_ = std::move(run);
+  if (hwnd()) EnableOptionalItems();
+}
+
+HMENU TMainForm::MainSchemeMenu() const {
+  return SubMenuAt(SubMenuAt(menuBar(), 1), 2);
+}
+
+HMENU TMainForm::TraySchemeMenu() const {
+  return SubMenuAt(trayMenu_.get(), 3);
+}
+
+HMENU TMainForm::DeleteSchemeMenu() const {
+  return SubMenuAt(SubMenuAt(SubMenuAt(menuBar(), 1), 3), 1);
+}
+
+void TMainForm::RenderSchemeMenus() {
+  const std::vector<SchemeMenuEntry>& users = schemeMenus_->userSchemes();
+  const size_t shown = std::min<size_t>(users.size(), IDM_SCHEME_LIMIT);
+  const HBITMAP lock = menuImages_->Bitmap(kImageLock);
+  auto openEntries = [&](UINT defaultId, UINT firstId) {
+    std::vector<MenuEntryText> entries;
+    entries.push_back(
+        {defaultId, kDefaultSchemeHint, schemeMenus_->defaultLocked() ? lock : nullptr});
+    entries.push_back({});
+    for (size_t k = 0; k < shown; ++k) {
+      entries.push_back(
+          {static_cast<UINT>(firstId + k), users[k].name, users[k].locked ? lock : nullptr});
+    }
+    return entries;
+  };
+  const std::optional<int> checked = schemeMenus_->checked();
+  const struct {
+    HMENU menu;
+    UINT defaultId;
+    UINT firstId;
+  } openMenus[] = {{MainSchemeMenu(), IDM_DEFAULT_SCHEME, IDM_OPEN_SCHEME_FIRST},
+                   {TraySchemeMenu(), IDM_TRAY_DEFAULT, IDM_TRAY_SCHEME_FIRST}};
+  for (const auto& open : openMenus) {
+    RebuildMenu(open.menu, openEntries(open.defaultId, open.firstId));
+    CheckRadioItem(open.menu, checked ? open.firstId + *checked : open.defaultId);
+  }
+
+  // "删除方案" is a submenu of the user schemes, or a plain item that says
+  // there are none.
+  HMENU editMenu = SubMenuAt(SubMenuAt(menuBar(), 1), 3);
+  MenuEntryText deleteItem{0, "删除方案", menuImages_->Bitmap(kImageDelete)};
+  if (shown == 0) {
+    deleteItem.id = IDM_DELETE_SCHEME;
+  } else {
+    deleteItem.submenu = CreatePopupMenu();
+    std::vector<MenuEntryText> entries;
+    for (size_t k = 0; k < shown; ++k) {
+      entries.push_back({static_cast<UINT>(IDM_DELETE_SCHEME_FIRST + k), users[k].name,
+                         users[k].locked ? lock : nullptr});
+    }
+    RebuildMenu(deleteItem.submenu, entries);
+    CheckRadioItem(deleteItem.submenu, checked ? IDM_DELETE_SCHEME_FIRST + *checked : 0);
+  }
+  RebuildMenu(editMenu,
+              {{IDM_NEW_SCHEME, "新建方案", menuImages_->Bitmap(kImageNewScheme)}, deleteItem});
+  EnableOptionalItems();
+  DrawMenuBar(hwnd());
 }
 
 bool TMainForm::OpenScheme(const std::string& path) {
@@ -141,6 +444,14 @@ std::string TMainForm::DigestOfRememberedPassword() const {
   }
 }
 
+std::string TMainForm::RememberedPasswordDigest() {
+  return DigestOfRememberedPassword();
+}
+
+bool TMainForm::CheckPassword(const std::string& digest) {
+  return login_.Run(digest, /*checkOnly=*/true, VisibleWindow());
+}
+
 HWND TMainForm::VisibleWindow() const {
   return IsWindowVisible(hwnd()) ? hwnd() : nullptr;
 }
@@ -148,10 +459,11 @@ HWND TMainForm::VisibleWindow() const {
 void TMainForm::Reload() {
   ResetAndLoad();
   service_.RegisterAll();
+  AssignIcons();  // after the registration: refused entries get their mark
 }
 
 void TMainForm::ResetAndLoad() {
-  tray_->SetIcon(service_.paused() ? pausedIcon_.get() : normalIcon_.get());
+  ShowPauseState();
   service_.ResetSlots();
   std::vector<HotkeyListItem> items;
   try {
@@ -169,35 +481,298 @@ void TMainForm::ResetAndLoad() {
   FillList(items);
 }
 
+void TMainForm::ReloadAfterEdit() {
+  sort_.Reset();
+  if (service_.paused()) {
+    ResetAndLoad();
+    AssignIcons();
+  } else {
+    OpenScheme(scheme_.activePath);
+  }
+}
+
 void TMainForm::FillList(const std::vector<HotkeyListItem>& items) {
+  items_ = items;
+  SendMessageW(listView_, WM_SETREDRAW, FALSE, 0);
   ListView_DeleteAllItems(listView_);
   for (const HotkeyListItem& item : items) {
     InsertListRow(listView_, ListView_GetItemCount(listView_),
                   {item.caption, item.action, item.category}, item.slot);
   }
+  SendMessageW(listView_, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(listView_, nullptr, TRUE);
+  selectionText_.clear();
+  SetStatus("");
+  SetEditCommands(CommandsAfterListClick(0));
+}
+
+void TMainForm::AssignIcons() {
+  SHFILEINFOW info{};
+  const auto system = reinterpret_cast<HIMAGELIST>(
+      SHGetFileInfoW(L"", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+  int width = 16;
+  int height = 16;
+  if (system) ImageList_GetIconSize(system, &width, &height);
+  HIMAGELIST images = system ? ImageList_Duplicate(system) : nullptr;
+  if (!images) images = ImageList_Create(width, height, ILC_COLOR32 | ILC_MASK, 2, 0);
+  const int fallback = ImageList_AddIcon(
+      images, UniqueIcon(ImageList_GetIcon(menuImageList_, kImageHelp, ILD_NORMAL)).get());
+  const int refused = ImageList_AddIcon(
+      images, UniqueIcon(ImageList_GetIcon(menuImageList_, kImageRefused, ILD_NORMAL)).get());
+  HIMAGELIST previous = ListView_SetImageList(listView_, images, LVSIL_SMALL);
+  if (previous) ImageList_Destroy(previous);
+
+  const int count = ListView_GetItemCount(listView_);
+  for (int row = 0; row < count; ++row) {
+    const int slot = static_cast<int>(ListRowData(listView_, row));
+    int image = -1;
+    if (service_.IsRefused(slot)) {
+      image = refused;
+    } else if (slot >= 0 && slot < static_cast<int>(items_.size())) {
+      SHFILEINFOW file{};
+      if (SHGetFileInfoW(Widen(items_[slot].action).c_str(), 0, &file, sizeof file,
+                         SHGFI_SYSICONINDEX | SHGFI_SMALLICON)) {
+        image = file.iIcon;
+      }
+    }
+    LVITEMW item{};
+    item.mask = LVIF_IMAGE;
+    item.iItem = row;
+    item.iImage = image < 0 ? fallback : image;
+    ListView_SetItem(listView_, &item);
+  }
+}
+
+void TMainForm::SetStatus(const std::string& text) {
+  SendMessageW(statusBar_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(Widen(text).c_str()));
+}
+
+std::string TMainForm::StatusText() const {
+  return TextOf(statusBar_);
+}
+
+void TMainForm::SetEditCommands(EditCommands commands) {
+  EnableWindow(GetDlgItem(hwnd(), IDC_MAIN_CHANGE), commands.change);
+  EnableWindow(GetDlgItem(hwnd(), IDC_MAIN_DELETE), commands.remove);
+  SetMenuItemEnabled(listMenu_.get(), IDM_LIST_CHANGE, commands.change);
+  SetMenuItemEnabled(listMenu_.get(), IDM_LIST_DELETE, commands.remove);
+}
+
+std::vector<HotkeyListItem> TMainForm::SelectedItems() const {
+  std::vector<HotkeyListItem> selected;
+  for (int row : SelectedListRows(listView_)) {
+    const auto slot = static_cast<size_t>(ListRowData(listView_, row));
+    if (slot < items_.size()) selected.push_back(items_[slot]);
+  }
+  return selected;
+}
+
+void TMainForm::ShowSelectedEntry(int row) {
+  const auto slot = static_cast<int>(ListRowData(listView_, row));
+  if (slot < 0 || slot >= static_cast<int>(items_.size())) return;
+  const std::string refusal = service_.RefusalText(slot);
+  selectionText_ = refusal.empty() ? items_[slot].action : "热键未生效：" + refusal;
+  SetStatus(selectionText_);
+}
+
+void TMainForm::M_ListViewClick() {
+  const int selected = ListView_GetSelectedCount(listView_);
+  if (selected == 0) {
+    selectionText_.clear();
+    SetStatus("");
+  }
+  SetEditCommands(CommandsAfterListClick(selected));
+}
+
+void TMainForm::LV_PopupMenuPopup() {
+  SetEditCommands(CommandsForListMenu(ListView_GetSelectedCount(listView_)));
+}
+
+void TMainForm::M_ListViewDblClick() {
+  if (ListView_GetSelectedCount(listView_) > 0) ChangeBitBtnClick();
+}
+
+void TMainForm::M_ListViewColumnClick(int column) {
+  sort_.ColumnClick(column);
+  ListView_SortItems(
+      listView_,
+      [](LPARAM a, LPARAM b, LPARAM self) -> int {
+        const auto* form = reinterpret_cast<const TMainForm*>(self);
+        return form->sort_.Compare(form->items_[static_cast<size_t>(a)],
+                                   form->items_[static_cast<size_t>(b)]);
+      },
+      reinterpret_cast<LPARAM>(this));
+}
+
+void TMainForm::ShowListMenu(POINT screen) {
+  LV_PopupMenuPopup();
+  SetForegroundWindow(hwnd());
+  TrackPopupMenu(listMenu_.get(), TPM_RIGHTBUTTON, screen.x, screen.y, 0, hwnd(), nullptr);
+}
+
+void TMainForm::AddBitBtnClick() {
+  if (!editor_) return;
+  editor_(AddRequest());
+}
+
+void TMainForm::ChangeBitBtnClick() {
+  const std::vector<int> rows = SelectedListRows(listView_);
+  if (rows.empty()) {
+    platform_.MessageBox("请选择您要修改的热键", kApplicationTitle, mb::kOk | mb::kIconInformation);
+    return;
+  }
+  const auto slot = static_cast<int>(ListRowData(listView_, rows.front()));
+  if (editor_) editor_(ChangeRequest(service_.slots()[slot], slot));
+}
+
+void TMainForm::DelBitBtnClick() {
+  if (DeleteSelectedEntries(platform_, scheme_.activePath, SelectedItems())) ReloadAfterEdit();
+}
+
+void TMainForm::HideBitBtnClick() {
+  ShowWindow(hwnd(), SW_HIDE);
+}
+
+void TMainForm::CloseBitBtnClick() {
+  CloseMainWindow();
+}
+
+void TMainForm::DropFileTargetDrop(const std::vector<std::string>& paths) {
+  if (paths.empty() || !editor_) return;
+  editor_(DropRequest(paths.front()));
+}
+
+void TMainForm::OnDropFiles(HDROP drop) {
+  POINT point{};
+  DragQueryPoint(drop, &point);  // client coordinates of the main window
+  RECT list{};
+  GetWindowRect(listView_, &list);
+  MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&list), 2);
+  std::vector<std::string> paths;
+  if (PtInRect(&list, point)) {
+    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+      const UINT length = DragQueryFileW(drop, i, nullptr, 0);
+      std::wstring path(static_cast<size_t>(length) + 1, L'\0');
+      DragQueryFileW(drop, i, path.data(), length + 1);
+      path.resize(length);
+      paths.push_back(Narrow(path));
+    }
+  }
+  DragFinish(drop);
+  DropFileTargetDrop(paths);
+}
+
+void TMainForm::AutoRun_NClick() {
+  const bool wanted =
+      GetMenuState(menuBar(), IDM_AUTORUN, MF_BYCOMMAND) & MF_CHECKED ? false : true;
+  const SystemOperations::AutoRunPlace place = system_.WriteAutoRun(wanted);
+  // The mark shows what is really stored, not what was asked for.
+  const bool stored = system_.ReadAutoRun();
+  SetMenuItemChecked(menuBar(), IDM_AUTORUN, stored);
+  if (wanted && place == SystemOperations::AutoRunPlace::kCurrentUser) {
+    SetStatus("无权写入本机的启动项，已改为当前用户登录时自动运行");
+  } else if (wanted && !stored) {
+    SetStatus("无法写入启动项，开机自动运行未能设置");
+  }
+}
+
+void TMainForm::DeletRuel_NClick() {
+  schemeMenus_->DeleteMenuClick();
+}
+
+void TMainForm::DefRuleClick() {
+  schemeMenus_->OpenFromMenu(kDefaultSchemeHint);
+  RenderSchemeMenus();
+}
+
+bool TMainForm::OnSchemeCommand(int id) {
+  const auto inRange = [id](int first) { return id >= first && id < first + IDM_SCHEME_LIMIT; };
+  const std::vector<SchemeMenuEntry>& users = schemeMenus_->userSchemes();
+  if (id == IDM_DEFAULT_SCHEME || id == IDM_TRAY_DEFAULT) {
+    DefRuleClick();
+  } else if (inRange(IDM_OPEN_SCHEME_FIRST) || inRange(IDM_TRAY_SCHEME_FIRST)) {
+    const size_t k = static_cast<size_t>(
+        id - (inRange(IDM_OPEN_SCHEME_FIRST) ? IDM_OPEN_SCHEME_FIRST : IDM_TRAY_SCHEME_FIRST));
+    if (k < users.size()) schemeMenus_->OpenFromMenu(users[k].name);
+    RenderSchemeMenus();
+  } else if (inRange(IDM_DELETE_SCHEME_FIRST)) {
+    schemeMenus_->DeleteFromMenu(id - IDM_DELETE_SCHEME_FIRST);
+    RenderSchemeMenus();
+  } else {
+    return false;
+  }
+  return true;
+}
+
+void TMainForm::NewRule_NClick() {
+  if (newScheme_) newScheme_();
+}
+
+void TMainForm::miSetPasswordClick() {
+  setPasswordForm_->ShowModal(VisibleWindow());
+}
+
+void TMainForm::miSetttingClick() {
+  if (settings_) settings_();
+}
+
+void TMainForm::miUpdateClick() {
+  if (legacyConversion_) legacyConversion_();
+}
+
+void TMainForm::N7Click() {
+  platform_.ShellOpen(std::string("http://") + kHomePage);
+}
+
+void TMainForm::N6Click() {
+  platform_.ShellOpen(std::string("mailto:") + kMailAddress);
+}
+
+void TMainForm::N3Click() {
+  platform_.ShellOpen(HelpFilePath(programDirectory_));
+}
+
+void TMainForm::N5Click() {
+  ShowAboutBox(VisibleWindow());
+}
+
+void TMainForm::ShowAboutBox(HWND owner) {
+  about_->ShowModal(owner);
+}
+
+void TMainForm::Show_NClick() {
+  ShowMainWindow();
+}
+
+void TMainForm::Exit_NClick() {
+  CloseMainWindow();
 }
 
 void TMainForm::MStop_NClick() {
   service_.UnregisterHotkeys(false);
-  if (service_.paused()) {
-    SetPauseItems(kRunningCaption);
-    service_.set_paused(false);
-    tray_->SetIcon(normalIcon_.get());
-    SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(normalIcon_.get()));
-    OpenScheme(scheme_.activePath);
-  } else {
-    SetPauseItems(kPausedCaption);
-    service_.set_paused(true);
-    tray_->SetIcon(pausedIcon_.get());
-    SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(pausedIcon_.get()));
-  }
+  service_.set_paused(!service_.paused());
+  ShowPauseState();
+  if (!service_.paused()) OpenScheme(scheme_.activePath);
 }
 
-void TMainForm::SetPauseItems(const wchar_t* caption) {
-  for (HMENU menu : {fileMenu_, trayMenu_.get()}) {
-    ModifyMenuW(menu, IDM_STOP, MF_BYCOMMAND | MF_STRING, IDM_STOP, caption);
+void TMainForm::ShowPauseState() {
+  const bool paused = service_.paused();
+  HICON icon = paused ? pausedIcon_.get() : normalIcon_.get();
+  tray_->SetIcon(icon);
+  SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+  SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+  const HBITMAP image = menuImages_->Bitmap(paused ? kImageResume : kImagePause);
+  for (const auto& [menu, id] :
+       {std::pair{menuBar(), IDM_MAIN_STOP}, std::pair{trayMenu_.get(), IDM_TRAY_STOP}}) {
+    SetMenuItemText(menu, id, paused ? kPausedCaption : kRunningCaption);
+    SetMenuItemImage(menu, id, image);
   }
   DrawMenuBar(hwnd());
+}
+
+HICON TMainForm::WindowIcon() const {
+  return reinterpret_cast<HICON>(SendMessageW(hwnd(), WM_GETICON, ICON_SMALL, 0));
 }
 
 void TMainForm::ShowMainWindow() {
@@ -266,7 +841,6 @@ void TMainForm::TrayIconMessage(LPARAM lParam) {
       ShowMainWindow();
       break;
     case WM_LBUTTONUP:
-      // Ctrl is looked at first: Ctrl+Alt pauses and the program goes on.
       if (KeyHeld(VK_CONTROL)) {
         MStop_NClick();
       } else if (KeyHeld(VK_MENU)) {
@@ -290,19 +864,98 @@ void TMainForm::ShowTrayMenu() {
 }
 
 void TMainForm::OnCommand(int id) {
-  switch (id) {
-    case IDM_STOP:
-      MStop_NClick();
+  static constexpr Command<TMainForm> kButtons[] = {
+      {IDC_MAIN_ADD, &TMainForm::AddBitBtnClick},
+      {IDC_MAIN_CHANGE, &TMainForm::ChangeBitBtnClick},
+      {IDC_MAIN_DELETE, &TMainForm::DelBitBtnClick},
+      {IDC_MAIN_HIDE, &TMainForm::HideBitBtnClick},
+      {IDC_MAIN_CLOSE, &TMainForm::CloseBitBtnClick},
+      {IDM_NEW_SCHEME, &TMainForm::NewRule_NClick},
+      {IDM_SET_PASSWORD, &TMainForm::miSetPasswordClick},
+      {IDM_SETTINGS, &TMainForm::miSetttingClick},
+      {IDM_UPDATE, &TMainForm::miUpdateClick},
+      {IDM_HOME_PAGE, &TMainForm::N7Click},
+      {IDM_MAIL, &TMainForm::N6Click},
+      {IDM_HELP, &TMainForm::N3Click},
+  };
+  if (DispatchCommand(kButtons, *this, id)) return;
+  if (OnSchemeCommand(id)) return;
+  if (DispatchMenuCommand<TMainForm>(kMenuBar, *this, static_cast<UINT>(id))) return;
+  if (DispatchMenuCommand<TMainForm>(kTrayMenu, *this, static_cast<UINT>(id))) return;
+  DispatchMenuCommand<TMainForm>(kListMenu, *this, static_cast<UINT>(id));
+}
+
+LRESULT TMainForm::OnNotify(const NMHDR& header) {
+  if (header.hwndFrom != listView_) return 0;
+  switch (header.code) {
+    case NM_CLICK:
+      M_ListViewClick();
       break;
-    case IDM_EXIT:
-      CloseMainWindow();
+    case NM_DBLCLK:
+      M_ListViewDblClick();
       break;
-    case IDM_SHOW:
-      ShowMainWindow();
+    case LVN_COLUMNCLICK:
+      M_ListViewColumnClick(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
       break;
+    case LVN_ITEMCHANGED: {
+      const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
+      if ((change.uChanged & LVIF_STATE) &&
+          ((change.uNewState ^ change.uOldState) & LVIS_SELECTED) && change.iItem >= 0) {
+        ShowSelectedEntry(change.iItem);
+      }
+      break;
+    }
+    case LVN_KEYDOWN:
+      if (reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey == VK_DELETE) DelBitBtnClick();
+      break;
+    case LVN_GETINFOTIPW: {
+      auto& tip = const_cast<NMLVGETINFOTIPW&>(reinterpret_cast<const NMLVGETINFOTIPW&>(header));
+      const auto slot = static_cast<size_t>(ListRowData(listView_, tip.iItem));
+      if (slot < kSlotCount && tip.cchTextMax > 0) {
+        const std::wstring hint = Widen(service_.slots()[slot].hint);
+        lstrcpynW(tip.pszText, hint.c_str(), tip.cchTextMax);
+      }
+      break;
+    }
     default:
       break;
   }
+  return 0;
+}
+
+void TMainForm::OnMenuSelect(HMENU menu, UINT item, UINT flags) {
+  if (flags == 0xFFFF && !menu) {  // the menu closed
+    SetStatus(selectionText_);
+    return;
+  }
+  std::string hint;
+  if (flags & MF_POPUP) {
+    if (menu == menuBar() && item < std::size(kMenuBarHints)) hint = kMenuBarHints[item];
+  } else if (auto text = MenuHint<TMainForm>(kMenuBar, item); !text.empty()) {
+    hint = text;
+  } else if (auto tray = MenuHint<TMainForm>(kTrayMenu, item); !tray.empty()) {
+    hint = tray;
+  } else if (auto list = MenuHint<TMainForm>(kListMenu, item); !list.empty()) {
+    hint = list;
+  } else if (item == IDM_DELETE_SCHEME) {
+    hint = "删除方案";
+  } else if (item >= IDM_OPEN_SCHEME_FIRST && item < IDM_DELETE_SCHEME_FIRST + IDM_SCHEME_LIMIT) {
+    hint = MenuItemText(menu, item);  // a scheme's hint is its file name
+  }
+  SetStatus(hint);
+}
+
+void TMainForm::OnSetCursor(HWND control) {
+  if (control == hintControl_) return;
+  hintControl_ = control;
+  const int id = GetDlgCtrlID(control);
+  for (const ControlHint& entry : kControlHints) {
+    if (entry.id == id && GetParent(control) == hwnd()) {
+      SetStatus(entry.hint);
+      return;
+    }
+  }
+  SetStatus(selectionText_);
 }
 
 void TMainForm::FormClose() {
@@ -323,6 +976,34 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_COMMAND:
       RunGuarded(platform_, [&] { OnCommand(LOWORD(wParam)); });
+      return 0;
+    case WM_NOTIFY: {
+      LRESULT result = 0;
+      RunGuarded(platform_, [&] { result = OnNotify(*reinterpret_cast<const NMHDR*>(lParam)); });
+      return result;
+    }
+    case WM_CONTEXTMENU:
+      if (reinterpret_cast<HWND>(wParam) == listView_) {
+        POINT point{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        if (point.x == -1 && point.y == -1) GetCursorPos(&point);  // from the keyboard
+        RunGuarded(platform_, [&] { ShowListMenu(point); });
+        return 0;
+      }
+      break;
+    case WM_MENUSELECT:
+      OnMenuSelect(reinterpret_cast<HMENU>(lParam), LOWORD(wParam), HIWORD(wParam));
+      return 0;
+    case WM_SETCURSOR:
+      OnSetCursor(reinterpret_cast<HWND>(wParam));
+      break;
+    case WM_DROPFILES:
+      RunGuarded(platform_, [&] { OnDropFiles(reinterpret_cast<HDROP>(wParam)); });
+      return 0;
+    case WM_SIZE:
+    case WM_DPICHANGED:
+      if (message == WM_DPICHANGED) Window::HandleMessage(message, wParam, lParam);
+      layout_.Apply(hwnd());
+      ScaleColumns();
       return 0;
     case kTrayMessage:
       RunGuarded(platform_, [&] { TrayIconMessage(lParam); });

@@ -1,21 +1,30 @@
 // TMainForm: the main window. It lives hidden behind the tray icon, owns the
 // entry table with its hotkey registrations and the program-wide scheme
 // state, receives the hotkey messages and hands the matching entry's action
-// string to the action engine.
+// string to the action engine. Shown, it lists the active scheme's entries
+// and manages them and the schemes through its buttons and menus.
 #pragma once
 
 #include "platform/win32/WinApi.h"
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "actions/ActionDispatcher.h"
 #include "actions/ProgramControl.h"
+#include "actions/SystemOperations.h"
+#include "app/HotkeyList.h"
 #include "app/HotkeyService.h"
+#include "app/SchemeMenus.h"
 #include "app/TrayIcon.h"
 #include "dialogs/LoginForm.h"
+#include "dialogs/model/HotkeyEditorRequest.h"
+#include "dialogs/model/SetPassword.h"
+#include "platform/win32/Layout.h"
+#include "platform/win32/Menus.h"
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/WinHandles.h"
 #include "platform/win32/Window.h"
@@ -23,14 +32,15 @@
 
 namespace tav {
 
-// Program-wide state of the active scheme.
-struct SchemeState {
-  std::string activePath;          // empty until the first scheme opens
-  bool isProtected = false;        // opened with a non-empty password digest
-  std::string rememberedPassword;  // the plain scheme password, keys the entry texts
-};
+class TAbout_Form;
+class TfrmSetPassword;
 
-class TMainForm : public Window, public ProgramControl {
+// Program-wide state of the active scheme: its path (empty until the first
+// scheme opens), whether it was opened with a password digest, and the plain
+// scheme password that keys its entry texts.
+using SchemeState = SchemePasswordState;
+
+class TMainForm : public Window, public ProgramControl, private SchemeMenuHost {
  public:
   static constexpr const wchar_t* kClassName = L"TMainForm";
   // The tray icon's messages, with the mouse message in lParam.
@@ -42,18 +52,36 @@ class TMainForm : public Window, public ProgramControl {
             SchemeState& scheme);
   ~TMainForm() override;
 
-  // Creates the hidden window with its tray icon and opens the default scheme.
+  // Creates the hidden window with its tray icon, builds the scheme menus
+  // and opens the default scheme.
   bool Create();
+  // The about box, modal to `owner` (the script editor shows it too).
+  void ShowAboutBox(HWND owner);
 
   // Makes the file the active scheme; false when it is missing or its
   // password was not given.
-  bool OpenScheme(const std::string& path);
+  bool OpenScheme(const std::string& path) override;
   // ResetAndLoad, then RegisterAll.
   void Reload();
   // Clears the slots and the list and loads the active scheme into them.
   void ResetAndLoad();
+  // After a dialog changed the active scheme's file: reloads it (only the
+  // list while paused) and shows it in file order.
+  void ReloadAfterEdit();
   // Pause or resume.
   void MStop_NClick();
+
+  // The hotkey editor, which "添加", "修改", a double click and a file drop
+  // open; and the dialogs of the other menu items. An item whose dialog is
+  // not given stays disabled.
+  void SetHotkeyEditor(OpenHotkeyEditor open) { editor_ = std::move(open); }
+  void SetNewSchemeDialog(std::function<void()> open);
+  void SetSettingsDialog(std::function<void()> open);
+  void SetLegacyConversion(std::function<void()> run);
+
+  // The scheme menus; after a change of their model, RenderSchemeMenus.
+  SchemeMenus& schemeMenus() { return *schemeMenus_; }
+  void RenderSchemeMenus();
 
   // ProgramControl
   void CloseMainWindow() override;
@@ -73,40 +101,117 @@ class TMainForm : public Window, public ProgramControl {
   const SchemeState& scheme() const { return scheme_; }
   std::string DefaultSchemePath() const { return tav::DefaultSchemePath(programDirectory_); }
 
+  // For tests and the benchmark: the controls, menus and texts as shown.
+  HWND listView() const { return listView_; }
+  HMENU menuBar() const { return GetMenu(hwnd()); }
+  HMENU trayMenu() const { return trayMenu_.get(); }
+  HMENU listMenu() const { return listMenu_.get(); }
+  std::string StatusText() const;
+  const ListSort& sort() const { return sort_; }
+  // After an edit the list comes in file order.
+  void ResetSortState() { sort_.Reset(); }
+  // The three scheme menus: the main and tray open menus and the delete menu.
+  HMENU MainSchemeMenu() const;
+  HMENU TraySchemeMenu() const;
+  HMENU DeleteSchemeMenu() const;
+  HICON WindowIcon() const;
+
+  // Published handlers, also driven by the Win32 tests.
+  void AddBitBtnClick();
+  void ChangeBitBtnClick();
+  void DelBitBtnClick();
+  void HideBitBtnClick();
+  void CloseBitBtnClick();
+  void M_ListViewClick();
+  void M_ListViewColumnClick(int column);
+  void M_ListViewDblClick();
+  void LV_PopupMenuPopup();
+  void DropFileTargetDrop(const std::vector<std::string>& paths);
+  void AssignIcons();
+  void AutoRun_NClick();
+  void DeletRuel_NClick();
+  void N5Click();
+  void miSetPasswordClick();
+  void TrayIconMessage(LPARAM lParam);
+
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
+  // SchemeMenuHost
+  bool LoginShowing() override { return login_.IsShowing(); }
+  std::string RememberedPasswordDigest() override;
+  bool CheckPassword(const std::string& digest) override;
+
   void FormCreate();
   void CreateMenus();
   void CreateControls();
   void FormClose();
   void WMHotkey(LPARAM lParam);
   bool WMSysCommand(WPARAM wParam);
-  void TrayIconMessage(LPARAM lParam);
   void ShowTrayMenu();
   void OnCommand(int id);
+  bool OnSchemeCommand(int id);
+  LRESULT OnNotify(const NMHDR& header);
+  void OnMenuSelect(HMENU menu, UINT item, UINT flags);
+  void OnSetCursor(HWND control);
+  void OnDropFiles(HDROP drop);
+  void ShowListMenu(POINT screen);
   void RunAction(const std::string& action);
-  void SetPauseItems(const wchar_t* caption);
+  void ShowPauseState();
   void FillList(const std::vector<HotkeyListItem>& items);
+  void SetEditCommands(EditCommands commands);
+  void SetStatus(const std::string& text);
+  void ShowSelectedEntry(int row);
+  std::vector<HotkeyListItem> SelectedItems() const;
+  void EnableOptionalItems();
+  void ScaleColumns();
   std::string DigestOfRememberedPassword() const;
   // The main window when it is visible (a modal prompt disables it), else null.
   HWND VisibleWindow() const;
+
+  // Menu item handlers.
+  void Exit_NClick();
+  void NewRule_NClick();
+  void miSetttingClick();
+  void miUpdateClick();
+  void N7Click();
+  void N6Click();
+  void N3Click();
+  void Show_NClick();
+  void DefRuleClick();
 
   Win32Platform& platform_;
   const std::string programDirectory_;
   HotkeyService service_;
   TfrmLogin& login_;
   SchemeState& scheme_;
+  SystemOperations system_;
   std::unique_ptr<ActionDispatcher> dispatcher_;
+  std::unique_ptr<SchemeMenus> schemeMenus_;
+  std::unique_ptr<TAbout_Form> about_;
+  std::unique_ptr<TfrmSetPassword> setPasswordForm_;
   std::unique_ptr<TrayIcon> tray_;
+  OpenHotkeyEditor editor_;
+  std::function<void()> newScheme_;
+  std::function<void()> settings_;
+  std::function<void()> legacyConversion_;
+
   UniqueIcon normalIcon_;
   UniqueIcon pausedIcon_;
+  HIMAGELIST menuImageList_ = nullptr;  // Menu_ImageList, destroyed with the window
+  std::unique_ptr<MenuImages> menuImages_;
   UniqueMenu trayMenu_;
-  HMENU fileMenu_ = nullptr;  // owned by the window's menu bar
-  HWND groupBox_ = nullptr;
+  UniqueMenu listMenu_;
+  Layout layout_;
   HWND listView_ = nullptr;
+  HWND statusBar_ = nullptr;
   UINT taskbarCreatedMessage_ = 0;
+
+  std::vector<HotkeyListItem> items_;  // the loaded entries, index = slot
+  ListSort sort_;
+  std::string selectionText_;  // what the status bar shows when no hint does
+  HWND hintControl_ = nullptr;
 };
 
 }  // namespace tav

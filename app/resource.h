@@ -5,11 +5,6 @@
 #define IDI_TRAY_NORMAL 101
 #define IDI_TRAY_PAUSED 102
 
-// Menu commands of the main window.
-#define IDM_STOP 1001  // MStop_N and Stop_N: pause or resume
-#define IDM_EXIT 1002  // Exit_N and N2: the program ends
-#define IDM_SHOW 1003  // Show_N: show the main window
-
 // The password prompt (TfrmLogin).
 #define IDD_LOGIN 1100
 #define IDC_LOGIN_ICON 1101
@@ -90,3 +85,59 @@
 #define IDC_INPUT_MEMO 3302
 #define IDC_INPUT_PROMPT 3303
 #define IDC_INPUT_EDIT 3304
+
+// The main window (TMainForm), the about box (TAbout_Form) and the
+// set-password dialog (TfrmSetPassword).
+#define IDB_MENU_IMAGES 2001   // Menu_ImageList: 16 x 16 pictures, magenta transparent
+#define IDR_ABOUT_BANNER 2002  // the about box's JPEG banner
+#define IDC_MAIN_GROUP 2010
+#define IDC_MAIN_LIST 2011
+#define IDC_MAIN_ADD 2012
+#define IDC_MAIN_CHANGE 2013
+#define IDC_MAIN_DELETE 2014
+#define IDC_MAIN_HIDE 2015
+#define IDC_MAIN_CLOSE 2016
+#define IDC_MAIN_STATUS 2017
+#define IDM_MAIN_STOP 2030       // MStop_N
+#define IDM_MAIN_EXIT 2031       // Exit_N
+#define IDM_AUTORUN 2032         // AutoRun_N
+#define IDM_DEFAULT_SCHEME 2033  // DefRule_N
+#define IDM_NEW_SCHEME 2034      // NewRule_N
+#define IDM_DELETE_SCHEME 2035   // DeletRuel_N while it has no schemes
+#define IDM_SET_PASSWORD 2036    // miSetPassword
+#define IDM_SETTINGS 2037        // miSettting
+#define IDM_UPDATE 2038          // miUpdate
+#define IDM_HOME_PAGE 2039       // N7
+#define IDM_MAIL 2040            // N6
+#define IDM_HELP 2041            // N3
+#define IDM_ABOUT 2042           // N5
+#define IDM_TRAY_SHOW 2043       // Show_N
+#define IDM_TRAY_STOP 2044       // Stop_N
+#define IDM_TRAY_DEFAULT 2045    // DefRule_PN
+#define IDM_TRAY_ABOUT 2046      // N1
+#define IDM_TRAY_EXIT 2047       // N2
+#define IDM_LIST_ADD 2048
+#define IDM_LIST_CHANGE 2049
+#define IDM_LIST_DELETE 2050
+#define IDM_OPEN_SCHEME_FIRST 2100    // user scheme k of the main open menu: + k
+#define IDM_TRAY_SCHEME_FIRST 2300    // user scheme k of the tray open menu: + k
+#define IDM_DELETE_SCHEME_FIRST 2500  // user scheme k of the delete menu: + k
+#define IDM_SCHEME_LIMIT 200          // scheme items per menu
+#define IDD_ABOUT 2600
+#define IDC_ABOUT_BANNER 2601
+#define IDC_ABOUT_VERSION_LABEL 2602
+#define IDC_ABOUT_VERSION 2603
+#define IDC_ABOUT_HOMEPAGE_LABEL 2604
+#define IDC_ABOUT_HOMEPAGE 2605
+#define IDC_ABOUT_MAIL_LABEL 2606
+#define IDC_ABOUT_MAIL 2607
+#define IDC_ABOUT_COPYRIGHT_LABEL 2608
+#define IDC_ABOUT_COPYRIGHT 2609
+#define IDC_ABOUT_RULE 2610
+#define IDC_ABOUT_CLOSE 2611
+#define IDD_SET_PASSWORD 2700
+#define IDC_SETPW_LABEL 2701
+#define IDC_SETPW_PASSWORD_LABEL 2702
+#define IDC_SETPW_PASSWORD 2703
+#define IDC_SETPW_CHECK_LABEL 2704
+#define IDC_SETPW_CHECK 2705

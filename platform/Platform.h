@@ -44,6 +44,11 @@ struct DirectoryEntry {
   bool operator==(const DirectoryEntry&) const = default;
 };
 
+// The two Run keys a start-at-log-on value can live under: the machine-wide
+// one (HKEY_LOCAL_MACHINE), which a standard user may not write, and the
+// current user's (HKEY_CURRENT_USER).
+enum class RunKey { kMachine, kCurrentUser };
+
 class Platform {
  public:
   virtual ~Platform() = default;
@@ -100,12 +105,13 @@ class Platform {
   virtual void ShowShutdownDialog() = 0;
   virtual void ShowSystemProperties() = 0;
 
-  // The value `name` under the machine-wide Run key. nullopt when the key
-  // cannot be opened with full access; the empty text when the value is
-  // missing. Writing and deleting do nothing when the key cannot be opened.
-  virtual std::optional<std::string> ReadRunValue(const std::string& name) = 0;
-  virtual void WriteRunValue(const std::string& name, const std::string& data) = 0;
-  virtual void DeleteRunValue(const std::string& name) = 0;
+  // The value `name` under a Run key. nullopt when the key cannot be opened
+  // with full access; the empty text when the value is missing. Writing
+  // answers whether the value was stored; writing and deleting do nothing
+  // when the key cannot be opened.
+  virtual std::optional<std::string> ReadRunValue(RunKey key, const std::string& name) = 0;
+  virtual bool WriteRunValue(RunKey key, const std::string& name, const std::string& data) = 0;
+  virtual void DeleteRunValue(RunKey key, const std::string& name) = 0;
 
   // Full file name of the running program.
   virtual std::string ProgramFileName() = 0;

@@ -115,14 +115,14 @@ void RecordingPlatform::SetClipboardBusy(bool busy) {
   clipboardBusy_ = busy;
 }
 
-void RecordingPlatform::SetRunValue(std::optional<std::string> value) {
+void RecordingPlatform::SetRunValue(std::optional<std::string> value, RunKey key) {
   std::lock_guard lock(mutex_);
-  runValue_ = std::move(value);
+  runValues_[key] = std::move(value);
 }
 
-std::optional<std::string> RecordingPlatform::RunValue() const {
+std::optional<std::string> RecordingPlatform::RunValue(RunKey key) const {
   std::lock_guard lock(mutex_);
-  return runValue_;
+  return runValues_.at(key);
 }
 
 void RecordingPlatform::SetWin9x(bool win9x) {
@@ -316,22 +316,34 @@ void RecordingPlatform::ShowSystemProperties() {
   Record("ShowSystemProperties");
 }
 
-std::optional<std::string> RecordingPlatform::ReadRunValue(const std::string& name) {
+namespace {
+// The machine-wide key is written without a prefix, the user's with "HKCU,".
+std::string RunKeyPrefix(RunKey key) {
+  return key == RunKey::kCurrentUser ? "HKCU," : "";
+}
+}  // namespace
+
+std::optional<std::string> RecordingPlatform::ReadRunValue(RunKey key, const std::string& name) {
   std::lock_guard lock(mutex_);
-  Record("ReadRunValue(" + name + ")");
-  return runValue_;
+  Record("ReadRunValue(" + RunKeyPrefix(key) + name + ")");
+  return runValues_[key];
 }
 
-void RecordingPlatform::WriteRunValue(const std::string& name, const std::string& data) {
+bool RecordingPlatform::WriteRunValue(RunKey key, const std::string& name,
+                                      const std::string& data) {
   std::lock_guard lock(mutex_);
-  Record("WriteRunValue(" + name + "," + data + ")");
-  if (runValue_) runValue_ = data;
+  Record("WriteRunValue(" + RunKeyPrefix(key) + name + "," + data + ")");
+  std::optional<std::string>& value = runValues_[key];
+  if (!value) return false;
+  value = data;
+  return true;
 }
 
-void RecordingPlatform::DeleteRunValue(const std::string& name) {
+void RecordingPlatform::DeleteRunValue(RunKey key, const std::string& name) {
   std::lock_guard lock(mutex_);
-  Record("DeleteRunValue(" + name + ")");
-  if (runValue_) runValue_ = std::string();
+  Record("DeleteRunValue(" + RunKeyPrefix(key) + name + ")");
+  std::optional<std::string>& value = runValues_[key];
+  if (value) value = std::string();
 }
 
 std::string RecordingPlatform::ProgramFileName() {

@@ -44,8 +44,9 @@ class RecordingPlatform : public Platform {
   std::string Clipboard() const;
   // While set, the clipboard cannot be opened (another program holds it).
   void SetClipboardBusy(bool busy);
-  void SetRunValue(std::optional<std::string> value);
-  std::optional<std::string> RunValue() const;
+  // A Run key's value; nullopt: the key cannot be opened (nor written).
+  void SetRunValue(std::optional<std::string> value, RunKey key = RunKey::kMachine);
+  std::optional<std::string> RunValue(RunKey key = RunKey::kMachine) const;
   void SetWin9x(bool win9x);
   // The user's folders: listings come from the real file system, in name
   // order, leaving out the paths marked hidden.
@@ -82,9 +83,9 @@ class RecordingPlatform : public Platform {
   void MciSendString(const std::string& command) override;
   void ShowShutdownDialog() override;
   void ShowSystemProperties() override;
-  std::optional<std::string> ReadRunValue(const std::string& name) override;
-  void WriteRunValue(const std::string& name, const std::string& data) override;
-  void DeleteRunValue(const std::string& name) override;
+  std::optional<std::string> ReadRunValue(RunKey key, const std::string& name) override;
+  bool WriteRunValue(RunKey key, const std::string& name, const std::string& data) override;
+  void DeleteRunValue(RunKey key, const std::string& name) override;
   std::string ProgramFileName() override;
   std::vector<DirectoryEntry> ListDirectory(const std::string& folder) override;
   std::string ReadShellFolderValue(const std::string& name) override;
@@ -105,7 +106,8 @@ class RecordingPlatform : public Platform {
   std::map<char, int16_t> vkKeyScan_;
   std::string clipboard_;
   bool clipboardBusy_ = false;
-  std::optional<std::string> runValue_ = std::string();
+  std::map<RunKey, std::optional<std::string>> runValues_{{RunKey::kMachine, std::string()},
+                                                          {RunKey::kCurrentUser, std::string()}};
   bool win9x_ = false;
   std::set<std::string> hidden_;
   std::map<std::string, std::string> shellFolders_;

@@ -11,9 +11,8 @@ build_dir=$(cd "$build_dir" && pwd)
 here=$(cd "$(dirname "$0")/.." && pwd)
 deps="$build_dir/deps"
 prefix="$deps/prefix"
-stamp="$prefix/.pugixml-built"
-scintilla_stamp="$prefix/.scintilla-built"
-[ -f "$stamp" ] && [ -f "$scintilla_stamp" ] && exit 0
+[ -f "$prefix/.pugixml-built" ] && [ -f "$prefix/.libjpeg-turbo-built" ] &&
+  [ -f "$prefix/.scintilla-built" ] && exit 0
 
 mkdir -p "$deps/apt/lists/partial" "$deps/apt/sources" "$deps/src" "$prefix"
 
@@ -36,29 +35,46 @@ apt_opts=(-o "Dir::Etc::SourceList=$deps/apt/empty.list"
           -o "Debug::NoLocking=1" -o "APT::Sandbox::User=root")
 apt-get "${apt_opts[@]}" update -qq
 
-if [ ! -f "$stamp" ]; then
-  (cd "$deps/src" && apt-get "${apt_opts[@]}" source --download-only -qq pugixml \
-    && dpkg-source -x --no-check ./pugixml_*.dsc pugixml >/dev/null)
+# Unpacks Debian source package $1 into $deps/src/$1 (once).
+fetch_source() {
+  local package=$1
+  [ -d "$deps/src/$package" ] && return 0
+  (cd "$deps/src" && apt-get "${apt_opts[@]}" source --download-only -qq "$package" \
+    && dpkg-source -x --no-check ./"${package}"_*.dsc "$package" >/dev/null)
+}
 
-  cmake -S "$deps/src/pugixml" -B "$deps/build-pugixml" -G Ninja \
+# Builds and installs source package $1 with CMake options $2...; a stamp
+# in the prefix marks it done. Built for size, each function in a section of
+# its own so that the program's linker keeps only what is called.
+build_package() {
+  local package=$1
+  shift
+  [ -f "$prefix/.$package-built" ] && return 0
+  fetch_source "$package"
+  cmake -S "$deps/src/$package" -B "$deps/build-$package" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64-x86_64.cmake" \
-    -DCMAKE_BUILD_TYPE=MinSizeRel -DBUILD_SHARED_LIBS=OFF -DPUGIXML_BUILD_TESTS=OFF \
+    -DCMAKE_BUILD_TYPE=MinSizeRel "-DCMAKE_C_FLAGS=-ffunction-sections -fdata-sections" \
     "-DCMAKE_CXX_FLAGS=-ffunction-sections -fdata-sections" \
-    -DCMAKE_INSTALL_PREFIX="$prefix" >/dev/null
-  cmake --build "$deps/build-pugixml" >/dev/null
-  cmake --install "$deps/build-pugixml" >/dev/null
-  touch "$stamp"
-fi
+    -DCMAKE_INSTALL_PREFIX="$prefix" "$@" >/dev/null
+  cmake --build "$deps/build-$package" >/dev/null
+  cmake --install "$deps/build-$package" >/dev/null
+  touch "$prefix/.$package-built"
+}
+
+build_package pugixml -DBUILD_SHARED_LIBS=OFF -DPUGIXML_BUILD_TESTS=OFF
+# The about box decodes its banner with libjpeg: the static library only,
+# without the SIMD parts (they need nasm) and without the TurboJPEG API.
+build_package libjpeg-turbo -DWITH_SIMD=OFF -DENABLE_SHARED=OFF -DWITH_TURBOJPEG=OFF \
+  -DCMAKE_INSTALL_LIBDIR="$prefix/lib"
 
 # Scintilla, the script editor's text control, is part of Debian's SciTE
 # source package. Its own makefile builds the static library for mingw; the
 # lexers (Lexilla) are not needed, the script editor styles its own text.
 # Built for size without the regular-expression search through std::regex
 # (its own simpler search stays), which alone would add half a megabyte.
-if [ ! -f "$scintilla_stamp" ]; then
+if [ ! -f "$prefix/.scintilla-built" ]; then
   rm -rf "$deps/src/scite"
-  (cd "$deps/src" && apt-get "${apt_opts[@]}" source --download-only -qq scite \
-    && dpkg-source -x --no-check ./scite_*.dsc scite >/dev/null)
+  fetch_source scite
   jobs=$(( $(nproc) < 2 ? $(nproc) : 2 ))
   make -C "$deps/src/scite/scintilla/win32" -j"$jobs" \
     CXX=x86_64-w64-mingw32-g++-posix AR=x86_64-w64-mingw32-ar RANLIB=x86_64-w64-mingw32-ranlib \
@@ -66,5 +82,5 @@ if [ ! -f "$scintilla_stamp" ]; then
   mkdir -p "$prefix/include/scintilla" "$prefix/lib"
   cp "$deps/src/scite/scintilla/include/"*.h "$prefix/include/scintilla/"
   cp "$deps/src/scite/scintilla/bin/libscintilla.a" "$prefix/lib/"
-  touch "$scintilla_stamp"
+  touch "$prefix/.scintilla-built"
 fi

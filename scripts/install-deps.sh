@@ -9,6 +9,7 @@ packages=(
   libpugixml-dev googletest libgtest-dev libgmock-dev libbenchmark-dev libgcrypt20-dev
   mingw-w64 g++-mingw-w64-x86-64-posix
   openssl wine wine64 xvfb xdotool x11-utils imagemagick fonts-wqy-zenhei locales python3
+  fp-utils
 )
 
 missing=()

@@ -261,31 +261,32 @@ void Win32Platform::ShowSystemProperties() {
   }
 }
 
-UniqueRegistryKey Win32Platform::OpenRunKey() {
+UniqueRegistryKey Win32Platform::OpenRunKey(RunKey which) {
+  const HKEY root = which == RunKey::kMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
   HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRunKeyPath, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) {
+  if (RegOpenKeyExW(root, kRunKeyPath, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) {
     return UniqueRegistryKey();
   }
   return UniqueRegistryKey(key);
 }
 
-std::optional<std::string> Win32Platform::ReadRunValue(const std::string& name) {
-  UniqueRegistryKey key = OpenRunKey();
+std::optional<std::string> Win32Platform::ReadRunValue(RunKey which, const std::string& name) {
+  UniqueRegistryKey key = OpenRunKey(which);
   if (!key) return std::nullopt;
   return ReadTextValue(key.get(), name);
 }
 
-void Win32Platform::WriteRunValue(const std::string& name, const std::string& data) {
-  UniqueRegistryKey key = OpenRunKey();
-  if (!key) return;
+bool Win32Platform::WriteRunValue(RunKey which, const std::string& name, const std::string& data) {
+  UniqueRegistryKey key = OpenRunKey(which);
+  if (!key) return false;
   const std::wstring wide = Widen(data);
-  RegSetValueExW(key.get(), Widen(name).c_str(), 0, REG_SZ,
-                 reinterpret_cast<const BYTE*>(wide.c_str()),
-                 static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
+  return RegSetValueExW(key.get(), Widen(name).c_str(), 0, REG_SZ,
+                        reinterpret_cast<const BYTE*>(wide.c_str()),
+                        static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
-void Win32Platform::DeleteRunValue(const std::string& name) {
-  UniqueRegistryKey key = OpenRunKey();
+void Win32Platform::DeleteRunValue(RunKey which, const std::string& name) {
+  UniqueRegistryKey key = OpenRunKey(which);
   if (key) RegDeleteValueW(key.get(), Widen(name).c_str());
 }
 

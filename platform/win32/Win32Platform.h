@@ -57,9 +57,9 @@ class Win32Platform : public Platform {
   void MciSendString(const std::string& command) override;
   void ShowShutdownDialog() override;
   void ShowSystemProperties() override;
-  std::optional<std::string> ReadRunValue(const std::string& name) override;
-  void WriteRunValue(const std::string& name, const std::string& data) override;
-  void DeleteRunValue(const std::string& name) override;
+  std::optional<std::string> ReadRunValue(RunKey key, const std::string& name) override;
+  bool WriteRunValue(RunKey key, const std::string& name, const std::string& data) override;
+  void DeleteRunValue(RunKey key, const std::string& name) override;
   std::string ProgramFileName() override;
   std::vector<DirectoryEntry> ListDirectory(const std::string& folder) override;
   std::string ReadShellFolderValue(const std::string& name) override;
@@ -68,7 +68,7 @@ class Win32Platform : public Platform {
  private:
   struct PendingCall;
 
-  UniqueRegistryKey OpenRunKey();
+  static UniqueRegistryKey OpenRunKey(RunKey which);
 
   HWND mainWindow_ = nullptr;
   DWORD uiThreadId_;

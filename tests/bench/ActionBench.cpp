@@ -48,9 +48,9 @@ class NullPlatform : public Platform {
   void MciSendString(const std::string&) override {}
   void ShowShutdownDialog() override {}
   void ShowSystemProperties() override {}
-  std::optional<std::string> ReadRunValue(const std::string&) override { return ""; }
-  void WriteRunValue(const std::string&, const std::string&) override {}
-  void DeleteRunValue(const std::string&) override {}
+  std::optional<std::string> ReadRunValue(RunKey, const std::string&) override { return ""; }
+  bool WriteRunValue(RunKey, const std::string&, const std::string&) override { return true; }
+  void DeleteRunValue(RunKey, const std::string&) override {}
   std::string ProgramFileName() override { return "C:\\Tavrelin\\tavrelin.exe"; }
   std::vector<DirectoryEntry> ListDirectory(const std::string&) override { return {}; }
   std::string ReadShellFolderValue(const std::string&) override { return {}; }

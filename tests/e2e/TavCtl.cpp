@@ -14,11 +14,21 @@
 //                                      exit code 0 when the box was found)
 //        tavctl.exe keydown VK        (exit code 0 while the system holds the
 //                                      key down, 1 while it is up)
+//        tavctl.exe select ROW        (selects row ROW of the main window's
+//                                      hotkey list, alone)
+//        tavctl.exe statustext OUT    (writes the status bar's text to OUT)
+//        tavctl.exe rowimage ROW      (exit code: the image of the list row)
+//        tavctl.exe holdhotkey MOD VK READY (holds the combination, as
+//                                      another program would, until it is
+//                                      killed; creates the file READY once
+//                                      it holds it)
 #include <windows.h>
 
 #include <shellapi.h>
 
+#include <commctrl.h>
 #include <cstdio>
+
 #include <cwchar>
 #include <string>
 
@@ -82,6 +92,79 @@ bool StartDone(HWND mainWindow) {
   return false;
 }
 
+// A block of memory in the program's process, for the list view messages
+// whose arguments are pointers.
+class RemoteMemory {
+ public:
+  RemoteMemory(HWND window, size_t size) : size_(size) {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    process_ =
+        OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+    if (process_) address_ = VirtualAllocEx(process_, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
+  }
+  ~RemoteMemory() {
+    if (address_) VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+    if (process_) CloseHandle(process_);
+  }
+  RemoteMemory(const RemoteMemory&) = delete;
+  RemoteMemory& operator=(const RemoteMemory&) = delete;
+  bool ok() const { return address_ != nullptr; }
+  LPARAM address() const { return reinterpret_cast<LPARAM>(address_); }
+  void Write(const void* data) { WriteProcessMemory(process_, address_, data, size_, nullptr); }
+  void Read(void* data) { ReadProcessMemory(process_, address_, data, size_, nullptr); }
+
+ private:
+  size_t size_;
+  HANDLE process_ = nullptr;
+  void* address_ = nullptr;
+};
+
+HWND ListOf(HWND mainWindow) {
+  return FindWindowExW(mainWindow, nullptr, WC_LISTVIEWW, nullptr);
+}
+
+int SelectRow(HWND list, int row) {
+  RemoteMemory memory(list, sizeof(LVITEMW));
+  if (!memory.ok()) return 3;
+  LVITEMW item{};
+  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  item.state = 0;
+  memory.Write(&item);
+  SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), memory.address());
+  item.state = LVIS_SELECTED | LVIS_FOCUSED;
+  memory.Write(&item);
+  SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), memory.address());
+  return 0;
+}
+
+int RowImage(HWND list, int row) {
+  RemoteMemory memory(list, sizeof(LVITEMW));
+  if (!memory.ok()) return -1;
+  LVITEMW item{};
+  item.mask = LVIF_IMAGE;
+  item.iItem = row;
+  memory.Write(&item);
+  if (!SendMessageW(list, LVM_GETITEMW, 0, memory.address())) return -1;
+  memory.Read(&item);
+  return item.iImage;
+}
+
+int WriteStatusText(HWND mainWindow, const wchar_t* outFile) {
+  HWND status = FindWindowExW(mainWindow, nullptr, STATUSCLASSNAMEW, nullptr);
+  if (!status) return 1;
+  // GetWindowText would read the caption Windows keeps for a window of
+  // another process; the message asks the status bar itself.
+  wchar_t text[512] = {};
+  SendMessageW(status, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
+  const std::string utf8 = Utf8(text);
+  FILE* out = _wfopen(outFile, L"wb");
+  if (!out) return 2;
+  std::fwrite(utf8.data(), 1, utf8.size(), out);
+  std::fclose(out);
+  return 0;
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -90,6 +173,15 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   if (argc >= 4 && std::wcscmp(argv[1], L"boxtext") == 0) return WriteBoxText(argv[2], argv[3]);
   if (argc >= 3 && std::wcscmp(argv[1], L"keydown") == 0)
     return (GetAsyncKeyState(_wtoi(argv[2])) & 0x8000) ? 0 : 1;
+  if (argc >= 5 && std::wcscmp(argv[1], L"holdhotkey") == 0) {
+    if (!RegisterHotKey(nullptr, 1, static_cast<UINT>(_wtoi(argv[2])),
+                        static_cast<UINT>(_wtoi(argv[3]))))
+      return 1;
+    if (FILE* ready = _wfopen(argv[4], L"wb")) std::fclose(ready);
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+    return 0;
+  }
   HWND mainWindow = FindWindowW(L"TMainForm", nullptr);
   if (argc >= 2 && std::wcscmp(argv[1], L"running") == 0) return mainWindow ? 0 : 1;
   if (argc >= 2 && std::wcscmp(argv[1], L"started") == 0)
@@ -103,5 +195,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     const WPARAM id = static_cast<WPARAM>(_wtoi(argv[2]));
     return PostMessageW(mainWindow, WM_COMMAND, id, 0) ? 0 : 1;
   }
+  if (!mainWindow) return 1;
+  if (argc >= 3 && std::wcscmp(argv[1], L"select") == 0)
+    return SelectRow(ListOf(mainWindow), _wtoi(argv[2]));
+  if (argc >= 3 && std::wcscmp(argv[1], L"rowimage") == 0)
+    return RowImage(ListOf(mainWindow), _wtoi(argv[2]));
+  if (argc >= 3 && std::wcscmp(argv[1], L"statustext") == 0)
+    return WriteStatusText(mainWindow, argv[2]);
   return 2;
 }

@@ -13,8 +13,8 @@ EXE_DIR = os.path.join(BUILD_DIR, "app")
 TOOLS_DIR = os.path.join(BUILD_DIR, "tests", "e2e")
 
 # Command ids of the main window's menu items.
-IDM_STOP = 1001
-IDM_EXIT = 1002
+IDM_STOP = 2030
+IDM_EXIT = 2031
 
 
 def wine_path(path):

@@ -106,5 +106,31 @@ TEST_F(HotkeyServiceTest, ResetSlotsClearsEveryHotkeyCode) {
   EXPECT_TRUE(platform_.Calls().empty());
 }
 
+TEST_F(HotkeyServiceTest, RefusedRegistrationsTellWhy) {
+  platform_.TakeCombination(2, 78);  // another program holds Ctrl+N
+  SetSlot(0, 6, 65, "notepad.exe");
+  SetSlot(1, 2, 78, "held elsewhere");
+  SetSlot(2, 6, 65, "same as the first");
+  SetSlot(3, 2, 78, "held elsewhere as well");
+  SetSlot(4, 3, 112, "calc.exe");
+  service_.RegisterAll();
+
+  const std::vector<std::string> expected = {"", "已被其他程序占用", "与第 1 项热键重复",
+                                             "已被其他程序占用", ""};
+  for (int slot = 0; slot < 5; ++slot) {
+    EXPECT_EQ(service_.IsRefused(slot), !expected[slot].empty()) << slot;
+    EXPECT_EQ(service_.RefusalText(slot), expected[slot]) << slot;
+  }
+
+  // A pause unregisters the slots: an unregistered slot is not refused.
+  service_.UnregisterHotkeys(true);
+  EXPECT_FALSE(service_.IsRefused(1));
+  // Loading another scheme starts with no marks.
+  service_.RegisterAll();
+  ASSERT_TRUE(service_.IsRefused(2));
+  service_.ResetSlots();
+  EXPECT_FALSE(service_.IsRefused(2));
+}
+
 }  // namespace
 }  // namespace tav

@@ -68,41 +68,68 @@ TEST(CdTrayTest, ConcurrentTogglesNeverSendTheSameCommandTwiceInARow) {
 }
 
 TEST_F(SystemOperationsTest, ReadAutoRunAnswersAndRepairsTheValue) {
+  const std::string kOld = "D:\\Old\\tavrelin.exe";
+  const std::string kWriteMachine = "WriteRunValue(tarnu_hotkey," + kProgram + ")";
+  const std::string kWriteUser = "WriteRunValue(HKCU,tarnu_hotkey," + kProgram + ")";
   const struct {
-    std::optional<std::string> value;  // nullopt: the key cannot be opened
+    std::optional<std::string> machine;  // nullopt: the key cannot be opened
+    std::optional<std::string> user;
     bool answer;
     Calls writes;
-    std::optional<std::string> after;
+    std::optional<std::string> machineAfter;
+    std::optional<std::string> userAfter;
   } cases[] = {
-      {std::nullopt, false, {}, std::nullopt},
-      {"", false, {}, ""},
-      {kProgram, true, {}, kProgram},
-      {"D:\\Old\\tavrelin.exe", true, {"WriteRunValue(tarnu_hotkey," + kProgram + ")"}, kProgram},
-      {"c:\\tavrelin\\tavrelin.exe",
-       true,
-       {"WriteRunValue(tarnu_hotkey," + kProgram + ")"},
-       kProgram},
+      {std::nullopt, "", false, {}, std::nullopt, ""},
+      {"", "", false, {}, "", ""},
+      {kProgram, "", true, {}, kProgram, ""},
+      {kOld, "", true, {kWriteMachine}, kProgram, ""},
+      {"c:\\tavrelin\\tavrelin.exe", "", true, {kWriteMachine}, kProgram, ""},
+      // A standard user's value under the current user's key counts as well.
+      {std::nullopt, kProgram, true, {}, std::nullopt, kProgram},
+      {std::nullopt, kOld, true, {kWriteUser}, std::nullopt, kProgram},
+      {"", kProgram, true, {}, "", kProgram},
+      {std::nullopt, std::nullopt, false, {}, std::nullopt, std::nullopt},
   };
-  for (const auto& [value, answer, writes, after] : cases) {
+  for (const auto& [machine, user, answer, writes, machineAfter, userAfter] : cases) {
     RecordingPlatform platform;
     SystemOperations system(platform);
-    platform.SetRunValue(value);
-    EXPECT_EQ(system.ReadAutoRun(), answer) << value.value_or("(no key)");
-    EXPECT_EQ(platform.CallsStartingWith("Write"), writes) << value.value_or("(no key)");
-    EXPECT_EQ(platform.RunValue(), after) << value.value_or("(no key)");
+    platform.SetRunValue(machine, RunKey::kMachine);
+    platform.SetRunValue(user, RunKey::kCurrentUser);
+    const std::string label = machine.value_or("(no key)") + " / " + user.value_or("(no key)");
+    EXPECT_EQ(system.ReadAutoRun(), answer) << label;
+    EXPECT_EQ(platform.CallsStartingWith("Write"), writes) << label;
+    EXPECT_EQ(platform.RunValue(RunKey::kMachine), machineAfter) << label;
+    EXPECT_EQ(platform.RunValue(RunKey::kCurrentUser), userAfter) << label;
   }
 }
 
-TEST_F(SystemOperationsTest, WriteAutoRunDeletesAndWritesTheValue) {
-  platform_.SetRunValue(kProgram);
-  system_.WriteAutoRun(false);
-  EXPECT_EQ(platform_.RunValue(), "");
-  EXPECT_FALSE(system_.ReadAutoRun());
-  system_.WriteAutoRun(true);
+TEST_F(SystemOperationsTest, WriteAutoRunStoresOneValueWhereItCanAndRemovesBoth) {
+  using Place = SystemOperations::AutoRunPlace;
+  // The machine-wide key writable: the value goes there, a user value left
+  // by an earlier run as a standard user is removed.
+  platform_.SetRunValue(kProgram, RunKey::kCurrentUser);
+  EXPECT_EQ(system_.WriteAutoRun(true), Place::kMachine);
+  EXPECT_EQ(platform_.RunValue(RunKey::kMachine), kProgram);
+  EXPECT_EQ(platform_.RunValue(RunKey::kCurrentUser), "");
   EXPECT_TRUE(system_.ReadAutoRun());
-  EXPECT_EQ(platform_.Calls(),
-            (Calls{"DeleteRunValue(tarnu_hotkey)", "ReadRunValue(tarnu_hotkey)",
-                   "WriteRunValue(tarnu_hotkey," + kProgram + ")", "ReadRunValue(tarnu_hotkey)"}));
+
+  EXPECT_EQ(system_.WriteAutoRun(false), Place::kNowhere);
+  EXPECT_EQ(platform_.RunValue(RunKey::kMachine), "");
+  EXPECT_FALSE(system_.ReadAutoRun());
+
+  // A standard user: the machine-wide key cannot be written.
+  platform_.SetRunValue(std::nullopt, RunKey::kMachine);
+  EXPECT_EQ(system_.WriteAutoRun(true), Place::kCurrentUser);
+  EXPECT_EQ(platform_.RunValue(RunKey::kCurrentUser), kProgram);
+  EXPECT_TRUE(system_.ReadAutoRun());
+  EXPECT_EQ(system_.WriteAutoRun(false), Place::kNowhere);
+  EXPECT_EQ(platform_.RunValue(RunKey::kCurrentUser), "");
+  EXPECT_FALSE(system_.ReadAutoRun());
+
+  // Neither key writable: nothing stored, and the read-back says so.
+  platform_.SetRunValue(std::nullopt, RunKey::kCurrentUser);
+  EXPECT_EQ(system_.WriteAutoRun(true), Place::kNowhere);
+  EXPECT_FALSE(system_.ReadAutoRun());
 }
 
 }  // namespace

@@ -1,0 +1,85 @@
+#include "help/AboutForm.h"
+
+#include "app/resource.h"
+#include "base/Version.h"
+#include "help/JpegPicture.h"
+#include "help/NetLabel.h"
+#include "platform/win32/Commands.h"
+#include "platform/win32/Controls.h"
+
+namespace tav {
+
+TAbout_Form::TAbout_Form(Platform& platform) : Dialog(platform, IDD_ABOUT) {
+  NetLabel::RegisterWindowClass();
+}
+
+TAbout_Form::~TAbout_Form() {
+  if (banner_) DeleteObject(banner_);
+}
+
+bool TAbout_Form::OnInit() {
+  SetText(hwnd(), kApplicationTitle);
+  SetItemText(IDC_ABOUT_VERSION, kApplicationTitle);
+  SetItemText(IDC_ABOUT_COPYRIGHT, kCopyright);
+  const struct {
+    int id;
+    HyperLinkKind kind;
+    std::string caption;
+    const char* link;
+  } links[] = {
+      {IDC_ABOUT_HOMEPAGE, HyperLinkKind::kHttp, std::string("http://") + kHomePage, kHomePage},
+      {IDC_ABOUT_MAIL, HyperLinkKind::kMail, kMailAddress, kMailAddress},
+  };
+  for (const auto& link : links) {
+    NetLabel* label = NetLabel::From(Item(link.id));
+    if (!label) continue;
+    // Both open blue and underlined, like links on a page.
+    label->state().set_color(Rgb(0, 0, 255));
+    label->state().set_underline(true);
+    label->SetLink(link.kind, link.link, link.caption);
+  }
+  if (!banner_) {
+    int width = 0;
+    int height = 0;
+    banner_ = DecodeJpeg(ResourceBytes(IDR_ABOUT_BANNER), &width, &height);
+    bannerSize_ = {width, height};
+  }
+  return true;
+}
+
+bool TAbout_Form::OnCommand(int id, int) {
+  static constexpr Command<TAbout_Form> kCommands[] = {
+      {IDCANCEL, &TAbout_Form::BitBtn1Click},
+      {IDC_ABOUT_CLOSE, &TAbout_Form::BitBtn1Click},
+  };
+  return DispatchCommand(kCommands, *this, id);
+}
+
+void TAbout_Form::BitBtn1Click() {
+  EndModal(IDCANCEL);
+}
+
+bool TAbout_Form::OnMessage(UINT message, WPARAM, LPARAM lParam, INT_PTR& result) {
+  if (message != WM_DRAWITEM) return false;
+  const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+  if (item.CtlID != IDC_ABOUT_BANNER) return false;
+  DrawBanner(item);
+  result = TRUE;
+  return true;
+}
+
+void TAbout_Form::DrawBanner(const DRAWITEMSTRUCT& item) {
+  const RECT& box = item.rcItem;
+  // The frame (Shape1) around the picture, the picture scaled to the inside.
+  FrameRect(item.hDC, &box, GetSysColorBrush(COLOR_BTNSHADOW));
+  if (!banner_) return;
+  HDC memory = CreateCompatibleDC(item.hDC);
+  HGDIOBJ old = SelectObject(memory, banner_);
+  SetStretchBltMode(item.hDC, HALFTONE);
+  StretchBlt(item.hDC, box.left + 1, box.top + 1, box.right - box.left - 2,
+             box.bottom - box.top - 2, memory, 0, 0, bannerSize_.cx, bannerSize_.cy, SRCCOPY);
+  SelectObject(memory, old);
+  DeleteDC(memory);
+}
+
+}  // namespace tav

@@ -1,0 +1,34 @@
+// TAbout_Form: the about box. The banner picture (a JPEG resource decoded by
+// libjpeg), the product name and version, the author's home page and mail
+// address as hyperlink labels, the copyright line and "关闭".
+#pragma once
+
+#include "platform/win32/WinApi.h"
+
+#include "platform/win32/Dialog.h"
+
+namespace tav {
+
+inline constexpr const char* kHomePage = "tavrelin.example.com";
+inline constexpr const char* kMailAddress = "tavrelin@example.com";
+inline constexpr const char* kCopyright = "© 2026 Tavrelin 作者";
+
+class TAbout_Form : public Dialog {
+ public:
+  explicit TAbout_Form(Platform& platform);
+  ~TAbout_Form() override;
+
+ protected:
+  bool OnInit() override;
+  bool OnCommand(int id, int notifyCode) override;
+  bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+
+ private:
+  void BitBtn1Click();
+  void DrawBanner(const DRAWITEMSTRUCT& item);
+
+  HBITMAP banner_ = nullptr;  // decoded once, kept for the whole run
+  SIZE bannerSize_{};
+};
+
+}  // namespace tav

@@ -1,0 +1,82 @@
+"""The main window from outside: shown by a hotkey behind the access
+password, and an entry whose combination another program holds marked in
+the list with the reason in the status bar."""
+
+import hashlib
+import os
+import subprocess
+import time
+
+from harness import TOOLS_DIR, check, run_selected, wait_for, wine_path
+
+IDM_TRAY_SHOW = 2043
+MAIN_TITLE = "^Tavrelin 4.6.0 Final"
+
+
+def visible(title_pattern):
+    return subprocess.run(["xdotool", "search", "--onlyvisible", "--name", title_pattern],
+                          capture_output=True, text=True).stdout.split()
+
+
+def type_into(window, text):
+    for command in ("windowactivate", "windowfocus"):
+        subprocess.run(["xdotool", command, "--sync", window],
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    time.sleep(0.3)
+    subprocess.run(["xdotool", "type", "--delay", "60", text], check=True)
+    subprocess.run(["xdotool", "key", "Return"], check=True)
+
+
+def show_hotkey_asks_the_access_password_first(session):
+    digest = hashlib.md5(b"open-sesame").hexdigest()
+    with open(session.path("set.ini"), "wb") as f:
+        f.write(("[System]\r\n密码=%s\r\n" % digest).encode("gbk"))
+    session.write_scheme([("3+83", "显示Tavrelin", "显示主窗口", "")])
+    session.start_target()
+    session.start_program()
+    session.press("ctrl+alt+s")
+    wait_for(lambda: visible("^密码$"), what="the access password prompt")
+    check(not visible(MAIN_TITLE), "the main window waits for the password")
+    type_into(visible("^密码$")[-1], "open-sesame")
+    wait_for(lambda: visible(MAIN_TITLE), what="the main window after the password")
+
+
+def status_text(session):
+    out = session.path("status.txt")
+    if session.tavctl("statustext", wine_path(out)) != 0:
+        return None
+    with open(out, encoding="utf-8") as f:
+        return f.read()
+
+
+def entry_held_by_another_program_is_marked(session):
+    ready = session.path("holding")
+    holder = subprocess.Popen(["wine", os.path.join(TOOLS_DIR, "tavctl.exe"), "holdhotkey",
+                               "3", str(ord("K")), wine_path(ready)],
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        wait_for(lambda: os.path.exists(ready) or holder.poll() is not None,
+                 what="the other program to take Ctrl+Alt+K")
+        check(os.path.exists(ready), "the other program holds Ctrl+Alt+K")
+        session.write_scheme([("3+74", "PasteLine:free", "", ""),
+                              ("3+75", "PasteLine:held", "", "")])
+        session.start_program()
+        check(session.tavctl("command", IDM_TRAY_SHOW) == 0, "show is chosen")
+        wait_for(lambda: visible(MAIN_TITLE), what="the main window")
+        free_image = session.tavctl("rowimage", 0)
+        held_image = session.tavctl("rowimage", 1)
+        check(held_image == free_image + 1,
+              "the held entry shows the refused mark (%d, %d)" % (free_image, held_image))
+        check(session.tavctl("select", 1) == 0, "the held entry is selected")
+        wait_for(lambda: "已被其他程序占用" in (status_text(session) or ""),
+                 what="the reason in the status bar")
+        check(session.tavctl("select", 0) == 0, "the free entry is selected")
+        wait_for(lambda: status_text(session) == "PasteLine:free", what="its action in the status bar")
+    finally:
+        holder.kill()
+        holder.wait()
+
+
+if __name__ == "__main__":
+    run_selected(show_hotkey_asks_the_access_password_first,
+                 entry_held_by_another_program_is_marked)

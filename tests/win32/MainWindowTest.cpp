@@ -1,0 +1,394 @@
+// The main window as a user meets it: the list and its order, deleting
+// several entries, the three scheme menus, the lock images, the refused
+// mark, the pause images, start at log-on, the about box and the help
+// binding's errors.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "actions/TextCipher.h"
+#include "app/EditorHost.h"
+#include "app/MainForm.h"
+#include "app/resource.h"
+#include "base/AtomicFile.h"
+#include "base/Errors.h"
+#include "help/AboutForm.h"
+#include "help/HelpBinding.h"
+#include "help/NetLabel.h"
+#include "platform/win32/Controls.h"
+#include "platform/win32/Menus.h"
+#include "platform/win32/Wide.h"
+#include "storage/SchemeFile.h"
+#include "tests/win32/Win32TestSupport.h"
+
+namespace tav::test {
+namespace {
+
+struct Entry {
+  std::string key, action, hint, category;
+};
+
+std::string Xml(const std::vector<Entry>& entries, const std::string& password = "") {
+  std::string xml = "<?xml version=\"1.0\" encoding=\"GB2312\"?>\r\n<velmora><set><password>" +
+                    password + "</password></set><hotkeylist>";
+  for (const Entry& e : entries) {
+    xml += "<hotkeyset><hotkey>" + e.key + "</hotkey><action>" + e.action + "</action><hint>" +
+           e.hint + "</hint><sort>" + e.category + "</sort></hotkeyset>";
+  }
+  return xml + "</hotkeylist></velmora>\r\n";
+}
+
+std::vector<std::string> Column(HWND list, int column) {
+  std::vector<std::string> texts;
+  for (int row = 0; row < ListView_GetItemCount(list); ++row)
+    texts.push_back(ListItemText(list, row, column));
+  return texts;
+}
+
+std::vector<std::string> MenuTexts(HMENU menu) {
+  std::vector<std::string> texts;
+  for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+    wchar_t text[128] = {};
+    GetMenuStringW(menu, static_cast<UINT>(i), text, 128, MF_BYPOSITION);
+    texts.push_back(Narrow(text));
+  }
+  return texts;
+}
+
+bool CheckedAt(HMENU menu, int position) {
+  return (GetMenuState(menu, static_cast<UINT>(position), MF_BYPOSITION) & MF_CHECKED) != 0;
+}
+
+bool HasImageAt(HMENU menu, int position) {
+  MENUITEMINFOW info{};
+  info.cbSize = sizeof info;
+  info.fMask = MIIM_BITMAP;
+  GetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &info);
+  return info.hbmpItem != nullptr;
+}
+
+void Select(HWND list, std::initializer_list<int> rows) {
+  ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
+  for (int row : rows) ListView_SetItemState(list, row, LVIS_SELECTED, LVIS_SELECTED);
+}
+
+int RowImage(HWND list, int row) {
+  LVITEMW item{};
+  item.mask = LVIF_IMAGE;
+  item.iItem = row;
+  ListView_GetItem(list, &item);
+  return item.iImage;
+}
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void Start(const std::string& name, const std::string& xml) {
+    directory_ = MakeProgramDirectory(name, xml);
+    std::filesystem::create_directories(PathFromUtf8(directory_ + "Data"));
+  }
+  void Create() {
+    form_ = std::make_unique<TMainForm>(platform_, directory_, login_, scheme_);
+    ASSERT_TRUE(form_->Create());
+    form_->SetHotkeyEditor(
+        [this](const HotkeyEditorRequest& request) { requests_.push_back(request); });
+  }
+  void TearDown() override {
+    if (form_) form_->UnregisterHotkeys(true);
+  }
+  HWND list() const { return form_->listView(); }
+  void Command(int id) { SendMessageW(form_->hwnd(), WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+
+  QuietWin32Platform platform_;
+  SchemeState scheme_;
+  TfrmLogin login_{platform_, scheme_.rememberedPassword};
+  std::string directory_;
+  std::unique_ptr<TMainForm> form_;
+  std::vector<HotkeyEditorRequest> requests_;
+};
+
+TEST_F(MainWindowTest, ListsEntriesInFileOrderAndSortsByHeaderClicks) {
+  Start("list", Xml({{"3+66", "notepad.exe", "记事本", "工具"},
+                     {"2+65", "calc.exe", "计算器", "系统"},
+                     {"1+67", "cmd.exe", "命令行", "工具"}}));
+  Create();
+  EXPECT_EQ(Column(list(), 0), (std::vector<std::string>{"Ctrl + ALT + B", "Ctrl + A", "Alt + C"}));
+  EXPECT_EQ(Column(list(), 1), (std::vector<std::string>{"notepad.exe", "calc.exe", "cmd.exe"}));
+  EXPECT_EQ(Column(list(), 2), (std::vector<std::string>{"工具", "系统", "工具"}));
+
+  // "ALT + C" < "CTRL + A" < "CTRL + ALT + B": letters compare folded, a
+  // shorter text first.
+  form_->M_ListViewColumnClick(0);
+  EXPECT_EQ(Column(list(), 1), (std::vector<std::string>{"cmd.exe", "calc.exe", "notepad.exe"}));
+  form_->M_ListViewColumnClick(0);  // the same header again: descending
+  EXPECT_EQ(Column(list(), 1), (std::vector<std::string>{"notepad.exe", "calc.exe", "cmd.exe"}));
+  form_->M_ListViewColumnClick(2);  // another header: ascending by category
+  EXPECT_EQ(Column(list(), 2), (std::vector<std::string>{"工具", "工具", "系统"}));
+}
+
+TEST_F(MainWindowTest, SelectionRulesAndTheEditorHandOff) {
+  Start(
+      "selection",
+      Xml({{"3+65", "a.exe", "A", "x"}, {"3+66", "b.exe", "B", "y"}, {"3+67", "c.exe", "C", "z"}}));
+  Create();
+  HWND change = GetDlgItem(form_->hwnd(), IDC_MAIN_CHANGE);
+  HWND remove = GetDlgItem(form_->hwnd(), IDC_MAIN_DELETE);
+  EXPECT_FALSE(IsWindowEnabled(change));
+  EXPECT_FALSE(IsWindowEnabled(remove));
+  form_->M_ListViewColumnClick(1);
+  form_->M_ListViewColumnClick(1);  // c, b, a
+  Select(list(), {0, 1, 2});
+  form_->M_ListViewClick();
+  EXPECT_FALSE(IsWindowEnabled(change));
+  EXPECT_TRUE(IsWindowEnabled(remove));
+  form_->LV_PopupMenuPopup();
+  EXPECT_TRUE(IsWindowEnabled(change));
+  EXPECT_FALSE(GetMenuState(form_->listMenu(), IDM_LIST_CHANGE, MF_BYCOMMAND) & MF_GRAYED);
+  form_->ChangeBitBtnClick();  // the first selected in list order: c.exe, slot 2
+  ASSERT_EQ(requests_.size(), 1u);
+  EXPECT_EQ(requests_[0].caption, "修改热键");
+  EXPECT_EQ(requests_[0].slot, 2);
+  EXPECT_EQ(requests_[0].action, "c.exe");
+  EXPECT_EQ(requests_[0].hint, "C");
+
+  Select(list(), {});
+  form_->M_ListViewClick();
+  EXPECT_FALSE(IsWindowEnabled(change));
+  EXPECT_FALSE(IsWindowEnabled(remove));
+  form_->ChangeBitBtnClick();
+  EXPECT_EQ(platform_.messages.back(), "请选择您要修改的热键|Tavrelin 4.6.0 Final");
+
+  form_->DropFileTargetDrop({"C:\\Tools\\便笺.exe", "C:\\Tools\\other.exe"});
+  ASSERT_EQ(requests_.size(), 2u);
+  EXPECT_EQ(requests_[1].caption, "添加热键");
+  EXPECT_EQ(requests_[1].action, "C:\\Tools\\便笺.exe");
+  EXPECT_EQ(requests_[1].hint, "便笺.exe");
+}
+
+TEST_F(MainWindowTest, DeletingSeveralEntriesLeavesTheOthers) {
+  Start("delete", Xml({{"3+65", "a.exe", "", ""},
+                       {"3+66", "b.exe", "", ""},
+                       {"3+67", "c.exe", "", ""},
+                       {"3+68", "d.exe", "", ""}}));
+  Create();
+  form_->M_ListViewColumnClick(1);
+  form_->M_ListViewColumnClick(1);  // d, c, b, a
+  Select(list(), {0, 2});           // d.exe and b.exe
+  form_->DelBitBtnClick();          // the quiet platform answers OK
+  EXPECT_EQ(platform_.messages.back(), "您真的决定要删除您所选定的这2个热键吗？|删除热键");
+  EXPECT_EQ(Column(list(), 1), (std::vector<std::string>{"a.exe", "c.exe"}));
+  EXPECT_EQ(form_->sort().lastColumn(), -1);
+  SchemeDocument document;
+  document.Load(form_->DefaultSchemePath());
+  ASSERT_EQ(document.EntryCount(), 2);
+  EXPECT_EQ(document.Entry(1).action, "c.exe");
+  EXPECT_TRUE(CombinationTaken(MOD_CONTROL | MOD_ALT, 'C'));
+  EXPECT_FALSE(CombinationTaken(MOD_CONTROL | MOD_ALT, 'D'));
+}
+
+TEST_F(MainWindowTest, DeletingTheActiveSchemeKeepsTheThreeMenusInStep) {
+  Start("menus", Xml({{"3+65", "a.exe", "", ""}}));
+  WriteSchemeFile(directory_ + "Data\\工作.xml", Xml({{"3+66", "b.exe", "", ""}}));
+  WriteSchemeFile(directory_ + "Data\\锁.xml",
+                  Xml({}, DigestText("pw")));  // protected: shows the lock
+  Create();
+  ASSERT_EQ(GetMenuItemCount(form_->MainSchemeMenu()), 4);
+  ASSERT_EQ(GetMenuItemCount(form_->TraySchemeMenu()), 4);
+  ASSERT_EQ(GetMenuItemCount(form_->DeleteSchemeMenu()), 2);
+  EXPECT_TRUE(CheckedAt(form_->MainSchemeMenu(), 0));
+  EXPECT_TRUE(CheckedAt(form_->TraySchemeMenu(), 0));
+  const std::vector<std::string> names = MenuTexts(form_->DeleteSchemeMenu());
+  const int work = names[0] == "工作.xml" ? 0 : 1;
+  for (HMENU menu : {form_->MainSchemeMenu(), form_->TraySchemeMenu()}) {
+    EXPECT_FALSE(HasImageAt(menu, 0));
+    EXPECT_FALSE(HasImageAt(menu, 2 + work));
+    EXPECT_TRUE(HasImageAt(menu, 2 + (1 - work))) << "the protected scheme's lock";
+  }
+
+  Command(IDM_TRAY_SCHEME_FIRST + work);  // open 工作.xml from the tray
+  EXPECT_TRUE(CheckedAt(form_->MainSchemeMenu(), 2 + work));
+  EXPECT_TRUE(CheckedAt(form_->TraySchemeMenu(), 2 + work));
+  EXPECT_EQ(Column(list(), 1), (std::vector<std::string>{"b.exe"}));
+
+  Command(IDM_DELETE_SCHEME_FIRST + work);  // the quiet platform answers OK
+  EXPECT_FALSE(std::filesystem::exists(PathFromUtf8(directory_ + "Data\\工作.xml")));
+  for (HMENU menu : {form_->MainSchemeMenu(), form_->TraySchemeMenu()}) {
+    EXPECT_EQ(MenuTexts(menu), (std::vector<std::string>{"默认设置", "", "锁.xml"}));
+    EXPECT_TRUE(CheckedAt(menu, 0)) << "the default scheme is active again";
+  }
+  EXPECT_EQ(MenuTexts(form_->DeleteSchemeMenu()), (std::vector<std::string>{"锁.xml"}));
+  EXPECT_EQ(Column(list(), 1), (std::vector<std::string>{"a.exe"}));
+  EXPECT_EQ(TextOf(form_->hwnd()), "Tavrelin 4.6.0 Final -> 默认设置");
+}
+
+TEST_F(MainWindowTest, RefusedAndIconlessEntriesGetTheirImages) {
+  HWND holder = CreateWindowExW(0, L"STATIC", L"holder", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                nullptr, nullptr);
+  ASSERT_TRUE(RegisterHotKey(holder, 1, MOD_CONTROL | MOD_ALT, 'Q'));
+  Start("refused", Xml({{"3+87", "关闭计算机", "", ""},
+                        {"3+81", "notepad.exe", "", ""},
+                        {"3+87", "calc.exe", "", ""}}));
+  Create();
+  const int fallback = RowImage(list(), 0);  // a built-in operation has no file icon
+  EXPECT_EQ(RowImage(list(), 1), fallback + 1);
+  EXPECT_EQ(RowImage(list(), 2), fallback + 1);
+  Select(list(), {1});
+  EXPECT_EQ(form_->StatusText(), "热键未生效：已被其他程序占用");
+  Select(list(), {2});
+  EXPECT_EQ(form_->StatusText(), "热键未生效：与第 1 项热键重复");
+  Select(list(), {0});
+  EXPECT_EQ(form_->StatusText(), "关闭计算机");
+  UnregisterHotKey(holder, 1);
+  DestroyWindow(holder);
+}
+
+TEST_F(MainWindowTest, PauseSwitchesTheImagesAndTheWindowIcon) {
+  Start("pause", Xml({{"3+77", "notepad.exe", "", ""}}));
+  Create();
+  const HICON running = form_->WindowIcon();
+  form_->MStop_NClick();
+  EXPECT_NE(form_->WindowIcon(), running);
+  EXPECT_EQ(MenuItemText(form_->menuBar(), IDM_MAIN_STOP), "开始工作");
+  EXPECT_EQ(MenuItemText(form_->trayMenu(), IDM_TRAY_STOP), "开始工作");
+  form_->MStop_NClick();
+  EXPECT_EQ(form_->WindowIcon(), running);
+  EXPECT_EQ(MenuItemText(form_->menuBar(), IDM_MAIN_STOP), "停止工作");
+}
+
+TEST_F(MainWindowTest, StartAtLogOnShowsWhatIsStored) {
+  Start("autorun", Xml({}));
+  Create();
+  const bool before = GetMenuState(form_->menuBar(), IDM_AUTORUN, MF_BYCOMMAND) & MF_CHECKED;
+  form_->AutoRun_NClick();
+  const std::optional<std::string> machine =
+      platform_.ReadRunValue(RunKey::kMachine, "tarnu_hotkey");
+  const std::optional<std::string> user =
+      platform_.ReadRunValue(RunKey::kCurrentUser, "tarnu_hotkey");
+  const bool stored = (machine && !machine->empty()) || (user && !user->empty());
+  EXPECT_EQ((GetMenuState(form_->menuBar(), IDM_AUTORUN, MF_BYCOMMAND) & MF_CHECKED) != 0, stored);
+  EXPECT_NE(stored, before);
+  form_->AutoRun_NClick();  // back as it was
+  EXPECT_EQ((GetMenuState(form_->menuBar(), IDM_AUTORUN, MF_BYCOMMAND) & MF_CHECKED) != 0, before);
+}
+
+TEST_F(MainWindowTest, AboutBoxTexts) {
+  Start("about", Xml({}));
+  Create();
+  std::vector<std::string> texts;
+  std::vector<std::string> opened;
+  NetLabel::SetOpener([&](HWND, const std::string& address) { opened.push_back(address); });
+  DialogWatch watch(L"Tavrelin 4.6.0 Final", [&](HWND box) {
+    for (int id : {IDC_ABOUT_VERSION, IDC_ABOUT_HOMEPAGE, IDC_ABOUT_MAIL})
+      texts.push_back(ItemText(box, id));
+    NetLabel* home = NetLabel::From(GetDlgItem(box, IDC_ABOUT_HOMEPAGE));
+    EXPECT_EQ(home->state().color(), Rgb(0, 0, 255));
+    EXPECT_TRUE(home->state().underline());
+    SendMessageW(GetDlgItem(box, IDC_ABOUT_HOMEPAGE), WM_LBUTTONUP, 0, 0);
+    SendMessageW(GetDlgItem(box, IDC_ABOUT_MAIL), WM_LBUTTONUP, 0, 0);
+    PressButton(box, IDC_ABOUT_CLOSE);
+  });
+  form_->N5Click();
+  NetLabel::SetOpener(nullptr);
+  EXPECT_EQ(watch.count(), 1);
+  EXPECT_EQ(texts, (std::vector<std::string>{"Tavrelin 4.6.0 Final", "http://tavrelin.example.com",
+                                             "tavrelin@example.com"}));
+  EXPECT_EQ(opened, (std::vector<std::string>{"http://tavrelin.example.com",
+                                              "mailto:tavrelin@example.com"}));
+}
+
+TEST_F(MainWindowTest, SetPasswordReencryptsEveryTextAndMarksTheMenus) {
+  const std::vector<Entry> entries = {{"3+65", "a.exe", "甲", "工具"},
+                                      {"3+66", "PasteLine:你好", "", "文字"},
+                                      {"3+67", "c.exe", "丙", ""}};
+  Start("password", Xml(entries));
+  Create();
+  const auto answer = [](const wchar_t* password, const wchar_t* check) {
+    return [=](HWND dialog) {
+      SetDlgItemTextW(dialog, IDC_SETPW_PASSWORD, password);
+      SetDlgItemTextW(dialog, IDC_SETPW_CHECK, check);
+      PressButton(dialog, IDOK);
+    };
+  };
+  const auto stored = [&] {
+    SchemeDocument document;
+    document.Load(form_->DefaultSchemePath());
+    std::vector<SchemeEntry> texts;
+    for (int i = 0; i < document.EntryCount(); ++i) texts.push_back(document.Entry(i));
+    return std::make_pair(document.Password(), texts);
+  };
+  const auto plain = [&](const std::string& password) {
+    std::vector<SchemeEntry> texts;
+    for (const Entry& e : entries) {
+      const auto crypt = [&](const std::string& text) {
+        return password.empty() || text.empty() ? text : EncryptText(password, text);
+      };
+      texts.push_back({crypt(e.key), crypt(e.action), crypt(e.hint), crypt(e.category)});
+    }
+    return texts;
+  };
+  const std::vector<std::string> shown = Column(list(), 1);
+
+  {  // none -> set
+    DialogWatch watch(L"设置访问口令", answer(L"甲乙", L"甲乙"));
+    form_->miSetPasswordClick();
+  }
+  EXPECT_EQ(stored(), std::make_pair(DigestText("甲乙"), plain("甲乙")));
+  EXPECT_TRUE(HasImageAt(form_->MainSchemeMenu(), 0));
+  EXPECT_TRUE(HasImageAt(form_->TraySchemeMenu(), 0));
+  EXPECT_EQ(Column(list(), 1), shown);
+
+  {  // the two texts differ: nothing changes
+    DialogWatch watch(L"设置访问口令", [&](HWND dialog) {
+      answer(L"x", L"y")(dialog);
+      PressButton(dialog, IDCANCEL);
+    });
+    form_->miSetPasswordClick();
+  }
+  EXPECT_EQ(platform_.messages.back(), "两次的口令不相同！|提示");
+  EXPECT_EQ(stored().first, DigestText("甲乙"));
+
+  {  // change
+    DialogWatch watch(L"设置访问口令", answer(L"new", L"new"));
+    form_->miSetPasswordClick();
+  }
+  EXPECT_EQ(stored(), std::make_pair(DigestText("new"), plain("new")));
+
+  {  // remove
+    DialogWatch watch(L"设置访问口令", answer(L"", L""));
+    form_->miSetPasswordClick();
+  }
+  EXPECT_EQ(stored(), std::make_pair(std::string(), plain("")));
+  EXPECT_FALSE(HasImageAt(form_->MainSchemeMenu(), 0));
+  EXPECT_FALSE(scheme_.isProtected);
+  EXPECT_EQ(Column(list(), 1), shown);
+}
+
+TEST_F(MainWindowTest, AddAndNewSchemeOpenTheEditingDialogs) {
+  Start("editing", Xml({{"3+65", "a.exe", "", ""}}));
+  Create();
+  MainFormEditorHost host(*form_);
+  EditingDialogs editing(platform_, directory_, host, SchemeMenuCallbacksFor(*form_));
+  ConnectEditingDialogs(*form_, editing, directory_);
+  EXPECT_FALSE(GetMenuState(form_->menuBar(), IDM_NEW_SCHEME, MF_BYCOMMAND) & MF_GRAYED);
+  DialogWatch add(L"添加热键", [](HWND dialog) { PressButton(dialog, IDCANCEL); });
+  form_->AddBitBtnClick();
+  EXPECT_EQ(add.count(), 1);
+  DialogWatch input(L"新建方案", [](HWND dialog) { PressButton(dialog, IDCANCEL); });
+  Command(IDM_NEW_SCHEME);
+  EXPECT_EQ(input.count(), 1);
+}
+
+TEST(HelpBindingTest, AMissingViewerIsReportedEachTime) {
+  HelpBinding help(L"C:\\no-such-directory");
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    try {
+      help.ShowHelp(nullptr, "C:\\Tavrelin\\帮助.chm::/AddHotkey.htm");
+      ADD_FAILURE() << "no error";
+    } catch (const Error& error) {
+      EXPECT_STREQ(error.what(), "HHCtrl.OCX not installed!\r HTMLHELP cannot displayed!");
+    }
+    EXPECT_FALSE(help.loaded());
+  }
+}
+
+}  // namespace
+}  // namespace tav::test
