@@ -23,16 +23,6 @@ std::string ProgramDirectory(tav::Platform& platform) {
   return file.substr(0, file.find_last_of('\\') + 1);
 }
 
-// Keeps the system timer at 1 ms while the program runs, so that script
-// delays and waits are as long as asked for.
-class TimerResolution {
- public:
-  TimerResolution() { timeBeginPeriod(1); }
-  ~TimerResolution() { timeEndPeriod(1); }
-  TimerResolution(const TimerResolution&) = delete;
-  TimerResolution& operator=(const TimerResolution&) = delete;
-};
-
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -40,7 +30,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   tav::ComApartment com;
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
   InitCommonControlsEx(&controls);
-  TimerResolution timerResolution;
 
   tav::Win32Platform platform;
   tav::SchemeState scheme;

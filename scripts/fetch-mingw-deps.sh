@@ -51,7 +51,7 @@ build_package() {
   shift
   [ -f "$prefix/.$package-built" ] && return 0
   fetch_source "$package"
-  cmake -S "$deps/src/$package" -B "$deps/build-$package" -G Ninja \
+  cmake -S "$deps/src/$package" -B "$deps/build-$package" -G Ninja --no-warn-unused-cli \
     -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64-x86_64.cmake" \
     -DCMAKE_BUILD_TYPE=MinSizeRel "-DCMAKE_C_FLAGS=-ffunction-sections -fdata-sections" \
     "-DCMAKE_CXX_FLAGS=-ffunction-sections -fdata-sections" \
