@@ -5,6 +5,7 @@
 #include <chrono>
 #include <string>
 
+#include "app/EditingHookup.h"
 #include "app/MainForm.h"
 #include "platform/win32/MessageLoop.h"
 #include "platform/win32/Win32Platform.h"
@@ -30,7 +31,8 @@ class TimerResolution {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES |
+                                                     ICC_TREEVIEW_CLASSES | ICC_HOTKEY_CLASS};
   InitCommonControlsEx(&controls);
   TimerResolution timerResolution;
 
@@ -41,6 +43,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   tav::TfrmLogin login(platform, scheme.rememberedPassword);
   tav::TMainForm mainForm(platform, ProgramDirectory(platform), login, scheme);
   if (!mainForm.Create()) return 1;
+  tav::EditingHookup editing(platform, ProgramDirectory(platform), mainForm);
 
   tav::RunMessageLoop();
   platform.BeginShutdown();

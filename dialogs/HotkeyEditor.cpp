@@ -257,7 +257,7 @@ void TAddOrChange_Form::scrip_sbtnClick() {
 
 void TAddOrChange_Form::btnHelpClick() {
   if (openHelp) {
-    openHelp("帮助.chm::/AddHotkey.htm");
+    openHelp("AddHotkey.htm");
   } else {
     platform().ShellOpen(programDirectory_ + "帮助.chm");
   }
