@@ -5,7 +5,7 @@
 #include <chrono>
 #include <string>
 
-#include "app/EditingHookup.h"
+#include "app/EditorHost.h"
 #include "app/MainForm.h"
 #include "platform/win32/MessageLoop.h"
 #include "platform/win32/Win32Platform.h"
@@ -31,8 +31,7 @@ class TimerResolution {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES |
-                                                     ICC_TREEVIEW_CLASSES | ICC_HOTKEY_CLASS};
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
   InitCommonControlsEx(&controls);
   TimerResolution timerResolution;
 
@@ -43,7 +42,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   tav::TfrmLogin login(platform, scheme.rememberedPassword);
   tav::TMainForm mainForm(platform, ProgramDirectory(platform), login, scheme);
   if (!mainForm.Create()) return 1;
-  tav::EditingHookup editing(platform, ProgramDirectory(platform), mainForm);
+  tav::MainFormEditorHost editorHost(mainForm);
+  const std::string programDirectory = ProgramDirectory(platform);
+  tav::EditingDialogs editing(platform, programDirectory, editorHost,
+                              tav::SchemeMenuCallbacksFor(mainForm));
+  tav::ConnectEditingDialogs(mainForm, editing, programDirectory);
 
   tav::RunMessageLoop();
   platform.BeginShutdown();

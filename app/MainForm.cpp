@@ -1,6 +1,7 @@
 #include "app/MainForm.h"
 
 #include <algorithm>
+#include <cstring>
 #include <future>
 #include <span>
 #include <thread>
@@ -55,6 +56,15 @@ constexpr LayoutItem kLayout[] = {
     {IDC_MAIN_CLOSE, {288, kButtonTop, 64, 25}},
     {IDC_MAIN_STATUS, {0, kClientHeight - kStatusHeight, kClientWidth, kStatusHeight}},
 };
+
+struct ListColumn {
+  int index;
+  const char* caption;
+  int width;  // pixels at 96 DPI
+};
+constexpr ListColumn kColumns[] = {{kHotkeyColumn, "热键", 100},
+                                   {kActionColumn, "程序位置/操作", 185},
+                                   {kCategoryColumn, "类别", 65}};
 
 struct ControlHint {
   int id;
@@ -221,15 +231,10 @@ void TMainForm::FormCreate() {
   });
 }
 
+static HIMAGELIST LoadMenuImages();
+
 void TMainForm::CreateMenus() {
-  menuImageList_ = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 20, 0);
-  HBITMAP strip =
-      static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_MENU_IMAGES),
-                                      IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-  if (strip) {
-    ImageList_AddMasked(menuImageList_, strip, RGB(255, 0, 255));
-    DeleteObject(strip);
-  }
+  menuImageList_ = LoadMenuImages();
   menuImages_ = std::make_unique<MenuImages>(menuImageList_);
   SetMenu(hwnd(), BuildMenuBar<TMainForm>(kMenuBar, menuImages_.get()).release());
   trayMenu_ = BuildPopupMenu<TMainForm>(kTrayMenu, menuImages_.get());
@@ -269,11 +274,57 @@ void TMainForm::CreateControls() {
   SendMessageW(statusBar_, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(&panelRight));
   ListView_SetExtendedListViewStyle(listView_,
                                     LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP | LVS_EX_LABELTIP);
-  InsertListColumn(listView_, kHotkeyColumn, "热键", 100);
-  InsertListColumn(listView_, kActionColumn, "程序位置/操作", 185);
-  InsertListColumn(listView_, kCategoryColumn, "类别", 65);
+  for (const ListColumn& column : kColumns) {
+    InsertListColumn(listView_, column.index, column.caption, column.width);
+  }
   DragAcceptFiles(hwnd(), TRUE);
   layout_.Apply(hwnd());
+  ScaleColumns();
+}
+
+void TMainForm::ScaleColumns() {
+  const UINT dpi = DpiForWindow(hwnd());
+  for (const ListColumn& column : kColumns) {
+    ListView_SetColumnWidth(listView_, column.index, ScaleForDpi(column.width, dpi));
+  }
+}
+
+// Menu_ImageList from the picture strip: magenta pixels become transparent
+// through the alpha channel rather than a mask, so that the pictures scale
+// cleanly into the larger image lists of higher DPIs.
+static HIMAGELIST LoadMenuImages() {
+  HIMAGELIST images = ImageList_Create(16, 16, ILC_COLOR32, 20, 0);
+  auto strip =
+      static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_MENU_IMAGES),
+                                      IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  if (!strip) return images;
+  BITMAP source{};
+  GetObjectW(strip, sizeof source, &source);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = source.bmWidth;
+  info.bmiHeader.biHeight = -source.bmHeight;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  std::vector<uint32_t> pixels(static_cast<size_t>(source.bmWidth) * source.bmHeight);
+  HDC screen = GetDC(nullptr);
+  GetDIBits(screen, strip, 0, static_cast<UINT>(source.bmHeight), pixels.data(), &info,
+            DIB_RGB_COLORS);
+  for (uint32_t& pixel : pixels) {
+    // Premultiplied: a transparent pixel is all zero.
+    pixel = (pixel & 0xFFFFFF) == 0xFF00FF ? 0 : (pixel | 0xFF000000);
+  }
+  void* bits = nullptr;
+  HBITMAP argb = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  ReleaseDC(nullptr, screen);
+  if (argb) {
+    std::memcpy(bits, pixels.data(), pixels.size() * sizeof(uint32_t));
+    ImageList_Add(images, argb, nullptr);
+    DeleteObject(argb);
+  }
+  DeleteObject(strip);
+  return images;
 }
 
 void TMainForm::EnableOptionalItems() {
@@ -948,6 +999,7 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DPICHANGED:
       if (message == WM_DPICHANGED) Window::HandleMessage(message, wParam, lParam);
       layout_.Apply(hwnd());
+      ScaleColumns();
       return 0;
     case kTrayMessage:
       RunGuarded(platform_, [&] { TrayIconMessage(lParam); });

@@ -15,8 +15,10 @@
 //                                      hotkey list, alone)
 //        tavctl.exe statustext OUT    (writes the status bar's text to OUT)
 //        tavctl.exe rowimage ROW      (exit code: the image of the list row)
-//        tavctl.exe holdhotkey MOD VK (holds the combination, as another
-//                                      program would, until it is killed)
+//        tavctl.exe holdhotkey MOD VK READY (holds the combination, as
+//                                      another program would, until it is
+//                                      killed; creates the file READY once
+//                                      it holds it)
 #include <windows.h>
 
 #include <shellapi.h>
@@ -148,8 +150,10 @@ int RowImage(HWND list, int row) {
 int WriteStatusText(HWND mainWindow, const wchar_t* outFile) {
   HWND status = FindWindowExW(mainWindow, nullptr, STATUSCLASSNAMEW, nullptr);
   if (!status) return 1;
+  // GetWindowText would read the caption Windows keeps for a window of
+  // another process; the message asks the status bar itself.
   wchar_t text[512] = {};
-  GetWindowTextW(status, text, 512);
+  SendMessageW(status, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
   const std::string utf8 = Utf8(text);
   FILE* out = _wfopen(outFile, L"wb");
   if (!out) return 2;
@@ -166,10 +170,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   if (argc >= 4 && std::wcscmp(argv[1], L"boxtext") == 0) return WriteBoxText(argv[2], argv[3]);
   if (argc >= 3 && std::wcscmp(argv[1], L"keydown") == 0)
     return (GetAsyncKeyState(_wtoi(argv[2])) & 0x8000) ? 0 : 1;
-  if (argc >= 4 && std::wcscmp(argv[1], L"holdhotkey") == 0) {
+  if (argc >= 5 && std::wcscmp(argv[1], L"holdhotkey") == 0) {
     if (!RegisterHotKey(nullptr, 1, static_cast<UINT>(_wtoi(argv[2])),
                         static_cast<UINT>(_wtoi(argv[3]))))
       return 1;
+    if (FILE* ready = _wfopen(argv[4], L"wb")) std::fclose(ready);
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
     return 0;

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "app/EditingHookup.h"
+#include "app/EditorHost.h"
 #include "app/resource.h"
 #include "base/AtomicFile.h"
 #include "platform/win32/Controls.h"
@@ -32,20 +32,26 @@ bool CheckedAt(HMENU menu, int position) {
   return (GetMenuState(menu, static_cast<UINT>(position), MF_BYPOSITION) & MF_CHECKED) != 0;
 }
 
-class EditingHookupTest : public ::testing::Test {
+class MainWindowEditingTest : public ::testing::Test {
  protected:
   void SetUp() override {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
-    directory_ = MakeProgramDirectory(
-        std::string("hookup-") + ::testing::UnitTest::GetInstance()->current_test_info()->name(),
-        SchemeXml({{"3+65", "notepad.exe"}}));
+    directory_ =
+        MakeProgramDirectory(std::string("main-editing-") +
+                                 ::testing::UnitTest::GetInstance()->current_test_info()->name(),
+                             SchemeXml({{"3+65", "notepad.exe"}}));
     form_ = std::make_unique<TMainForm>(platform_, directory_, login_, scheme_);
     ASSERT_TRUE(form_->Create());
-    hookup_ = std::make_unique<EditingHookup>(platform_, directory_, *form_);
+    host_ = std::make_unique<MainFormEditorHost>(*form_);
+    editing_ = std::make_unique<EditingDialogs>(platform_, directory_, *host_,
+                                                SchemeMenuCallbacksFor(*form_));
+    ConnectEditingDialogs(*form_, *editing_, directory_);
   }
   void TearDown() override {
-    hookup_.reset();
+    form_->SetHotkeyEditor({});
+    form_->SetNewSchemeDialog({});
+    editing_.reset();
     if (form_) form_->UnregisterHotkeys(true);
   }
   void Command(int id) { SendMessageW(form_->hwnd(), WM_COMMAND, MAKEWPARAM(id, 0), 0); }
@@ -66,10 +72,11 @@ class EditingHookupTest : public ::testing::Test {
   TfrmLogin login_{platform_, scheme_.rememberedPassword};
   std::string directory_;
   std::unique_ptr<TMainForm> form_;
-  std::unique_ptr<EditingHookup> hookup_;
+  std::unique_ptr<MainFormEditorHost> host_;
+  std::unique_ptr<EditingDialogs> editing_;
 };
 
-TEST_F(EditingHookupTest, NewSchemeBecomesActiveAndAnAddedEntryIsRegistered) {
+TEST_F(MainWindowEditingTest, NewSchemeBecomesActiveAndAnAddedEntryIsRegistered) {
   NewScheme(L"工作");
   EXPECT_EQ(scheme_.activePath, directory_ + "Data\\工作.xml");
   EXPECT_EQ(MenuTexts(form_->MainSchemeMenu()).back(), "工作.xml");
@@ -94,7 +101,7 @@ TEST_F(EditingHookupTest, NewSchemeBecomesActiveAndAnAddedEntryIsRegistered) {
   EXPECT_TRUE(CombinationTaken(MOD_CONTROL | MOD_ALT, VK_F9));
 }
 
-TEST_F(EditingHookupTest, OverwritingTheActiveSchemeKeepsOneItemAndReopensIt) {
+TEST_F(MainWindowEditingTest, OverwritingTheActiveSchemeKeepsOneItemAndReopensIt) {
   NewScheme(L"工作");
   DialogWatch editor(L"添加热键", [](HWND dialog) {
     SendMessageW(GetDlgItem(dialog, IDC_EDITOR_HOTKEY), HKM_SETHOTKEY,
@@ -115,11 +122,11 @@ TEST_F(EditingHookupTest, OverwritingTheActiveSchemeKeepsOneItemAndReopensIt) {
   EXPECT_FALSE(CombinationTaken(MOD_CONTROL | MOD_ALT, VK_F9));
 }
 
-TEST_F(EditingHookupTest, ChangeReplacesTheSelectedEntry) {
+TEST_F(MainWindowEditingTest, ChangeReplacesTheSelectedEntry) {
   ListView_SetItemState(form_->listView(), 0, LVIS_SELECTED | LVIS_FOCUSED,
                         LVIS_SELECTED | LVIS_FOCUSED);
   Command(IDC_MAIN_CHANGE);
-  TAddOrChange_Form& editor = hookup_->dialogs().editor();
+  TAddOrChange_Form& editor = editing_->editor();
   ASSERT_TRUE(editor.IsShowing());
   EXPECT_EQ(editor.Input().hotkey, (HotkeyCode{3, 'A'}));
   EXPECT_EQ(editor.Input().action, "notepad.exe");
