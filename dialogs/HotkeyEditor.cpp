@@ -10,6 +10,7 @@
 #include "app/resource.h"
 #include "base/AsciiText.h"
 #include "base/AtomicFile.h"
+#include "dialogs/DisabledWindow.h"
 #include "dialogs/OperationChooser.h"
 #include "platform/win32/Commands.h"
 #include "platform/win32/Controls.h"
@@ -190,8 +191,12 @@ void TAddOrChange_Form::FormShow() {
 
 void TAddOrChange_Form::OK_BitBtnClick() {
   const EntryInput input = Input();
-  const bool written = IsChangeMode() ? ReplaceEntry(platform(), host_, change_, input)
-                                      : AppendEntry(platform(), host_, input);
+  bool written = false;
+  {
+    const DisabledWindow asking(hwnd());
+    written = IsChangeMode() ? ReplaceEntry(platform(), host_, change_, input)
+                             : AppendEntry(platform(), host_, input);
+  }
   if (written) Close();
 }
 
@@ -257,7 +262,7 @@ void TAddOrChange_Form::scrip_sbtnClick() {
 
 void TAddOrChange_Form::btnHelpClick() {
   if (openHelp) {
-    openHelp("帮助.chm::/AddHotkey.htm");
+    openHelp("AddHotkey.htm");
   } else {
     platform().ShellOpen(programDirectory_ + "帮助.chm");
   }

@@ -51,7 +51,7 @@ class TAddOrChange_Form : public Dialog {
   // field (SetTarget) when it closes with a file name. The script button is
   // disabled while this is empty.
   std::function<void(TAddOrChange_Form& editor, const ScriptRequest& request)> openScriptEditor;
-  // Opens a help topic ("帮助.chm::/AddHotkey.htm"); by default the help
+  // Opens a topic of the help file ("AddHotkey.htm"); without it the help
   // file is opened through the shell.
   std::function<void(const std::string& topic)> openHelp;
 

@@ -2,6 +2,7 @@
 
 #include "app/resource.h"
 #include "base/Errors.h"
+#include "dialogs/DisabledWindow.h"
 #include "platform/win32/Commands.h"
 #include "platform/win32/Controls.h"
 
@@ -60,6 +61,7 @@ void TAddOrChangeSort_Form::FormShow() {
 void TAddOrChangeSort_Form::OK_BitBtnClick() {
   const std::string input = ItemText(IDC_INPUT_EDIT);
   if (caption_ == kNewSchemeCaption) {
+    const DisabledWindow asking(hwnd());
     if (!CreateNamedScheme(platform(), programDirectory_, input, menus_)) return;
   } else if (caption_ == kPasteTextCaption) {
     const PasteTextChoice paste = PasteTextResult(input);

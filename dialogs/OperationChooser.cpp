@@ -2,6 +2,7 @@
 
 #include "app/resource.h"
 #include "base/Version.h"
+#include "dialogs/DisabledWindow.h"
 #include "dialogs/InputDialog.h"
 #include "dialogs/model/OperationTree.h"
 #include "platform/win32/Commands.h"
@@ -95,7 +96,8 @@ bool SelectTreePath(HWND tree, const std::vector<std::string>& captions) {
   return true;
 }
 
-void ShowInformation(Platform& platform, const char* text) {
+void ShowInformation(Platform& platform, HWND dialog, const char* text) {
+  const DisabledWindow asking(dialog);
   platform.MessageBox(text, kApplicationTitle, mb::kOk | mb::kIconInformation);
 }
 
@@ -169,7 +171,7 @@ bool TDoList_Form::IsLeafSelected() const {
 
 void TDoList_Form::OK_BitBtnClick() {
   if (!IsLeafSelected()) {
-    ShowInformation(platform(), "请选选择正确的项目");
+    ShowInformation(platform(), hwnd(), "请选选择正确的项目");
     return;
   }
   const std::vector<std::string> path = SelectedPath();
@@ -312,7 +314,7 @@ std::string TFavorites_Form::StatusText() const {
 void TFavorites_Form::OK_BitBtnClick() {
   const FavouriteNode* node = SelectedNode();
   if (!node || node->isFolder) {
-    ShowInformation(platform(), "您还没有选择网址啊:-)");
+    ShowInformation(platform(), hwnd(), "您还没有选择网址啊:-)");
     return;
   }
   router_.Deliver(node->address, TreePath(SelectedPath()));

@@ -261,6 +261,39 @@ TEST_F(EditingDialogsTest, StatusBarTellsOfAHotkeyInUse) {
   EXPECT_FALSE(CombinationTaken(MOD_CONTROL | MOD_ALT, VK_F8));  // the probe let it go
 }
 
+TEST_F(EditingDialogsTest, ScriptButtonOpensNewOrExistingScripts) {
+  using Kind = TAddOrChange_Form::ScriptRequest::Kind;
+  const std::string script = directory_ + "宏.TSC";
+  WriteSchemeFile(script, "Delay:10\r\n");
+  struct Case {
+    std::string target;
+    Kind kind;
+  };
+  const Case cases[] = {{script, Kind::kOpen},
+                        {directory_ + "missing.tsc", Kind::kShowOnly},
+                        {"notepad.exe", Kind::kNew},
+                        {"", Kind::kNew}};
+  for (const Case& c : cases) {
+    std::vector<TAddOrChange_Form::ScriptRequest> requests;
+    editor_.openScriptEditor = [&](TAddOrChange_Form& editor,
+                                   const TAddOrChange_Form::ScriptRequest& request) {
+      requests.push_back(request);
+      editor.SetTarget(directory_ + "new.tsc");  // the script editor saved a file
+    };
+    std::string target;
+    WithAddEditor([&](HWND editor) {
+      SetField(editor, IDC_EDITOR_TARGET, c.target);
+      PressButton(editor, IDC_EDITOR_SCRIPT);
+      target = editor_.Input().action;
+      PressButton(editor, IDCANCEL);
+    });
+    ASSERT_EQ(requests.size(), 1u) << c.target;
+    EXPECT_EQ(requests[0].kind, c.kind) << c.target;
+    EXPECT_EQ(requests[0].path, c.kind == Kind::kOpen ? script : "") << c.target;
+    EXPECT_EQ(target, directory_ + "new.tsc");
+  }
+}
+
 // --- The operation chooser ---------------------------------------------------
 
 TEST_F(EditingDialogsTest, ChooserFillsTargetAndRemarkFromTheChosenLeaf) {
@@ -399,7 +432,8 @@ TEST_F(EditingDialogsTest, NewSchemeIsCreatedAndOpenedAndABadNameIsRefused) {
     explanation = ItemText(dialog, IDC_INPUT_MEMO);
     TypeAndPress(GetDlgItem(dialog, IDC_INPUT_EDIT), L"CON", dialog, IDOK);
     openAfterBadName = IsWindowVisible(dialog) != 0;
-    TypeAndPress(GetDlgItem(dialog, IDC_INPUT_EDIT), L"工作", dialog, IDOK);
+    SetWindowTextW(GetDlgItem(dialog, IDC_INPUT_EDIT), L"工作");
+    PressEnterIn(dialog, IDC_INPUT_EDIT);
   });
   input_.OpenForNewScheme(nullptr);
   EXPECT_EQ(input.count(), 1);

@@ -15,7 +15,10 @@ namespace tav::test {
 int QuietWin32Platform::MessageBox(const std::string& text, const std::string& caption,
                                    unsigned /*style*/) {
   messages.push_back(text + "|" + caption);
-  return mb::kIdOk;
+  if (answers.empty()) return mb::kIdOk;
+  const int answer = answers.front();
+  answers.erase(answers.begin());
+  return answer;
 }
 
 namespace {

@@ -14,6 +14,7 @@ class QuietWin32Platform : public Win32Platform {
  public:
   int MessageBox(const std::string& text, const std::string& caption, unsigned style) override;
   std::vector<std::string> messages;  // "text|caption"
+  std::vector<int> answers;           // given in turn, then OK
 };
 
 // Runs `action` with the window each time a window with the caption is shown
