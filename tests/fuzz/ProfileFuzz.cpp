@@ -55,9 +55,9 @@ Values ReadAll(const tav::IniDocument& document, const std::vector<std::string>&
   Values values;
   for (const std::string& section : sections) {
     for (const std::string& key : document.KeyNames(section)) {
+      // A key listed from a line without "=" has no value to read.
       const std::optional<std::string> value = document.Find(section, key);
-      Check(value.has_value(), "a listed key has a value", key);
-      values.emplace(std::make_pair(section, key), *value);
+      if (value) values.emplace(std::make_pair(section, key), *value);
     }
   }
   return values;

@@ -6,10 +6,12 @@
 // without a key-down command leaves no key down at all.
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "FuzzSupport.h"
 #include "actions/ActionDispatcher.h"
@@ -57,14 +59,18 @@ bool NoDelay(std::chrono::milliseconds) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view bytes = tav::fuzz::Bytes(data, size);
-  const bool holdsKeys = bytes.find("Key_Down~:") != std::string_view::npos;
+  // A line is read without its CRs, wherever they stand.
+  const std::vector<std::string> lines = tav::SplitScriptLines(bytes);
+  const bool holdsKeys = std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
+    return line.find("Key_Down~:") != std::string::npos;
+  });
 
   {  // Each line as a hotkey's action, on the user-interface thread.
     tav::RecordingPlatform platform;
     SetUsLayout(platform);
     tav::fuzz::FuzzProgram program(platform);
     tav::ActionDispatcher engine(platform, program, NoDelay);
-    for (const std::string& line : tav::SplitScriptLines(bytes)) {
+    for (const std::string& line : lines) {
       std::string action;
       try {
         action = tav::Cp936ToUtf8(line);

@@ -327,6 +327,44 @@ TEST_F(SchemeFileTest, UnreadableOrIncompleteSchemes) {
   EXPECT_EQ(document.Password(), "abc");
 }
 
+// Loading from bytes and saving to bytes agree with the file on disk, so a
+// caller holding the bytes (a fuzz target, a conversion) sees what the
+// program sees.
+TEST_F(SchemeFileTest, BytesLoadAndSaveLikeTheFile) {
+  const std::string bytes = SchemeBytes(
+      {{"6+65", "notepad.exe", "记事本", "程序"}, {"3+13", "calc.exe &#x1F600;", "", ""}}, "abc");
+  Write(path_, bytes);
+  SchemeDocument fromFile;
+  fromFile.Load(path_);
+  SchemeDocument fromBytes;
+  fromBytes.LoadBytes(bytes, "内存.xml");
+  ASSERT_EQ(fromBytes.EntryCount(), 2);
+  EXPECT_EQ(fromBytes.Entry(1), fromFile.Entry(1));
+  EXPECT_EQ(fromBytes.Entry(1).action, "calc.exe 😀");
+  EXPECT_EQ(fromBytes.Password(), "abc");
+
+  fromFile.Save(path_);
+  EXPECT_EQ(fromBytes.ToBytes(), ReadWholeFile(path_));
+
+  EntryTable tableFromFile, tableFromBytes;
+  std::vector<HotkeyListItem> itemsFromFile, itemsFromBytes;
+  LoadEntries(path_, {}, tableFromFile, itemsFromFile);
+  LoadEntries(fromBytes, {}, tableFromBytes, itemsFromBytes);
+  ASSERT_EQ(itemsFromBytes.size(), 2u);
+  for (size_t i = 0; i < 2; ++i) {
+    EXPECT_EQ(itemsFromBytes[i].caption, itemsFromFile[i].caption);
+    EXPECT_EQ(tableFromBytes[i].action, tableFromFile[i].action);
+  }
+
+  // Errors name what the caller named.
+  try {
+    SchemeDocument().LoadBytes("<velmora>", "内存.xml");
+    FAIL() << "a malformed text loaded";
+  } catch (const Error& error) {
+    EXPECT_THAT(error.what(), HasSubstr("内存.xml"));
+  }
+}
+
 // --- Scheme directory --------------------------------------------------------
 
 TEST_F(SchemeFileTest, UserSchemesAreTheXmlFilesOfData) {
