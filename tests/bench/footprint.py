@@ -7,16 +7,18 @@ probe); entry 99 (Ctrl+Alt+F9) presses F13, the effect the floor program
 produces for the same hotkey, and entry 100 (Ctrl+Alt+F10) is the last one
 registered, so its registration marks the end of start-up."""
 
-import hashlib
 import os
 import re
 import shutil
 import statistics
-import struct
 import subprocess
 import sys
 import tempfile
 import time
+
+# The end-to-end tests' independent MD5 and AES make the protected scheme.
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+from test_passwords import digest, encrypt  # noqa: E402
 
 BUILD_DIR = os.environ["TAV_BUILD_DIR"]
 BENCH_DIR = os.path.join(BUILD_DIR, "bench")
@@ -34,18 +36,6 @@ def wine_path(path):
     return "Z:" + os.path.abspath(path).replace("/", "\\")
 
 
-def encrypt(password, text):
-    """A protected entry's cipher text, from Python's own and openssl's AES."""
-    plain = text.encode("gb2312")
-    if not plain:
-        return ""
-    key = password.encode("gb2312")[:16].ljust(16, b"\0")
-    padded = plain + b"\0" * (-len(plain) % 16)
-    blocks = subprocess.run(["openssl", "enc", "-aes-128-ecb", "-nopad", "-K", key.hex()],
-                            input=padded, capture_output=True, check=True).stdout
-    return (struct.pack("<I", len(plain)) + blocks).hex().upper()
-
-
 def hundred_entries():
     entries = []
     for flags in (7, 5, 6):  # Ctrl+Alt+Shift, Alt+Shift, Ctrl+Shift
@@ -61,9 +51,8 @@ def hundred_entries():
 
 
 def protected_scheme(entries, password):
-    digest = hashlib.md5(password.encode("gb2312")).hexdigest()
     lines = ['<?xml version="1.0" encoding="GB2312"?>', "<velmora>", "\t<set>",
-             "\t\t<password>%s</password>" % digest, "\t</set>", "\t<hotkeylist>"]
+             "\t\t<password>%s</password>" % digest(password), "\t</set>", "\t<hotkeylist>"]
     for entry in entries:
         key, action, hint, sort = (encrypt(password, text) for text in entry)
         lines.append("\t\t<hotkeyset><hotkey>%s</hotkey><action>%s</action><hint>%s</hint>"
