@@ -10,8 +10,8 @@ SchemeMenus::SchemeMenus(Platform& platform, std::string programDirectory, Schem
     : platform_(platform), programDirectory_(std::move(programDirectory)), host_(host) {}
 
 bool SchemeMenus::IsLocked(const std::string& path) const {
-  // A file that cannot be parsed is listed without the lock.
-  return !ReadSchemeDigestOrEmpty(path).empty();
+  // A file whose password cannot be read counts as protected.
+  return ReadSchemeLock(path).protection != SchemeProtection::kOpen;
 }
 
 void SchemeMenus::ListMenus() {
@@ -89,9 +89,14 @@ bool SchemeMenus::DeleteFromMenu(int position) {
   if (position < 0 || position >= static_cast<int>(users_.size())) return false;
   const std::string name = users_[position].name;
   const std::string path = UserSchemePath(programDirectory_, name);
-  if (users_[position].locked && FileExists(path)) {
-    const std::string digest = ReadSchemeDigest(path);
-    if (digest != host_.RememberedPasswordDigest() && !host_.CheckPassword(digest)) return false;
+  if (users_[position].locked) {
+    // A damaged file has no digest a password could match: only the
+    // question guards it, as for a file deleted by hand.
+    const SchemeLock lock = ReadSchemeLock(path);
+    if (lock.protection == SchemeProtection::kProtected &&
+        lock.digest != host_.RememberedPasswordDigest() && !host_.CheckPassword(lock.digest)) {
+      return false;
+    }
   }
   if (platform_.MessageBox("你确定要删除热键配制方案" + name + "吗？", "",
                            mb::kOkCancel | mb::kIconQuestion) != mb::kIdOk) {

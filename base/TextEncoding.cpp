@@ -13,6 +13,7 @@ namespace tav {
 // `codePage` is 936 or 54936 (GB18030).
 std::optional<std::string> EncodeCodePoint(unsigned codePage, char32_t codePoint);
 std::optional<std::u16string> DecodeToUtf16(unsigned codePage, std::string_view bytes);
+std::u16string DecodeCp936ToUtf16Lenient(std::string_view bytes);
 
 namespace {
 constexpr unsigned kCp936 = 936;
@@ -175,5 +176,38 @@ std::string Utf16ToUtf8(std::u16string_view utf16) {
   }
   return out;
 }
+
+std::string Cp936ToUtf8Lenient(std::string_view bytes) {
+  bool ascii = true;
+  for (char c : bytes) ascii = ascii && static_cast<uint8_t>(c) < 0x80;
+  if (ascii) return std::string(bytes);
+  return Utf16ToUtf8(DecodeCp936ToUtf16Lenient(bytes));
+}
+
+std::string SanitizeUtf8(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size());
+  for (size_t i = 0; i < bytes.size();) {
+    const auto lead = static_cast<uint8_t>(bytes[i]);
+    const size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    const std::string_view sequence = bytes.substr(i, length);
+    bool valid = lead < 0x80;
+    if (!valid) {
+      try {
+        valid = DecodeUtf8(sequence).size() == 1;
+      } catch (const EncodingError&) {
+      }
+    }
+    if (valid) {
+      out += sequence;
+      i += length;
+    } else {
+      AppendUtf8(out, 0xFFFD);
+      ++i;
+    }
+  }
+  return out;
+}
+
 
 }  // namespace tav

@@ -18,6 +18,14 @@ enum class Unencodable {
 // valid code page 936.
 std::string Cp936ToUtf8(std::string_view bytes);
 
+// The same for text that must be read whatever it holds: byte sequences that
+// are not valid code page 936 become replacement characters (on Windows the
+// system's own, as its profile functions read them; U+FFFD elsewhere).
+std::string Cp936ToUtf8Lenient(std::string_view bytes);
+
+// UTF-8 text with every invalid sequence replaced by U+FFFD.
+std::string SanitizeUtf8(std::string_view bytes);
+
 // UTF-8 to code page 936 bytes. Throws EncodingError on invalid UTF-8, and on
 // characters code page 936 lacks unless they become XML references.
 std::string Utf8ToCp936(std::string_view utf8, Unencodable handling = Unencodable::kFail);

@@ -67,4 +67,25 @@ std::optional<std::u16string> DecodeToUtf16(unsigned codePage, std::string_view 
   return out;
 }
 
+// Character by character: a lead byte with its trail byte when the pair is
+// valid, else the single byte when it is, else one U+FFFD for the byte.
+std::u16string DecodeCp936ToUtf16Lenient(std::string_view bytes) {
+  std::u16string out;
+  for (size_t i = 0; i < bytes.size();) {
+    std::optional<std::u16string> decoded;
+    size_t used = 1;
+    if (i + 1 < bytes.size() && static_cast<unsigned char>(bytes[i]) >= 0x81) {
+      decoded = DecodeToUtf16(936, bytes.substr(i, 2));
+      used = 2;
+    }
+    if (!decoded) {
+      decoded = DecodeToUtf16(936, bytes.substr(i, 1));
+      used = 1;
+    }
+    out += decoded ? *decoded : std::u16string(1, u'\xFFFD');
+    i += used;
+  }
+  return out;
+}
+
 }  // namespace tav

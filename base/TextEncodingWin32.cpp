@@ -43,4 +43,15 @@ std::optional<std::u16string> DecodeToUtf16(unsigned codePage, std::string_view 
   return out;
 }
 
+std::u16string DecodeCp936ToUtf16Lenient(std::string_view bytes) {
+  if (bytes.empty()) return std::u16string();
+  const int inLength = static_cast<int>(bytes.size());
+  const int length = MultiByteToWideChar(936, 0, bytes.data(), inLength, nullptr, 0);
+  if (length <= 0) return std::u16string();
+  std::u16string out(static_cast<size_t>(length), u'\0');
+  MultiByteToWideChar(936, 0, bytes.data(), inLength,
+                      reinterpret_cast<wchar_t*>(out.data()), length);
+  return out;
+}
+
 }  // namespace tav

@@ -12,9 +12,11 @@ namespace tav {
 
 namespace {
 
-constexpr std::string_view kBlanks = " \t\v\f\r";
+constexpr std::string_view kBlanks = " \t\n\v\f\r\x1A";
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 constexpr std::string_view kUtf16LeBom = "\xFF\xFE";
+constexpr std::string_view kUtf16BeBom = "\xFE\xFF";
+constexpr std::string_view kNewLineEnd = "\r\n";
 
 std::string_view Trim(std::string_view s) {
   const size_t first = s.find_first_not_of(kBlanks);
@@ -22,13 +24,16 @@ std::string_view Trim(std::string_view s) {
   return s.substr(first, s.find_last_not_of(kBlanks) - first + 1);
 }
 
+// Names compare as the system compares them: ASCII letters without regard
+// to case, every other character (Greek, Cyrillic, full-width letters too)
+// exactly. ASCII bytes never occur inside a UTF-8 multi-byte character.
 bool SameName(std::string_view a, std::string_view b) {
   return EqualsIgnoringAsciiCase(a, b);
 }
 
 // What one line of text means.
 struct LineMeaning {
-  enum Kind { kBlank, kHeader, kComment, kEntry } kind;
+  enum Kind { kBlank, kHeader, kEntry, kBareKey } kind;
   std::string_view name;   // section name or key name
   std::string_view value;  // entries only
 };
@@ -37,16 +42,26 @@ LineMeaning Classify(std::string_view line) {
   const std::string_view text = Trim(line);
   if (text.empty()) return {LineMeaning::kBlank, {}, {}};
   if (text.front() == '[') {
-    // "[name]" is a header; "[name]=value" is a key whose name has brackets,
-    // so that such a key cannot cut its section in two.
     const size_t close = text.rfind(']');
-    if (close != std::string_view::npos && text.find('=', close) == std::string_view::npos)
+    if (close != std::string_view::npos && close > 0)
       return {LineMeaning::kHeader, Trim(text.substr(1, close - 1)), {}};
   }
-  if (text.front() == ';') return {LineMeaning::kComment, {}, {}};
   const size_t equals = text.find('=');
-  if (equals == std::string_view::npos) return {LineMeaning::kEntry, text, {}};
+  if (equals == std::string_view::npos) return {LineMeaning::kBareKey, text, {}};
   return {LineMeaning::kEntry, Trim(text.substr(0, equals)), Trim(text.substr(equals + 1))};
+}
+
+bool IsListedKey(const LineMeaning& meaning) {
+  return meaning.kind == LineMeaning::kEntry && !meaning.name.empty() &&
+         meaning.name.front() != ';';
+}
+
+// Joins texts into one line (also keeps GCC 12's false -Wrestrict warning
+// about chained string additions away).
+std::string Joined(std::initializer_list<std::string_view> parts) {
+  std::string joined;
+  for (std::string_view part : parts) joined += part;
+  return joined;
 }
 
 std::string_view WithoutQuotes(std::string_view value) {
@@ -56,135 +71,177 @@ std::string_view WithoutQuotes(std::string_view value) {
   return value;
 }
 
-// Splits at LF and drops the CR before it; a final line end ends the last
-// line rather than starting an empty one.
-std::vector<std::string_view> SplitLines(std::string_view text) {
-  std::vector<std::string_view> lines;
+std::string UpToNul(std::string text) {
+  const size_t nul = text.find('\0');
+  if (nul != std::string::npos) text.resize(nul);
+  return text;
+}
+
+// Splits at CR, LF or CR LF. Each piece keeps its line end; a final line end
+// ends the last line rather than starting an empty one.
+template <typename Emit>
+void SplitLines(std::string_view text, Emit emit) {
   size_t start = 0;
   while (start < text.size()) {
-    size_t end = text.find('\n', start);
+    size_t end = text.find_first_of("\r\n", start);
     if (end == std::string_view::npos) end = text.size();
-    std::string_view line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    lines.push_back(line);
-    start = end + 1;
-  }
-  return lines;
-}
-
-std::string Joined(std::initializer_list<std::string_view> parts) {
-  std::string joined;
-  for (std::string_view part : parts) joined += part;
-  return joined;
-}
-
-std::optional<std::string> DecodeCp936(std::string_view bytes) {
-  try {
-    return Cp936ToUtf8(bytes);
-  } catch (const EncodingError&) {
-    return std::nullopt;
+    size_t next = end;
+    if (next < text.size()) next += text.compare(next, 2, "\r\n") == 0 ? 2 : 1;
+    emit(text.substr(start, end - start), text.substr(end, next - end));
+    start = next;
   }
 }
 
-std::optional<std::string> CheckUtf8(std::string_view bytes) {
-  try {
-    Utf8ToUtf16(bytes);
-    return std::string(bytes);
-  } catch (const EncodingError&) {
-    return std::nullopt;
+std::u16string DecodeUtf16(std::string_view bytes, bool bigEndian) {
+  std::u16string units(bytes.size() / 2, u'\0');
+  for (size_t i = 0; i < units.size(); ++i) {
+    const auto first = static_cast<uint8_t>(bytes[2 * i]);
+    const auto second = static_cast<uint8_t>(bytes[2 * i + 1]);
+    units[i] = static_cast<char16_t>(bigEndian ? (first << 8 | second) : (second << 8 | first));
   }
+  return units;
+}
+
+std::string EncodeUtf16(std::u16string_view units, bool bigEndian) {
+  std::string bytes;
+  for (char16_t unit : units) {
+    const auto low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
+    bytes += bigEndian ? high : low;
+    bytes += bigEndian ? low : high;
+  }
+  return bytes;
 }
 
 }  // namespace
 
+void CheckIniKeyName(std::string_view key, std::string_view value) {
+  const std::string quoted = Joined({"\"", key, "\""});
+  key = Trim(key);
+  if (key.empty()) throw Error("A settings key name cannot be empty");
+  for (std::string_view text : {key, value}) {
+    if (text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos)
+      throw Error("A settings entry cannot hold a line break: " + quoted);
+  }
+  if (key.find('=') != std::string_view::npos)
+    throw Error("The name " + quoted + " cannot be a settings key: it holds \"=\"");
+  if (key.front() == ';')
+    throw Error("The name " + quoted + " cannot be a settings key: it starts with \";\"");
+  if (key.front() == '[' &&
+      (key.find(']') != std::string_view::npos || value.find(']') != std::string_view::npos))
+    throw Error("The name " + quoted + " cannot be a settings key: it would read as a section");
+}
+
 IniDocument IniDocument::Parse(std::string_view bytes) {
   IniDocument document;
-  if (bytes.starts_with(kUtf16LeBom)) {
-    document.encoding_ = Encoding::kUtf16LeBom;
-    bytes.remove_prefix(kUtf16LeBom.size());
-    std::u16string utf16(bytes.size() / 2, u'\0');
-    for (size_t i = 0; i < utf16.size(); ++i) {
-      utf16[i] = static_cast<char16_t>(static_cast<uint8_t>(bytes[2 * i]) |
-                                       static_cast<uint8_t>(bytes[2 * i + 1]) << 8);
-    }
-    const std::string text = Utf16ToUtf8(utf16);
-    for (std::string_view line : SplitLines(text))
-      document.lines_.push_back({{}, std::string(line)});
+  if (bytes.starts_with(kUtf16LeBom) || bytes.starts_with(kUtf16BeBom)) {
+    const bool bigEndian = bytes.starts_with(kUtf16BeBom);
+    document.encoding_ = bigEndian ? Encoding::kUtf16BeBom : Encoding::kUtf16LeBom;
+    const std::string text = Utf16ToUtf8(DecodeUtf16(bytes.substr(2), bigEndian));
+    SplitLines(text, [&](std::string_view line, std::string_view end) {
+      document.lines_.push_back({std::string(line), std::string(end), UpToNul(std::string(line))});
+    });
     return document;
   }
   if (bytes.starts_with(kUtf8Bom)) {
     document.encoding_ = Encoding::kUtf8Bom;
     bytes.remove_prefix(kUtf8Bom.size());
   }
-  for (std::string_view line : SplitLines(bytes)) {
-    document.lines_.push_back({std::string(line), document.encoding_ == Encoding::kCp936
-                                                      ? DecodeCp936(line)
-                                                      : CheckUtf8(line)});
-  }
+  SplitLines(bytes, [&](std::string_view line, std::string_view end) {
+    const std::string_view visible = line.substr(0, line.find('\0'));
+    document.lines_.push_back({std::string(line), std::string(end),
+                               document.encoding_ == Encoding::kCp936 ? Cp936ToUtf8Lenient(visible)
+                                                                      : SanitizeUtf8(visible)});
+  });
   return document;
 }
 
 std::string IniDocument::ToBytes() const {
-  if (encoding_ == Encoding::kUtf16LeBom) {
-    std::string text;
-    for (const Line& line : lines_) text += *line.text + "\r\n";
-    std::string bytes(kUtf16LeBom);
-    for (char16_t unit : Utf8ToUtf16(text)) {
-      bytes += static_cast<char>(unit & 0xFF);
-      bytes += static_cast<char>(unit >> 8);
-    }
-    return bytes;
-  }
-  std::string bytes(encoding_ == Encoding::kUtf8Bom ? kUtf8Bom : std::string_view{});
-  for (const Line& line : lines_) bytes += line.bytes + "\r\n";
-  return bytes;
-}
-
-IniDocument::Line IniDocument::MakeLine(std::string text) const {
+  std::string joined;
+  for (const Line& line : lines_) joined += line.bytes + line.end;
   switch (encoding_) {
     case Encoding::kCp936:
-      return {Utf8ToCp936(text), std::move(text)};
+      return joined;
     case Encoding::kUtf8Bom:
-      Utf8ToUtf16(text);  // throws on invalid UTF-8
-      return {text, std::move(text)};
+      return std::string(kUtf8Bom) + joined;
     case Encoding::kUtf16LeBom:
-      Utf8ToUtf16(text);
-      return {{}, std::move(text)};
+      return std::string(kUtf16LeBom) + EncodeUtf16(Utf8ToUtf16(joined), false);
+    case Encoding::kUtf16BeBom:
+      return std::string(kUtf16BeBom) + EncodeUtf16(Utf8ToUtf16(joined), true);
   }
-  return {};
+  return joined;
 }
 
-std::optional<IniDocument::Range> IniDocument::FindSection(std::string_view section,
-                                                           size_t from) const {
-  std::optional<Range> found;
-  for (size_t i = from; i < lines_.size(); ++i) {
-    if (!lines_[i].text) continue;
-    const LineMeaning meaning = Classify(*lines_[i].text);
-    if (meaning.kind != LineMeaning::kHeader) continue;
-    if (found) {
-      found->end = i;
-      return found;
-    }
-    if (SameName(meaning.name, section)) found = Range{i, lines_.size()};
-  }
-  return found;
+IniDocument::Line IniDocument::MakeLine(std::string_view text) const {
+  std::string bytes = encoding_ == Encoding::kCp936 ? Utf8ToCp936(text) : std::string(text);
+  if (encoding_ != Encoding::kCp936) Utf8ToUtf16(text);  // throws on invalid UTF-8
+  return {std::move(bytes), std::string(kNewLineEnd), std::string(text)};
 }
 
-std::optional<size_t> IniDocument::FindKey(const Range& range, std::string_view key) const {
-  for (size_t i = range.header + 1; i < range.end; ++i) {
-    if (!lines_[i].text) continue;
-    const LineMeaning meaning = Classify(*lines_[i].text);
-    if (meaning.kind == LineMeaning::kEntry && SameName(meaning.name, key)) return i;
+void IniDocument::AddLine(size_t at, Line line) {
+  // The line before it may be the file's last one, without a line end.
+  if (at > 0 && lines_[at - 1].end.empty()) lines_[at - 1].end = kNewLineEnd;
+  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), std::move(line));
+}
+
+std::vector<IniDocument::Range> IniDocument::Sections() const {
+  std::vector<Range> sections;
+  for (size_t i = 0; i < lines_.size(); ++i) {
+    if (Classify(lines_[i].text).kind != LineMeaning::kHeader) continue;
+    if (!sections.empty()) sections.back().end = i;
+    sections.push_back({i, lines_.size()});
+  }
+  return sections;
+}
+
+std::optional<IniDocument::Range> IniDocument::FindSection(std::string_view section) const {
+  section = Trim(section);
+  for (const Range& range : Sections()) {
+    if (SameName(Classify(lines_[range.header].text).name, section)) return range;
   }
   return std::nullopt;
 }
 
+std::optional<size_t> IniDocument::FindKey(const Range& range, std::string_view key) const {
+  key = Trim(key);
+  for (size_t i = range.header + 1; i < range.end; ++i) {
+    const LineMeaning meaning = Classify(lines_[i].text);
+    if ((meaning.kind == LineMeaning::kEntry || meaning.kind == LineMeaning::kBareKey) &&
+        SameName(meaning.name, key))
+      return i;
+  }
+  return std::nullopt;
+}
+
+std::vector<std::string> IniDocument::SectionNames() const {
+  std::vector<std::string> names;
+  for (const Range& range : Sections()) {
+    const std::string_view name = Classify(lines_[range.header].text).name;
+    if (!name.empty()) names.emplace_back(name);
+  }
+  return names;
+}
+
+std::vector<std::string> IniDocument::KeyNames(std::string_view section) const {
+  std::vector<std::string> names;
+  const std::optional<Range> range = FindSection(section);
+  if (!range) return names;
+  for (size_t i = range->header + 1; i < range->end; ++i) {
+    const LineMeaning meaning = Classify(lines_[i].text);
+    if (IsListedKey(meaning)) names.emplace_back(meaning.name);
+  }
+  return names;
+}
+
 std::optional<std::string> IniDocument::Find(std::string_view section, std::string_view key) const {
-  const std::optional<Range> range = FindSection(Trim(section));
+  const std::optional<Range> range = FindSection(section);
   if (!range) return std::nullopt;
-  const std::optional<size_t> index = FindKey(*range, Trim(key));
+  // The first line of that name counts, even one without "=" that reads as
+  // no value at all.
+  const std::optional<size_t> index = FindKey(*range, key);
   if (!index) return std::nullopt;
-  return std::string(WithoutQuotes(Classify(*lines_[*index].text).value));
+  const LineMeaning meaning = Classify(lines_[*index].text);
+  if (meaning.kind != LineMeaning::kEntry) return std::nullopt;
+  return std::string(WithoutQuotes(meaning.value));
 }
 
 std::string IniDocument::ReadString(std::string_view section, std::string_view key,
@@ -192,60 +249,40 @@ std::string IniDocument::ReadString(std::string_view section, std::string_view k
   return Find(section, key).value_or(std::string(fallback));
 }
 
-std::vector<std::string> IniDocument::KeyNames(std::string_view section) const {
-  std::vector<std::string> names;
-  const std::optional<Range> range = FindSection(Trim(section));
-  if (!range) return names;
-  for (size_t i = range->header + 1; i < range->end; ++i) {
-    if (!lines_[i].text) continue;
-    const LineMeaning meaning = Classify(*lines_[i].text);
-    if (meaning.kind != LineMeaning::kEntry || meaning.name.empty()) continue;
-    bool seen = false;
-    for (const std::string& name : names) seen = seen || SameName(name, meaning.name);
-    if (!seen) names.emplace_back(meaning.name);
-  }
-  return names;
-}
-
 void IniDocument::WriteString(std::string_view section, std::string_view key,
                               std::string_view value) {
   section = Trim(section), key = Trim(key), value = Trim(value);
-  if (section.empty() || key.empty()) throw Error("A settings section or key name cannot be empty");
-  for (std::string_view text : {section, key, value}) {
-    if (text.find_first_of("\r\n") != std::string_view::npos)
-      throw Error("A settings entry cannot hold a line break");
-  }
+  if (section.empty()) throw Error("A settings section name cannot be empty");
+  if (section.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos)
+    throw Error("A settings entry cannot hold a line break");
+  CheckIniKeyName(key, value);
 
   const std::optional<Range> range = FindSection(section);
   if (!range) {
     // Both lines are made before anything changes: making one may throw.
     Line header = MakeLine(Joined({"[", section, "]"}));
     Line entry = MakeLine(Joined({key, "=", value}));
-    if (!lines_.empty() && Classify(lines_.back().text.value_or("x")).kind != LineMeaning::kBlank)
-      lines_.push_back(MakeLine(""));
-    lines_.push_back(std::move(header));
-    lines_.push_back(std::move(entry));
+    AddLine(lines_.size(), std::move(header));
+    AddLine(lines_.size(), std::move(entry));
     return;
   }
   if (const std::optional<size_t> index = FindKey(*range, key)) {
-    // The key keeps the spelling it has in the file.
-    const std::string name(Classify(*lines_[*index].text).name);
-    lines_[*index] = MakeLine(Joined({name, "=", value}));
+    // The key keeps the spelling it has in the file, the line its line end.
+    const std::string name(Classify(lines_[*index].text).name);
+    Line line = MakeLine(Joined({name, "=", value}));
+    line.end = lines_[*index].end;
+    lines_[*index] = std::move(line);
     return;
   }
   // After the section's last line that is not blank, so that the blank
   // lines before the next section stay there.
   size_t at = range->end;
-  while (at > range->header + 1 && lines_[at - 1].text &&
-         Classify(*lines_[at - 1].text).kind == LineMeaning::kBlank)
-    --at;
-  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at),
-                MakeLine(Joined({key, "=", value})));
+  while (at > range->header + 1 && Classify(lines_[at - 1].text).kind == LineMeaning::kBlank) --at;
+  AddLine(at, MakeLine(Joined({key, "=", value})));
 }
 
 void IniDocument::EraseSection(std::string_view section) {
-  section = Trim(section);
-  for (std::optional<Range> range = FindSection(section); range; range = FindSection(section)) {
+  if (const std::optional<Range> range = FindSection(section)) {
     lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(range->header),
                  lines_.begin() + static_cast<std::ptrdiff_t>(range->end));
   }
@@ -262,6 +299,10 @@ IniDocument IniFile::Load() const {
 std::string IniFile::ReadString(std::string_view section, std::string_view key,
                                 std::string_view fallback) const {
   return Load().ReadString(section, key, fallback);
+}
+
+std::vector<std::string> IniFile::ReadSectionNames() const {
+  return Load().SectionNames();
 }
 
 std::vector<std::string> IniFile::ReadKeyNames(std::string_view section) const {

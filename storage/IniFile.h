@@ -1,22 +1,29 @@
-// Profile (INI) files read and written the way the Windows profile functions
-// treat them, by our own code so that a file means the same on every system
-// and whatever the system's code page:
+// Profile (INI) files, read and written by our own code exactly as the
+// Windows profile functions (GetPrivateProfileString and its kin) read them,
+// so that a file means the same to this program, to other copies that use
+// the system's functions, and on every system code page:
 //
-// - "[name]" starts a section; "key=value" lines belong to the section above
-//   them; a line without "=" is a key with an empty value; lines starting
-//   with ";" are comments.
-// - Section and key names compare without regard to ASCII case; blanks
-//   around names and values are dropped; a value in matching quotes reads
-//   without them.
-// - When a section or key occurs twice, the first one counts.
-// - Writing replaces the value of the first occurrence of the key, or adds
-//   the key after the last line of its section, or adds the section at the
-//   end of the file. Every other line keeps its bytes.
+// - A line ends at CR, at LF or at both. Its text ends at a NUL. Blanks
+//   around names and values are spaces, tabs, CR, LF, VT, FF and Ctrl-Z.
+// - "[name]" starts a section; the name is what lies between the "[" and the
+//   last "]", so "[x]=y" starts section "x". Lines before the first header
+//   belong to no section.
+// - "key=value" lines belong to the section above. A line without "=" (an
+//   unclosed "[name" too) is neither listed nor read. Keys starting with ";"
+//   are comments: not listed, but a lookup of that very name finds them.
+// - Names compare without regard to the case of ASCII letters. When a section or a key
+//   occurs twice, the first counts; listing keys gives every occurrence.
+// - A value in matching quotes (single or double) reads without them.
+// - Bytes that are not valid text read as replacement characters; the line
+//   still counts.
 //
-// On disk the text is code page 936 with CR LF line ends. A file that starts
-// with a UTF-16LE or UTF-8 byte order mark is read and written in that
-// encoding instead. A line whose bytes are not valid text is kept as it is
-// and otherwise ignored.
+// Writing replaces the first occurrence of the key, or adds the key after
+// the last line of its section that is not blank, or adds the section at the
+// end of the file. Every other line keeps its bytes and its line end.
+//
+// On disk the text is code page 936 with CR LF line ends for new lines. A
+// file that starts with a UTF-16 or UTF-8 byte order mark is read and
+// written in that encoding instead.
 #pragma once
 
 #include <functional>
@@ -27,6 +34,12 @@
 
 namespace tav {
 
+// Throws Error with a message naming the key when a line "key=value" would
+// not read back as that key with that value: an empty name, a name holding
+// "=", starting with ";" (a comment), or starting with "[" on a line holding
+// "]" (a section header), and line breaks or NUL in either text.
+void CheckIniKeyName(std::string_view key, std::string_view value = {});
+
 // The lines of one profile file in memory.
 class IniDocument {
  public:
@@ -34,32 +47,40 @@ class IniDocument {
   static IniDocument Parse(std::string_view fileBytes);
   std::string ToBytes() const;
 
+  // The names of every section, in file order, repeated ones too; sections
+  // with an empty name are left out.
+  std::vector<std::string> SectionNames() const;
+  // The key names of the first section of that name, in file order, every
+  // occurrence; comments and empty names are left out.
+  std::vector<std::string> KeyNames(std::string_view section) const;
+
   std::optional<std::string> Find(std::string_view section, std::string_view key) const;
   std::string ReadString(std::string_view section, std::string_view key,
                          std::string_view fallback = {}) const;
-  // The key names of the section in file order, each name once.
-  std::vector<std::string> KeyNames(std::string_view section) const;
 
   // Throws EncodingError when the file's encoding cannot hold the text and
-  // Error when a name is empty or the text holds a line break; the document
-  // is then unchanged.
+  // Error when a name is empty or would not read back (CheckIniKeyName); the
+  // document is then unchanged.
   void WriteString(std::string_view section, std::string_view key, std::string_view value);
-  // Removes every section of that name with all its lines.
+  // Removes the first section of that name with all its lines.
   void EraseSection(std::string_view section);
 
  private:
-  enum class Encoding { kCp936, kUtf8Bom, kUtf16LeBom };
+  enum class Encoding { kCp936, kUtf8Bom, kUtf16LeBom, kUtf16BeBom };
   struct Line {
-    std::string bytes;                // as stored, in the file's encoding (not for UTF-16)
-    std::optional<std::string> text;  // UTF-8; empty when the bytes are not valid text
+    std::string bytes;  // as stored, without the line end (UTF-8 text for UTF-16 files)
+    std::string end;    // "\r\n", "\n", "\r" or, for the last line, perhaps ""
+    std::string text;   // what it reads as: UTF-8, up to the first NUL
   };
   struct Range {
     size_t header;  // index of the "[name]" line
     size_t end;     // one past its last line
   };
 
-  Line MakeLine(std::string text) const;
-  std::optional<Range> FindSection(std::string_view section, size_t from = 0) const;
+  Line MakeLine(std::string_view text) const;
+  void AddLine(size_t at, Line line);
+  std::vector<Range> Sections() const;
+  std::optional<Range> FindSection(std::string_view section) const;
   std::optional<size_t> FindKey(const Range& range, std::string_view key) const;
 
   Encoding encoding_ = Encoding::kCp936;
@@ -77,6 +98,7 @@ class IniFile {
   IniDocument Load() const;
   std::string ReadString(std::string_view section, std::string_view key,
                          std::string_view fallback = {}) const;
+  std::vector<std::string> ReadSectionNames() const;
   std::vector<std::string> ReadKeyNames(std::string_view section) const;
 
   // Each change is one save. A save that fails throws FileError

@@ -407,6 +407,14 @@ void SchemeDocument::LoadBytes(std::string_view bytes, const std::string& name) 
   path_ = name;
 }
 
+void SchemeDocument::LoadTemplate() {
+  pugi::xml_document parsed;
+  parsed.load_string(kSchemeTemplate);
+  document_ = std::move(parsed);
+  path_.clear();
+  encoding_ = SchemeEncoding{};
+}
+
 void SchemeDocument::Save(const std::string& path) const {
   if (!document_.document_element()) throw Error(Quoted(path) + "没有内容可保存");
   std::ostringstream out;

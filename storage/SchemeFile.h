@@ -72,6 +72,9 @@ class SchemeDocument {
   // The same from the file's bytes; `name` is the path named in messages.
   void LoadBytes(std::string_view bytes, const std::string& name);
 
+  // Makes the tree the template of an empty, unprotected scheme.
+  void LoadTemplate();
+
   // Writes the tree with a declaration of the encoding it was read in (a new
   // scheme's is GB2312), replacing the file in one step; characters GB2312
   // or GBK lack become character references. Throws FileError and leaves the

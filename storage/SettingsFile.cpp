@@ -9,6 +9,17 @@ constexpr std::string_view kSystemSection = "System";
 constexpr std::string_view kPasswordKey = "密码";
 constexpr std::string_view kCategorySection = "Sort";
 constexpr std::string_view kCategoryValue = "0";
+constexpr std::string_view kRestoreClipboardKey = "RestoreClipboard";
+
+void ReplaceCategories(IniDocument& document, const std::vector<std::string>& categories) {
+  document.EraseSection(kCategorySection);
+  // Writing a key that is there already replaces its value, so repeated
+  // categories end as one key.
+  for (const std::string& category : categories) {
+    if (category.find_first_not_of(" \t\v\f\r") != std::string::npos)
+      document.WriteString(kCategorySection, category, kCategoryValue);
+  }
+}
 
 std::string SettingsPath(const std::string& programDir) {
   std::string path = programDir;
@@ -39,14 +50,25 @@ std::vector<std::string> SettingsFile::ReadCategories() const {
 }
 
 void SettingsFile::WriteCategories(const std::vector<std::string>& categories) const {
+  file_.Update([&](IniDocument& document) { ReplaceCategories(document, categories); });
+}
+
+bool SettingsFile::ReadRestoreClipboard() const {
+  return file_.ReadString(kSystemSection, kRestoreClipboardKey) == "1";
+}
+
+void SettingsFile::Write(const SettingsChange& change) const {
   file_.Update([&](IniDocument& document) {
-    document.EraseSection(kCategorySection);
-    // Writing a key that is there already replaces its value, so repeated
-    // categories end as one key.
-    for (const std::string& category : categories) {
-      if (category.find_first_not_of(" \t\v\f\r") != std::string::npos)
-        document.WriteString(kCategorySection, category, kCategoryValue);
-    }
+    if (change.accessPasswordDigest)
+      document.WriteString(kSystemSection, kPasswordKey, *change.accessPasswordDigest);
+    // Written only when it changes, so that files of users who never turn it
+    // on keep only what every copy of the program knows.
+    if (change.restoreClipboard &&
+        *change.restoreClipboard !=
+            (document.ReadString(kSystemSection, kRestoreClipboardKey) == "1"))
+      document.WriteString(kSystemSection, kRestoreClipboardKey,
+                           *change.restoreClipboard ? "1" : "0");
+    ReplaceCategories(document, change.categories);
   });
 }
 

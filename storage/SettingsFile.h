@@ -3,6 +3,7 @@
 // the file itself; nothing is cached.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,6 +11,13 @@
 #include "storage/IniFile.h"
 
 namespace tav {
+
+// Everything the settings centre stores on OK, written in one save.
+struct SettingsChange {
+  std::optional<std::string> accessPasswordDigest;  // nullopt: left as it is
+  std::optional<bool> restoreClipboard;             // nullopt: left as it is
+  std::vector<std::string> categories;              // replaces section Sort
+};
 
 class SettingsFile {
  public:
@@ -23,12 +31,20 @@ class SettingsFile {
   // Stores the digest; an empty one turns the access password off.
   void WriteAccessPasswordDigest(std::string_view digest) const;
 
-  // The key names of section Sort, in file order.
+  // The key names of section Sort, in file order; a key written twice by
+  // hand is listed twice, as the system lists it.
   std::vector<std::string> ReadCategories() const;
   // Replaces section Sort by one key per category, in list order, each with
   // the value "0", in one save. Texts that differ only in ASCII case or in
   // blanks around them are one key; empty texts are left out.
   void WriteCategories(const std::vector<std::string>& categories) const;
+
+  // System/RestoreClipboard: whether a paste puts the clipboard's earlier
+  // content back. Off when missing; other copies of the program ignore it.
+  bool ReadRestoreClipboard() const;
+
+  // The whole change in one save: it lands completely or not at all.
+  void Write(const SettingsChange& change) const;
 
  private:
   IniFile file_;

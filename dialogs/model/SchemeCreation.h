@@ -8,6 +8,10 @@
 
 namespace tav {
 
+// Whether a scheme file may be written at `path`: true when there is no file
+// there, or the user answers Yes to the overwrite question.
+bool ConfirmSchemeOverwrite(Platform& platform, const std::string& path);
+
 // Writes the template of an empty, unprotected scheme at `path`. When a file
 // exists there the user is asked first; any answer but Yes returns false and
 // leaves the file untouched. Throws FileError when the file cannot be written.

@@ -64,7 +64,7 @@ TEST_F(SettingsFileTest, PasswordDigestWrittenAndCleared) {
 
 TEST_F(SettingsFileTest, CategoriesRoundTripInListOrder) {
   WriteAccessPasswordDigest(ProgramDir(), "abc");
-  const Strings categories = {"工作", "娱乐", "Games", "[常用]", "系统 工具"};
+  const Strings categories = {"工作", "娱乐", "Games", "常用]", "a[b]", "系统 工具"};
   WriteCategories(ProgramDir(), categories);
   EXPECT_EQ(ReadCategories(ProgramDir()), categories);
   EXPECT_EQ(ReadAccessPasswordDigest(ProgramDir()), "abc");
@@ -81,11 +81,26 @@ TEST_F(SettingsFileTest, RepeatedCategoriesCollapseAndEmptyOnesAreLeftOut) {
   EXPECT_EQ(ReadCategories(ProgramDir()), (Strings{"工作", "games"}));
 }
 
+TEST_F(SettingsFileTest, CategoriesThatWouldNotReadBackWriteNothing) {
+  WriteFileText("[Sort]\r\n工作=0\r\n");
+  const std::string before = FileBytes();
+  for (const char* bad : {"a=b", ";注释", "[常用]"}) {
+    EXPECT_THROW(WriteCategories(ProgramDir(), {"娱乐", bad}), Error) << bad;
+    EXPECT_EQ(FileBytes(), before) << bad;
+  }
+}
+
 TEST_F(SettingsFileTest, ErasingEveryCategoryRemovesTheSection) {
-  WriteFileText("[Sort]\r\na=0\r\n[System]\r\n密码=abc\r\n[sort]\r\nb=0\r\n");
+  WriteFileText("[Sort]\r\na=0\r\n[System]\r\n密码=abc\r\n");
   WriteCategories(ProgramDir(), {});
   EXPECT_EQ(ReadCategories(ProgramDir()), Strings{});
   EXPECT_EQ(FileBytes(), Utf8ToCp936("[System]\r\n密码=abc\r\n"));
+
+  // As the system does, only the first of two sections of that name goes;
+  // the second then becomes the one that is read.
+  WriteFileText("[Sort]\r\na=0\r\n[sort]\r\nb=0\r\n");
+  WriteCategories(ProgramDir(), {});
+  EXPECT_EQ(ReadCategories(ProgramDir()), Strings{"b"});
 }
 
 TEST_F(SettingsFileTest, ReadingFollowsTheProfileRules) {
@@ -102,18 +117,18 @@ TEST_F(SettingsFileTest, ReadingFollowsTheProfileRules) {
        {"工 作"}},
       {"first key wins", "[System]\r\n密码=first\r\n密码=second\r\n", "first", {}},
       {"first section wins", "[System]\r\nx=1\r\n[System]\r\n密码=later\r\n", "", {}},
-      {"repeated key listed once", "[Sort]\r\nb=0\r\na=0\r\nB=1\r\n", "", {"b", "a"}},
+      {"repeated key listed each time", "[Sort]\r\nb=0\r\na=0\r\nB=1\r\n", "", {"b", "a", "B"}},
       {"comments, blank lines, key without value",
-       "; settings\r\n\r\n[Sort]\r\n;工作=0\r\n\r\n娱乐\r\n=0\r\n",
+       "; settings\r\n\r\n[Sort]\r\n;工作=0\r\n\r\n娱乐\r\n=0\r\n游戏=0\r\n",
        "",
-       {"娱乐"}},
+       {"游戏"}},
       {"quotes dropped", "[System]\r\n密码=\"d3\"\r\n", "d3", {}},
       {"LF line ends, no final line end", "[System]\n密码=d4\n[Sort]\n甲=0", "d4", {"甲"}},
       {"keys before any section ignored", "密码=d5\r\n[Sort]\r\n", "", {}},
-      {"bracketed key stays in its section",
-       "[Sort]\r\n[常用]=0\r\n后面=0\r\n",
+      {"bracketed key line is a header",
+       "[Sort]\r\n前面=0\r\n[常用]=0\r\n后面=0\r\n",
        "",
-       {"[常用]", "后面"}},
+       {"前面"}},
   };
   for (const auto& c : kCases) {
     WriteFileText(c.file);
@@ -140,10 +155,10 @@ TEST_F(SettingsFileTest, WritingChangesOnlyItsOwnLine) {
   WriteAccessPasswordDigest(ProgramDir(), "d");
   EXPECT_EQ(FileBytes(), Utf8ToCp936("[System]\r\nother=1\r\n密码=d\r\n\r\n[Sort]\r\n"));
 
-  // A new section goes at the end, after a blank line.
+  // A new section goes at the end.
   WriteFileText("[Sort]\r\na=0");
   WriteAccessPasswordDigest(ProgramDir(), "d");
-  EXPECT_EQ(FileBytes(), Utf8ToCp936("[Sort]\r\na=0\r\n\r\n[System]\r\n密码=d\r\n"));
+  EXPECT_EQ(FileBytes(), Utf8ToCp936("[Sort]\r\na=0\r\n[System]\r\n密码=d\r\n"));
 }
 
 TEST_F(SettingsFileTest, TextGb2312CannotHoldWritesNothing) {

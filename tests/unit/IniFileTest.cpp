@@ -1,0 +1,175 @@
+// The profile-file module: how files read, what writes leave behind, and the
+// names a writer must refuse because they would not read back.
+#include <gtest/gtest.h>
+
+#include "base/Errors.h"
+#include "base/TextEncoding.h"
+#include "storage/IniFile.h"
+
+namespace tav {
+namespace {
+
+using Strings = std::vector<std::string>;
+using namespace std::string_literals;
+
+IniDocument FromText(const std::string& utf8) {
+  return IniDocument::Parse(Utf8ToCp936(utf8));
+}
+
+TEST(IniDocumentTest, ReadingFollowsTheSystemRules) {
+  const struct {
+    const char* name;
+    std::string file;
+    Strings sections;
+    std::string section;
+    Strings keys;
+    std::string key;
+    std::optional<std::string> value;
+  } kCases[] = {
+      {"key without = neither listed nor read",
+       "[a]\r\nk\r\nj=1\r\n",
+       {"a"},
+       "a",
+       {"j"},
+       "k",
+       std::nullopt},
+      {"unclosed header is a key line of the section above",
+       "[a]\r\n[b\r\nk=1\r\n",
+       {"a"},
+       "a",
+       {"k"},
+       "k",
+       "1"},
+      {"duplicate keys listed each time, first value wins",
+       "[a]\r\nk=1\r\nK=2\r\nk=3\r\n",
+       {"a"},
+       "a",
+       {"k", "K", "k"},
+       "k",
+       "1"},
+      {"lone CR ends a line", "[a]\rk=1\r[b]\rm=2\r", {"a", "b"}, "b", {"m"}, "m", "2"},
+      {"mixed line ends", "[a]\n\rk=1\r\n\n[b]\rm=2", {"a", "b"}, "a", {"k"}, "k", "1"},
+      {"text after the last ] of a header ignored",
+       "[x]=y\r\nk=1\r\n",
+       {"x"},
+       "x",
+       {"k"},
+       "k",
+       "1"},
+      {"header name up to the last ]", "[a]b] c\r\nk=1\r\n", {"a]b"}, "a]b", {"k"}, "k", "1"},
+      {"NUL ends the text of its line",
+       "[a]\r\nk=1\0junk\r\nm\0=2\r\n"s,
+       {"a"},
+       "a",
+       {"k"},
+       "k",
+       "1"},
+      {"Ctrl-Z is white space", "\x1A[a]\x1A\r\nk\x1A=\x1A 1\x1A\r\n", {"a"}, "a", {"k"}, "k", "1"},
+      {"comment key found but not listed", "[a]\r\n;c=1\r\nk=2\r\n", {"a"}, "a", {"k"}, ";c", "1"},
+      {"keys before the first header belong to no section",
+       "k=0\r\n[]\r\nk=1\r\n",
+       {},
+       "",
+       {"k"},
+       "k",
+       "1"},
+      {"quotes around a value dropped, mismatched kept",
+       "[a]\r\nk='v'\r\nm=\"v'\r\n",
+       {"a"},
+       "a",
+       {"k", "m"},
+       "m",
+       "\"v'"},
+      {"only ASCII letters compare without case",
+       "[ΑΒ]\r\nＫ=1\r\n[Ab]\r\nK=2\r\n",
+       {"ΑΒ", "Ab"},
+       "αβ",
+       {},
+       "ｋ",
+       std::nullopt},
+      {"ASCII case ignored",
+       "[ΑΒ]\r\nＫ=1\r\n[Ab]\r\nK=2\r\n",
+       {"ΑΒ", "Ab"},
+       "aB",
+       {"K"},
+       "k",
+       "2"},
+      {"first of two sections",
+       "[a]\r\nk=1\r\n[A]\r\nk=2\r\nm=3\r\n",
+       {"a", "A"},
+       "A",
+       {"k"},
+       "m",
+       std::nullopt},
+  };
+  for (const auto& c : kCases) {
+    const IniDocument document = FromText(c.file);
+    EXPECT_EQ(document.SectionNames(), c.sections) << c.name;
+    EXPECT_EQ(document.KeyNames(c.section), c.keys) << c.name;
+    EXPECT_EQ(document.Find(c.section, c.key), c.value) << c.name;
+  }
+}
+
+TEST(IniDocumentTest, LinesThatAreNotValidTextStillCount) {
+  // A stray byte in the password line or in a header must not hide them.
+  const std::string file = Utf8ToCp936("[System]\r\n密码=abc") + "\x81\r\n[Sort\xFF]\r\nk=0\r\n";
+  IniDocument document = IniDocument::Parse(file);
+  ASSERT_EQ(document.SectionNames().size(), 2u);
+  EXPECT_EQ(document.KeyNames("System"), Strings{"密码"});
+  EXPECT_TRUE(document.Find("System", "密码")->starts_with("abc"));
+
+  // Writing the password replaces that line instead of adding a second one,
+  // and the other bad line keeps its bytes.
+  document.WriteString("System", "密码", "new");
+  EXPECT_EQ(document.ToBytes(), Utf8ToCp936("[System]\r\n密码=new\r\n") + "[Sort\xFF]\r\nk=0\r\n");
+}
+
+TEST(IniDocumentTest, WritesKeepEveryOtherByte) {
+  IniDocument document = IniDocument::Parse("junk\0 before\r[a]\nk = 1\r\n\r\n[b]"s);
+  document.WriteString("a", "K", "2");
+  document.WriteString("a", "new", "3");
+  document.WriteString("c", "x", "");
+  EXPECT_EQ(document.ToBytes(), "junk\0 before\r[a]\nk=2\r\nnew=3\r\n\r\n[b]\r\n[c]\r\nx=\r\n"s);
+}
+
+TEST(IniDocumentTest, ErasingASectionTakesTheFirstOnly) {
+  IniDocument document = FromText("[s]\r\na=1\r\n[t]\r\n[S]\r\nb=2\r\n");
+  document.EraseSection("S");
+  EXPECT_EQ(document.ToBytes(), "[t]\r\n[S]\r\nb=2\r\n");
+  EXPECT_EQ(document.Find("s", "b"), "2");
+}
+
+TEST(IniDocumentTest, WriterRefusesKeysThatWouldReadBackDifferently) {
+  const struct {
+    const char* key;
+    const char* value;
+  } kRefused[] = {
+      {"a=b", "0"},     // would read as key "a"
+      {";note", "0"},   // would read as a comment
+      {"[常用]", "0"},  // would read as a header
+      {"[a", "x]"},     // the value's "]" closes a header
+      {"two\nlines", "0"}, {"k", "two\r\nlines"}, {"", "0"},
+  };
+  for (const auto& c : kRefused) {
+    IniDocument document = FromText("[Sort]\r\n工作=0\r\n");
+    const std::string before = document.ToBytes();
+    EXPECT_THROW(document.WriteString("Sort", c.key, c.value), Error) << c.key;
+    EXPECT_EQ(document.ToBytes(), before) << c.key;
+    EXPECT_THROW(CheckIniKeyName(c.key, c.value), Error) << c.key;
+  }
+  for (const char* key : {"工作", "a;b", "a[b]", "[a", "x y", "常用]"}) {
+    IniDocument document;
+    document.WriteString("Sort", key, "0");
+    EXPECT_EQ(document.KeyNames("Sort"), Strings{key}) << key;
+    EXPECT_EQ(document.Find("Sort", key), "0") << key;
+  }
+}
+
+TEST(IniDocumentTest, TextThatCodePage936LacksIsRefused) {
+  IniDocument document = FromText("[a]\r\nk=1\r\n");
+  EXPECT_THROW(document.WriteString("a", "k", "😀"), EncodingError);
+  EXPECT_EQ(document.Find("a", "k"), "1");
+}
+
+}  // namespace
+}  // namespace tav
