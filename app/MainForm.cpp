@@ -1,6 +1,7 @@
 #include "app/MainForm.h"
 
 #include <algorithm>
+#include <cstring>
 #include <future>
 #include <span>
 #include <thread>
@@ -9,6 +10,7 @@
 #include "app/resource.h"
 #include "base/AtomicFile.h"
 #include "base/Errors.h"
+#include "dialogs/SetPasswordForm.h"
 #include "help/AboutForm.h"
 #include "help/HelpTopics.h"
 #include "platform/ErrorGuard.h"
@@ -44,8 +46,9 @@ constexpr int kStatusHeight = 20;
 constexpr int kPanelTop = kClientHeight - kStatusHeight - 40;
 constexpr int kButtonTop = kPanelTop + 8;
 constexpr LayoutItem kLayout[] = {
-    {IDC_MAIN_GROUP, {4, 2, 356, kPanelTop - 4}},
-    {IDC_MAIN_LIST, {12, 20, 340, kPanelTop - 28}},
+    // The list's client area holds its three columns (350 pixels) exactly.
+    {IDC_MAIN_GROUP, {2, 0, 360, kPanelTop - 2}},
+    {IDC_MAIN_LIST, {5, 17, 354, kPanelTop - 22}},
     {IDC_MAIN_ADD, {8, kButtonTop, 64, 25}},
     {IDC_MAIN_CHANGE, {78, kButtonTop, 64, 25}},
     {IDC_MAIN_DELETE, {148, kButtonTop, 64, 25}},
@@ -53,6 +56,15 @@ constexpr LayoutItem kLayout[] = {
     {IDC_MAIN_CLOSE, {288, kButtonTop, 64, 25}},
     {IDC_MAIN_STATUS, {0, kClientHeight - kStatusHeight, kClientWidth, kStatusHeight}},
 };
+
+struct ListColumn {
+  int index;
+  const char* caption;
+  int width;  // pixels at 96 DPI
+};
+constexpr ListColumn kColumns[] = {{kHotkeyColumn, "热键", 100},
+                                   {kActionColumn, "程序位置/操作", 185},
+                                   {kCategoryColumn, "类别", 65}};
 
 struct ControlHint {
   int id;
@@ -193,6 +205,10 @@ bool TMainForm::Create() {
   schemeMenus_ = std::make_unique<SchemeMenus>(platform_, programDirectory_,
                                                static_cast<SchemeMenuHost&>(*this));
   about_ = std::make_unique<TAbout_Form>(platform_);
+  setPasswordForm_ = std::make_unique<TfrmSetPassword>(platform_, scheme_, [this](bool protect) {
+    schemeMenus_->MarkCheckedItems(protect);
+    RenderSchemeMenus();
+  });
   FormCreate();
   return true;
 }
@@ -215,15 +231,10 @@ void TMainForm::FormCreate() {
   });
 }
 
+static HIMAGELIST LoadMenuImages();
+
 void TMainForm::CreateMenus() {
-  menuImageList_ = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 20, 0);
-  HBITMAP strip =
-      static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_MENU_IMAGES),
-                                      IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-  if (strip) {
-    ImageList_AddMasked(menuImageList_, strip, RGB(255, 0, 255));
-    DeleteObject(strip);
-  }
+  menuImageList_ = LoadMenuImages();
   menuImages_ = std::make_unique<MenuImages>(menuImageList_);
   SetMenu(hwnd(), BuildMenuBar<TMainForm>(kMenuBar, menuImages_.get()).release());
   trayMenu_ = BuildPopupMenu<TMainForm>(kTrayMenu, menuImages_.get());
@@ -252,8 +263,8 @@ void TMainForm::CreateControls() {
       {IDC_MAIN_STATUS, STATUSCLASSNAMEW, "", CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER, 0},
   };
   for (const auto& control : controls) {
-    CreateControl(hwnd(), control.className, control.text, control.style, control.exStyle,
-                  control.id);
+    CreateControl(hwnd(), control.className, control.text, WS_VISIBLE | control.style,
+                  control.exStyle, control.id);
   }
   listView_ = GetDlgItem(hwnd(), IDC_MAIN_LIST);
   statusBar_ = GetDlgItem(hwnd(), IDC_MAIN_STATUS);
@@ -263,11 +274,57 @@ void TMainForm::CreateControls() {
   SendMessageW(statusBar_, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(&panelRight));
   ListView_SetExtendedListViewStyle(listView_,
                                     LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP | LVS_EX_LABELTIP);
-  InsertListColumn(listView_, kHotkeyColumn, "热键", 100);
-  InsertListColumn(listView_, kActionColumn, "程序位置/操作", 185);
-  InsertListColumn(listView_, kCategoryColumn, "类别", 65);
+  for (const ListColumn& column : kColumns) {
+    InsertListColumn(listView_, column.index, column.caption, column.width);
+  }
   DragAcceptFiles(hwnd(), TRUE);
   layout_.Apply(hwnd());
+  ScaleColumns();
+}
+
+void TMainForm::ScaleColumns() {
+  const UINT dpi = DpiForWindow(hwnd());
+  for (const ListColumn& column : kColumns) {
+    ListView_SetColumnWidth(listView_, column.index, ScaleForDpi(column.width, dpi));
+  }
+}
+
+// Menu_ImageList from the picture strip: magenta pixels become transparent
+// through the alpha channel rather than a mask, so that the pictures scale
+// cleanly into the larger image lists of higher DPIs.
+static HIMAGELIST LoadMenuImages() {
+  HIMAGELIST images = ImageList_Create(16, 16, ILC_COLOR32, 20, 0);
+  auto strip =
+      static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_MENU_IMAGES),
+                                      IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  if (!strip) return images;
+  BITMAP source{};
+  GetObjectW(strip, sizeof source, &source);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = source.bmWidth;
+  info.bmiHeader.biHeight = -source.bmHeight;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  std::vector<uint32_t> pixels(static_cast<size_t>(source.bmWidth) * source.bmHeight);
+  HDC screen = GetDC(nullptr);
+  GetDIBits(screen, strip, 0, static_cast<UINT>(source.bmHeight), pixels.data(), &info,
+            DIB_RGB_COLORS);
+  for (uint32_t& pixel : pixels) {
+    // Premultiplied: a transparent pixel is all zero.
+    pixel = (pixel & 0xFFFFFF) == 0xFF00FF ? 0 : (pixel | 0xFF000000);
+  }
+  void* bits = nullptr;
+  HBITMAP argb = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  ReleaseDC(nullptr, screen);
+  if (argb) {
+    std::memcpy(bits, pixels.data(), pixels.size() * sizeof(uint32_t));
+    ImageList_Add(images, argb, nullptr);
+    DeleteObject(argb);
+  }
+  DeleteObject(strip);
+  return images;
 }
 
 void TMainForm::EnableOptionalItems() {
@@ -275,7 +332,6 @@ void TMainForm::EnableOptionalItems() {
   SetMenuItemEnabled(bar, IDM_NEW_SCHEME, static_cast<bool>(newScheme_));
   SetMenuItemEnabled(bar, IDM_SETTINGS, static_cast<bool>(settings_));
   SetMenuItemEnabled(bar, IDM_UPDATE, static_cast<bool>(legacyConversion_));
-  SetMenuItemEnabled(bar, IDM_SET_PASSWORD, static_cast<bool>(setPassword_));
 }
 
 void TMainForm::SetNewSchemeDialog(std::function<void()> open) {
@@ -290,11 +346,6 @@ void TMainForm::SetSettingsDialog(std::function<void()> open) {
 
 void TMainForm::SetLegacyConversion(std::function<void()> run) {
   legacyConversion_ = std::move(run);
-  if (hwnd()) EnableOptionalItems();
-}
-
-void TMainForm::SetPasswordDialog(std::function<void()> open) {
-  setPassword_ = std::move(open);
   if (hwnd()) EnableOptionalItems();
 }
 
@@ -659,7 +710,7 @@ void TMainForm::NewRule_NClick() {
 }
 
 void TMainForm::miSetPasswordClick() {
-  if (setPassword_) setPassword_();
+  setPasswordForm_->ShowModal(VisibleWindow());
 }
 
 void TMainForm::miSetttingClick() {
@@ -948,6 +999,7 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DPICHANGED:
       if (message == WM_DPICHANGED) Window::HandleMessage(message, wParam, lParam);
       layout_.Apply(hwnd());
+      ScaleColumns();
       return 0;
     case kTrayMessage:
       RunGuarded(platform_, [&] { TrayIconMessage(lParam); });

@@ -22,6 +22,7 @@
 #include "app/TrayIcon.h"
 #include "dialogs/LoginForm.h"
 #include "dialogs/model/HotkeyEditorRequest.h"
+#include "dialogs/model/SetPassword.h"
 #include "platform/win32/Layout.h"
 #include "platform/win32/Menus.h"
 #include "platform/win32/Win32Platform.h"
@@ -32,13 +33,12 @@
 namespace tav {
 
 class TAbout_Form;
+class TfrmSetPassword;
 
-// Program-wide state of the active scheme.
-struct SchemeState {
-  std::string activePath;          // empty until the first scheme opens
-  bool isProtected = false;        // opened with a non-empty password digest
-  std::string rememberedPassword;  // the plain scheme password, keys the entry texts
-};
+// Program-wide state of the active scheme: its path (empty until the first
+// scheme opens), whether it was opened with a password digest, and the plain
+// scheme password that keys its entry texts.
+using SchemeState = SchemePasswordState;
 
 class TMainForm : public Window, public ProgramControl, private SchemeMenuHost {
  public:
@@ -76,7 +76,6 @@ class TMainForm : public Window, public ProgramControl, private SchemeMenuHost {
   void SetNewSchemeDialog(std::function<void()> open);
   void SetSettingsDialog(std::function<void()> open);
   void SetLegacyConversion(std::function<void()> run);
-  void SetPasswordDialog(std::function<void()> open);
 
   // The scheme menus; after a change of their model, RenderSchemeMenus.
   SchemeMenus& schemeMenus() { return *schemeMenus_; }
@@ -128,6 +127,7 @@ class TMainForm : public Window, public ProgramControl, private SchemeMenuHost {
   void AutoRun_NClick();
   void DeletRuel_NClick();
   void N5Click();
+  void miSetPasswordClick();
   void TrayIconMessage(LPARAM lParam);
 
  protected:
@@ -161,6 +161,7 @@ class TMainForm : public Window, public ProgramControl, private SchemeMenuHost {
   void ShowSelectedEntry(int row);
   std::vector<HotkeyListItem> SelectedItems() const;
   void EnableOptionalItems();
+  void ScaleColumns();
   std::string DigestOfRememberedPassword() const;
   // The main window when it is visible (a modal prompt disables it), else null.
   HWND VisibleWindow() const;
@@ -168,7 +169,6 @@ class TMainForm : public Window, public ProgramControl, private SchemeMenuHost {
   // Menu item handlers.
   void Exit_NClick();
   void NewRule_NClick();
-  void miSetPasswordClick();
   void miSetttingClick();
   void miUpdateClick();
   void N7Click();
@@ -186,12 +186,12 @@ class TMainForm : public Window, public ProgramControl, private SchemeMenuHost {
   std::unique_ptr<ActionDispatcher> dispatcher_;
   std::unique_ptr<SchemeMenus> schemeMenus_;
   std::unique_ptr<TAbout_Form> about_;
+  std::unique_ptr<TfrmSetPassword> setPasswordForm_;
   std::unique_ptr<TrayIcon> tray_;
   OpenHotkeyEditor editor_;
   std::function<void()> newScheme_;
   std::function<void()> settings_;
   std::function<void()> legacyConversion_;
-  std::function<void()> setPassword_;
 
   UniqueIcon normalIcon_;
   UniqueIcon pausedIcon_;

@@ -54,8 +54,9 @@ class SchemeMenus {
   // reported and dropped from the three menus.
   bool OpenFromMenu(const std::string& hint);
   // A click on item `position` of the delete menu: the password check of a
-  // locked scheme, the question, the deletion; deleting the active scheme
-  // opens the default one. Answers whether the item went away.
+  // protected scheme (a damaged one has no digest to check), the question,
+  // the deletion; deleting the active scheme opens the default one. Answers
+  // whether the item went away.
   bool DeleteFromMenu(int position);
   // A click on "删除方案" itself: with no user schemes, says so.
   void DeleteMenuClick();

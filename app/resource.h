@@ -13,7 +13,7 @@
 
 // The main window (TMainForm), the about box (TAbout_Form) and the
 // set-password dialog (TfrmSetPassword).
-#define IDB_MENU_IMAGES 2001  // Menu_ImageList: 16 x 16 pictures, magenta transparent
+#define IDB_MENU_IMAGES 2001   // Menu_ImageList: 16 x 16 pictures, magenta transparent
 #define IDR_ABOUT_BANNER 2002  // the about box's JPEG banner
 #define IDC_MAIN_GROUP 2010
 #define IDC_MAIN_LIST 2011

@@ -11,7 +11,7 @@ namespace tav {
 
 inline constexpr const char* kHomePage = "tavrelin.example.com";
 inline constexpr const char* kMailAddress = "tavrelin@example.com";
-inline constexpr const char* kCopyright = "© 2026 Tavrelin 作者，保留所有权利。";
+inline constexpr const char* kCopyright = "© 2026 Tavrelin 作者";
 
 class TAbout_Form : public Dialog {
  public:

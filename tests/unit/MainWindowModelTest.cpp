@@ -266,11 +266,17 @@ TEST_F(SchemeMenusTest, ListsUserSchemesWithTheirLocks) {
   menus_->AddSchemeItem("new.xml");
   EXPECT_EQ(menus_->userSchemes().back(), (SchemeMenuEntry{"new.xml", true}));
 
-  // A damaged file is listed, without the lock.
+  // A damaged file is listed with the lock, and deleted after the question
+  // alone: there is no digest a password could match.
   std::ofstream(Scheme("broken.xml")) << "<velmora><set>";
   menus_->ListMenus();
-  EXPECT_TRUE(menus_->Find("broken.xml"));
-  EXPECT_FALSE(menus_->userSchemes()[Position("broken.xml")].locked);
+  ASSERT_TRUE(menus_->Find("broken.xml"));
+  EXPECT_TRUE(menus_->userSchemes()[Position("broken.xml")].locked);
+  host_.acceptPassword = false;
+  platform_.QueueMessageBoxAnswer(mb::kIdOk);
+  EXPECT_TRUE(menus_->DeleteFromMenu(Position("broken.xml")));
+  EXPECT_TRUE(host_.checkedDigests.empty());
+  EXPECT_FALSE(FileExists(Scheme("broken.xml")));
 }
 
 TEST_F(SchemeMenusTest, OpeningChecksTheItemOnlyOnSuccess) {

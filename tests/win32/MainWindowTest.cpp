@@ -294,6 +294,73 @@ TEST_F(MainWindowTest, AboutBoxTexts) {
                                               "mailto:tavrelin@example.com"}));
 }
 
+TEST_F(MainWindowTest, SetPasswordReencryptsEveryTextAndMarksTheMenus) {
+  const std::vector<Entry> entries = {{"3+65", "a.exe", "甲", "工具"},
+                                      {"3+66", "PasteLine:你好", "", "文字"},
+                                      {"3+67", "c.exe", "丙", ""}};
+  Start("password", Xml(entries));
+  Create();
+  const auto answer = [](const wchar_t* password, const wchar_t* check) {
+    return [=](HWND dialog) {
+      SetDlgItemTextW(dialog, IDC_SETPW_PASSWORD, password);
+      SetDlgItemTextW(dialog, IDC_SETPW_CHECK, check);
+      PressButton(dialog, IDOK);
+    };
+  };
+  const auto stored = [&] {
+    SchemeDocument document;
+    document.Load(form_->DefaultSchemePath());
+    std::vector<SchemeEntry> texts;
+    for (int i = 0; i < document.EntryCount(); ++i) texts.push_back(document.Entry(i));
+    return std::make_pair(document.Password(), texts);
+  };
+  const auto plain = [&](const std::string& password) {
+    std::vector<SchemeEntry> texts;
+    for (const Entry& e : entries) {
+      const auto crypt = [&](const std::string& text) {
+        return password.empty() || text.empty() ? text : EncryptText(password, text);
+      };
+      texts.push_back({crypt(e.key), crypt(e.action), crypt(e.hint), crypt(e.category)});
+    }
+    return texts;
+  };
+  const std::vector<std::string> shown = Column(list(), 1);
+
+  {  // none -> set
+    DialogWatch watch(L"设置访问口令", answer(L"甲乙", L"甲乙"));
+    form_->miSetPasswordClick();
+  }
+  EXPECT_EQ(stored(), std::make_pair(DigestText("甲乙"), plain("甲乙")));
+  EXPECT_TRUE(HasImageAt(form_->MainSchemeMenu(), 0));
+  EXPECT_TRUE(HasImageAt(form_->TraySchemeMenu(), 0));
+  EXPECT_EQ(Column(list(), 1), shown);
+
+  {  // the two texts differ: nothing changes
+    DialogWatch watch(L"设置访问口令", [&](HWND dialog) {
+      answer(L"x", L"y")(dialog);
+      PressButton(dialog, IDCANCEL);
+    });
+    form_->miSetPasswordClick();
+  }
+  EXPECT_EQ(platform_.messages.back(), "两次的口令不相同！|提示");
+  EXPECT_EQ(stored().first, DigestText("甲乙"));
+
+  {  // change
+    DialogWatch watch(L"设置访问口令", answer(L"new", L"new"));
+    form_->miSetPasswordClick();
+  }
+  EXPECT_EQ(stored(), std::make_pair(DigestText("new"), plain("new")));
+
+  {  // remove
+    DialogWatch watch(L"设置访问口令", answer(L"", L""));
+    form_->miSetPasswordClick();
+  }
+  EXPECT_EQ(stored(), std::make_pair(std::string(), plain("")));
+  EXPECT_FALSE(HasImageAt(form_->MainSchemeMenu(), 0));
+  EXPECT_FALSE(scheme_.isProtected);
+  EXPECT_EQ(Column(list(), 1), shown);
+}
+
 TEST(HelpBindingTest, AMissingViewerIsReportedEachTime) {
   HelpBinding help(L"C:\\no-such-directory");
   for (int attempt = 0; attempt < 2; ++attempt) {
