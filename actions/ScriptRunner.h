@@ -58,6 +58,8 @@ std::vector<std::string> SplitScriptLines(std::string_view bytes);
 // Pastes `text` into the focused window through the clipboard and Ctrl+V,
 // with every hotkey suspended meanwhile and Shift and Alt lifted for the
 // keystroke. Call it on the user-interface thread.
+// When the program restores the clipboard after a paste, the earlier content
+// is saved first and put back once the target has read the text.
 void PasteText(Platform& platform, ProgramControl& program, const std::string& text);
 
 // How a delay command waits: answers false when the wait was cut short

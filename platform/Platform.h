@@ -10,6 +10,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tav {
 
@@ -39,6 +40,14 @@ using KeyboardState = std::array<uint8_t, 256>;
 // current user's (HKEY_CURRENT_USER).
 enum class RunKey { kMachine, kCurrentUser };
 
+// One format of the clipboard's content: its format number and the bytes.
+struct ClipboardFormatData {
+  unsigned format = 0;
+  std::string bytes;
+  bool operator==(const ClipboardFormatData&) const = default;
+};
+using ClipboardContent = std::vector<ClipboardFormatData>;
+
 class Platform {
  public:
   virtual ~Platform() = default;
@@ -61,6 +70,20 @@ class Platform {
 
   // Replaces the clipboard's content with plain text.
   virtual void SetClipboardText(const std::string& text) = 0;
+
+  // The clipboard's content in every format that can be copied (texts,
+  // pictures, file lists...), each as the bytes of its data; nullopt when
+  // the clipboard cannot be opened.
+  virtual std::optional<ClipboardContent> SaveClipboard() = 0;
+  // Replaces the clipboard's content with plain text that is handed over
+  // only when another window asks for it, so that the read can be awaited.
+  virtual void OfferClipboardText(const std::string& text) = 0;
+  // Waits until a window has read the text of OfferClipboardText, at most
+  // `timeoutMs`; answers whether it was read. Calls sent from other threads
+  // are handled meanwhile; nothing else runs.
+  virtual bool WaitForClipboardRead(uint32_t timeoutMs) = 0;
+  // Puts content of SaveClipboard back (an empty one empties the clipboard).
+  virtual void RestoreClipboard(const ClipboardContent& content) = 0;
 
   // The shell's default open of a target (ShellExecute with the open verb
   // defaulted, no parameters, no directory, SW_SHOWNORMAL).

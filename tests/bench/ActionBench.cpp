@@ -36,6 +36,10 @@ class NullPlatform : public Platform {
   KeyboardState GetKeyboardState() override { return {}; }
   void SetKeyboardState(const KeyboardState&) override {}
   void SetClipboardText(const std::string&) override {}
+  std::optional<ClipboardContent> SaveClipboard() override { return std::nullopt; }
+  void OfferClipboardText(const std::string&) override {}
+  bool WaitForClipboardRead(uint32_t) override { return true; }
+  void RestoreClipboard(const ClipboardContent&) override {}
   void ShellOpen(const std::string&) override {}
   void WinExec(const std::string&, int) override {}
   int MessageBox(const std::string&, const std::string&, unsigned) override { return mb::kIdOk; }
