@@ -741,15 +741,12 @@ bool TMainForm::RestoresClipboardAfterPaste() {
 }
 
 void TMainForm::ConvertLegacyFiles() {
-  // Draw the menus afterwards even when the command stopped on an error, so
-  // that the schemes converted before it are listed.
-  struct RenderAfter {
-    TMainForm& form;
-    ~RenderAfter() { form.RenderSchemeMenus(); }
-  } renderAfter{*this};
+  // An error stops the command only at hotkey.ini, before any user scheme
+  // was added; later files report their own failures and go on.
   UpdateLegacyFiles(platform_, programDirectory_, [this](const std::string& schemeName) {
     schemeMenus_->AddSchemeItem(schemeName);
   });
+  RenderSchemeMenus();
 }
 
 void TMainForm::N7Click() {
