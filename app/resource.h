@@ -11,6 +11,36 @@
 #define IDC_LOGIN_LABEL 1102
 #define IDC_LOGIN_PASSWORD 1103
 
+// The editing dialogs: hotkey editor (TAddOrChange_Form), operation chooser
+// (TDoList_Form), favourites picker (TFavorites_Form) and the input dialog
+// (TAddOrChangeSort_Form).
+#define IDD_HOTKEY_EDITOR 3000
+#define IDC_EDITOR_KEY_LABEL 3001
+#define IDC_EDITOR_HOTKEY 3002
+#define IDC_EDITOR_TARGET_LABEL 3003
+#define IDC_EDITOR_TARGET 3004
+#define IDC_EDITOR_FILE 3005
+#define IDC_EDITOR_FOLDER 3006
+#define IDC_EDITOR_ACTION 3007
+#define IDC_EDITOR_SCRIPT 3008
+#define IDC_EDITOR_CATEGORY_LABEL 3009
+#define IDC_EDITOR_CATEGORY 3010
+#define IDC_EDITOR_REMARK_LABEL 3011
+#define IDC_EDITOR_REMARK 3012
+#define IDC_EDITOR_HELP 3013
+#define IDC_EDITOR_OK 3014
+#define IDC_EDITOR_STATUS 3015
+#define IDD_OPERATION_CHOOSER 3100
+#define IDC_CHOOSER_TREE 3101
+#define IDD_FAVOURITES 3200
+#define IDC_FAVOURITES_TREE 3201
+#define IDC_FAVOURITES_STATUS 3202
+#define IDD_INPUT 3300
+#define IDC_INPUT_GROUP 3301
+#define IDC_INPUT_MEMO 3302
+#define IDC_INPUT_PROMPT 3303
+#define IDC_INPUT_EDIT 3304
+
 // The main window (TMainForm), the about box (TAbout_Form) and the
 // set-password dialog (TfrmSetPassword).
 #define IDB_MENU_IMAGES 2001   // Menu_ImageList: 16 x 16 pictures, magenta transparent

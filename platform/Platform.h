@@ -35,6 +35,14 @@ inline constexpr uint32_t kKeyEventKeyUp = 0x2;
 
 using KeyboardState = std::array<uint8_t, 256>;
 
+// One entry of a folder listing.
+struct DirectoryEntry {
+  std::string name;
+  bool isDirectory = false;
+
+  bool operator==(const DirectoryEntry&) const = default;
+};
+
 // The two Run keys a start-at-log-on value can live under: the machine-wide
 // one (HKEY_LOCAL_MACHINE), which a standard user may not write, and the
 // current user's (HKEY_CURRENT_USER).
@@ -122,6 +130,18 @@ class Platform {
 
   // Full file name of the running program.
   virtual std::string ProgramFileName() = 0;
+
+  // --- The user's folders (favourites picker) -------------------------------
+  // The entries of `folder` in the order the file system lists them, "." and
+  // ".." left out, and hidden or system entries too. A folder that cannot be
+  // listed gives none.
+  virtual std::vector<DirectoryEntry> ListDirectory(const std::string& folder) = 0;
+  // The value `name` of the current user's key
+  // Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders, opened
+  // without creating it; the empty text when the key or value is absent.
+  virtual std::string ReadShellFolderValue(const std::string& name) = 0;
+  // The current user's known Favorites folder; the empty text when none.
+  virtual std::string KnownFavoritesFolder() = 0;
 };
 
 }  // namespace tav

@@ -1,6 +1,7 @@
 #include "platform/RecordingPlatform.h"
 
 #include <algorithm>
+#include <filesystem>
 
 namespace tav {
 
@@ -364,6 +365,50 @@ void RecordingPlatform::DeleteRunValue(RunKey key, const std::string& name) {
 
 std::string RecordingPlatform::ProgramFileName() {
   return "C:\\Tavrelin\\tavrelin.exe";
+}
+
+void RecordingPlatform::MarkHidden(const std::string& path) {
+  std::lock_guard lock(mutex_);
+  hidden_.insert(std::filesystem::path(path).lexically_normal().string());
+}
+
+void RecordingPlatform::SetShellFolderValue(const std::string& name, const std::string& value) {
+  std::lock_guard lock(mutex_);
+  shellFolders_[name] = value;
+}
+
+void RecordingPlatform::SetKnownFavoritesFolder(const std::string& folder) {
+  std::lock_guard lock(mutex_);
+  knownFavorites_ = folder;
+}
+
+std::vector<DirectoryEntry> RecordingPlatform::ListDirectory(const std::string& folder) {
+  std::lock_guard lock(mutex_);
+  Record("ListDirectory(" + folder + ")");
+  std::vector<DirectoryEntry> entries;
+  std::error_code error;
+  for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
+       it.increment(error)) {
+    if (hidden_.count(it->path().lexically_normal().string())) continue;
+    std::error_code statusError;
+    entries.push_back({it->path().filename().string(), it->is_directory(statusError)});
+  }
+  std::sort(entries.begin(), entries.end(),
+            [](const DirectoryEntry& a, const DirectoryEntry& b) { return a.name < b.name; });
+  return entries;
+}
+
+std::string RecordingPlatform::ReadShellFolderValue(const std::string& name) {
+  std::lock_guard lock(mutex_);
+  Record("ReadShellFolderValue(" + name + ")");
+  const auto it = shellFolders_.find(name);
+  return it == shellFolders_.end() ? std::string() : it->second;
+}
+
+std::string RecordingPlatform::KnownFavoritesFolder() {
+  std::lock_guard lock(mutex_);
+  Record("KnownFavoritesFolder");
+  return knownFavorites_;
 }
 
 }  // namespace tav

@@ -54,6 +54,11 @@ class RecordingPlatform : public Platform {
   void SetRunValue(std::optional<std::string> value, RunKey key = RunKey::kMachine);
   std::optional<std::string> RunValue(RunKey key = RunKey::kMachine) const;
   void SetWin9x(bool win9x);
+  // The user's folders: listings come from the real file system, in name
+  // order, leaving out the paths marked hidden.
+  void MarkHidden(const std::string& path);
+  void SetShellFolderValue(const std::string& name, const std::string& value);
+  void SetKnownFavoritesFolder(const std::string& folder);
 
   // --- Platform -------------------------------------------------------------
   uint16_t GlobalAddAtom(const std::string& name) override;
@@ -87,6 +92,9 @@ class RecordingPlatform : public Platform {
   bool WriteRunValue(RunKey key, const std::string& name, const std::string& data) override;
   void DeleteRunValue(RunKey key, const std::string& name) override;
   std::string ProgramFileName() override;
+  std::vector<DirectoryEntry> ListDirectory(const std::string& folder) override;
+  std::string ReadShellFolderValue(const std::string& name) override;
+  std::string KnownFavoritesFolder() override;
 
  private:
   void Record(std::string call);
@@ -107,6 +115,9 @@ class RecordingPlatform : public Platform {
   std::map<RunKey, std::optional<std::string>> runValues_{{RunKey::kMachine, std::string()},
                                                           {RunKey::kCurrentUser, std::string()}};
   bool win9x_ = false;
+  std::set<std::string> hidden_;
+  std::map<std::string, std::string> shellFolders_;
+  std::string knownFavorites_;
 };
 
 }  // namespace tav

@@ -17,6 +17,14 @@ tav_start_virtual_display() {
   if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
     return 0
   fi
+  # The virtual display started for this build folder before, while it runs:
+  # one per build folder, not one per shell that sources this file.
+  local saved="$tav_build_dir/.virtual-display"
+  if [ -f "$saved" ] && DISPLAY=$(cat "$saved") xdpyinfo >/dev/null 2>&1; then
+    DISPLAY=$(cat "$saved")
+    export DISPLAY
+    return 0
+  fi
   local number tries
   for number in $(seq 99 -1 50); do
     [ -e "/tmp/.X11-unix/X$number" ] || [ -e "/tmp/.X$number-lock" ] && continue
@@ -29,6 +37,7 @@ tav_start_virtual_display() {
     done
     if xdpyinfo >/dev/null 2>&1; then
       echo "No display found: started a virtual display (Xvfb) on $DISPLAY."
+      echo "$DISPLAY" >"$saved"
       return 0
     fi
     kill "$TAV_XVFB_PID" 2>/dev/null

@@ -3,6 +3,8 @@
 #include <memory>
 #include <vector>
 
+#include <shlobj.h>
+
 #include "platform/win32/Wide.h"
 
 namespace tav {
@@ -10,6 +12,29 @@ namespace tav {
 namespace {
 
 constexpr wchar_t kRunKeyPath[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr wchar_t kShellFoldersKeyPath[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
+// A text value of an open key; the empty text when it is absent or not text.
+std::string ReadTextValue(HKEY key, const std::string& name) {
+  const std::wstring valueName = Widen(name);
+  DWORD type = 0;
+  DWORD size = 0;
+  if (RegQueryValueExW(key, valueName.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+      (type != REG_SZ && type != REG_EXPAND_SZ)) {
+    return std::string();
+  }
+  std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 1, L'\0');
+  if (RegQueryValueExW(key, valueName.c_str(), nullptr, &type,
+                       reinterpret_cast<BYTE*>(buffer.data()), &size) != ERROR_SUCCESS) {
+    return std::string();
+  }
+  return Narrow(buffer.data());
+}
+
+struct FindCloser {
+  void operator()(HANDLE find) const { FindClose(find); }
+};
 
 using ExitWindowsDialogFunction = void(WINAPI*)(HWND owner);
 using ObjectPropertiesFunction = BOOL(WINAPI*)(HWND owner, DWORD kind, LPCWSTR name, LPCWSTR page);
@@ -399,20 +424,7 @@ UniqueRegistryKey Win32Platform::OpenRunKey(RunKey which) {
 std::optional<std::string> Win32Platform::ReadRunValue(RunKey which, const std::string& name) {
   UniqueRegistryKey key = OpenRunKey(which);
   if (!key) return std::nullopt;
-  const std::wstring valueName = Widen(name);
-  DWORD type = 0;
-  DWORD size = 0;
-  if (RegQueryValueExW(key.get(), valueName.c_str(), nullptr, &type, nullptr, &size) !=
-          ERROR_SUCCESS ||
-      (type != REG_SZ && type != REG_EXPAND_SZ)) {
-    return std::string();
-  }
-  std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 1, L'\0');
-  if (RegQueryValueExW(key.get(), valueName.c_str(), nullptr, &type,
-                       reinterpret_cast<BYTE*>(buffer.data()), &size) != ERROR_SUCCESS) {
-    return std::string();
-  }
-  return Narrow(buffer.data());
+  return ReadTextValue(key.get(), name);
 }
 
 bool Win32Platform::WriteRunValue(RunKey which, const std::string& name, const std::string& data) {
@@ -440,6 +452,39 @@ std::string Win32Platform::ProgramFileName() {
     }
     buffer.resize(buffer.size() * 2);
   }
+}
+
+std::vector<DirectoryEntry> Win32Platform::ListDirectory(const std::string& folder) {
+  std::vector<DirectoryEntry> entries;
+  WIN32_FIND_DATAW found{};
+  const std::wstring pattern = Widen(folder) + L"\\*.*";
+  std::unique_ptr<void, FindCloser> find(FindFirstFileW(pattern.c_str(), &found));
+  if (find.get() == INVALID_HANDLE_VALUE) {
+    find.release();
+    return entries;
+  }
+  do {
+    const std::wstring_view name = found.cFileName;
+    if (name == L"." || name == L"..") continue;
+    if (found.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) continue;
+    entries.push_back({Narrow(name), (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+  } while (FindNextFileW(find.get(), &found));
+  return entries;
+}
+
+std::string Win32Platform::ReadShellFolderValue(const std::string& name) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, kShellFoldersKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    return std::string();
+  const UniqueRegistryKey owned(key);
+  return ReadTextValue(owned.get(), name);
+}
+
+std::string Win32Platform::KnownFavoritesFolder() {
+  wchar_t path[MAX_PATH] = {};
+  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_FAVORITES, nullptr, SHGFP_TYPE_CURRENT, path)))
+    return std::string();
+  return Narrow(path);
 }
 
 }  // namespace tav

@@ -66,6 +66,9 @@ class Win32Platform : public Platform {
   bool WriteRunValue(RunKey key, const std::string& name, const std::string& data) override;
   void DeleteRunValue(RunKey key, const std::string& name) override;
   std::string ProgramFileName() override;
+  std::vector<DirectoryEntry> ListDirectory(const std::string& folder) override;
+  std::string ReadShellFolderValue(const std::string& name) override;
+  std::string KnownFavoritesFolder() override;
 
  private:
   struct PendingCall;

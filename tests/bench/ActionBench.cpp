@@ -55,6 +55,9 @@ class NullPlatform : public Platform {
   bool WriteRunValue(RunKey, const std::string&, const std::string&) override { return true; }
   void DeleteRunValue(RunKey, const std::string&) override {}
   std::string ProgramFileName() override { return "C:\\Tavrelin\\tavrelin.exe"; }
+  std::vector<DirectoryEntry> ListDirectory(const std::string&) override { return {}; }
+  std::string ReadShellFolderValue(const std::string&) override { return {}; }
+  std::string KnownFavoritesFolder() override { return {}; }
 
  private:
   void Stamp() {

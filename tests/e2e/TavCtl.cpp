@@ -3,6 +3,9 @@
 // looks at what the program shows and leaves behind.
 // Usage: tavctl.exe command ID        (exit code 0 when the window was found)
 //        tavctl.exe running           (exit code 0 while the main window exists)
+//        tavctl.exe started           (exit code 0 once the start is done: a
+//                                      scheme is open, or the program shows a
+//                                      dialog box, e.g. the password prompt)
 //        tavctl.exe boxtext TITLE OUT (writes the texts of the dialog box titled
 //                                      TITLE to OUT in UTF-8, one a line;
 //                                      exit code 0 when the box was found)
@@ -12,8 +15,10 @@
 //                                      hotkey list, alone)
 //        tavctl.exe statustext OUT    (writes the status bar's text to OUT)
 //        tavctl.exe rowimage ROW      (exit code: the image of the list row)
-//        tavctl.exe holdhotkey MOD VK (holds the combination, as another
-//                                      program would, until it is killed)
+//        tavctl.exe holdhotkey MOD VK READY (holds the combination, as
+//                                      another program would, until it is
+//                                      killed; creates the file READY once
+//                                      it holds it)
 //        tavctl.exe setclip TEXT      (puts TEXT and a small picture on the
 //                                      clipboard, as a copy would)
 //        tavctl.exe getclip OUT       (writes the clipboard's text and the
@@ -70,6 +75,23 @@ int WriteBoxText(const wchar_t* title, const wchar_t* outFile) {
   std::fwrite(texts.data(), 1, texts.size(), out);
   std::fclose(out);
   return 0;
+}
+
+// Whether the program's start is done: the caption names the open scheme
+// ("... -> 默认设置", "...->x.xml"), or a dialog box of the program is up.
+bool StartDone(HWND mainWindow) {
+  wchar_t caption[256] = {};
+  GetWindowTextW(mainWindow, caption, 256);
+  if (std::wcsstr(caption, L"->")) return true;
+  DWORD program = 0;
+  GetWindowThreadProcessId(mainWindow, &program);
+  for (HWND box = FindWindowW(kDialogClass, nullptr); box;
+       box = FindWindowExW(nullptr, box, kDialogClass, nullptr)) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(box, &owner);
+    if (owner == program && IsWindowVisible(box)) return true;
+  }
+  return false;
 }
 
 // A block of memory in the program's process, for the list view messages
@@ -133,8 +155,10 @@ int RowImage(HWND list, int row) {
 int WriteStatusText(HWND mainWindow, const wchar_t* outFile) {
   HWND status = FindWindowExW(mainWindow, nullptr, STATUSCLASSNAMEW, nullptr);
   if (!status) return 1;
+  // GetWindowText would read the caption Windows keeps for a window of
+  // another process; the message asks the status bar itself.
   wchar_t text[512] = {};
-  GetWindowTextW(status, text, 512);
+  SendMessageW(status, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
   const std::string utf8 = Utf8(text);
   FILE* out = _wfopen(outFile, L"wb");
   if (!out) return 2;
@@ -217,10 +241,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   if (argc >= 4 && std::wcscmp(argv[1], L"boxtext") == 0) return WriteBoxText(argv[2], argv[3]);
   if (argc >= 3 && std::wcscmp(argv[1], L"keydown") == 0)
     return (GetAsyncKeyState(_wtoi(argv[2])) & 0x8000) ? 0 : 1;
-  if (argc >= 4 && std::wcscmp(argv[1], L"holdhotkey") == 0) {
+  if (argc >= 5 && std::wcscmp(argv[1], L"holdhotkey") == 0) {
     if (!RegisterHotKey(nullptr, 1, static_cast<UINT>(_wtoi(argv[2])),
                         static_cast<UINT>(_wtoi(argv[3]))))
       return 1;
+    if (FILE* ready = _wfopen(argv[4], L"wb")) std::fclose(ready);
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
     return 0;
@@ -229,6 +254,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   if (argc >= 3 && std::wcscmp(argv[1], L"getclip") == 0) return GetClip(argv[2]);
   HWND mainWindow = FindWindowW(L"TMainForm", nullptr);
   if (argc >= 2 && std::wcscmp(argv[1], L"running") == 0) return mainWindow ? 0 : 1;
+  if (argc >= 2 && std::wcscmp(argv[1], L"started") == 0)
+    return mainWindow && StartDone(mainWindow) ? 0 : 1;
   if (argc >= 3 && std::wcscmp(argv[1], L"command") == 0) {
     if (!mainWindow) return 1;
     const WPARAM id = static_cast<WPARAM>(_wtoi(argv[2]));

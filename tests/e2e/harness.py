@@ -107,8 +107,13 @@ class Session:
         foreground window although the X focus is back on the target: `click`
         then clicks into the target's top left corner, which makes Wine
         activate it (the corner, so as not to hit a box centred above it)."""
-        ids = subprocess.run(["xdotool", "search", "--name", "Tavrelin test target"],
-                             capture_output=True, text=True).stdout.split()
+        # A search that meets a window being destroyed (a dialog that just
+        # closed) ends early without a result: search again.
+        def target_ids():
+            return subprocess.run(["xdotool", "search", "--name", "Tavrelin test target"],
+                                  capture_output=True, text=True).stdout.split()
+        wait_for(target_ids, timeout=5.0, what="the target window on the display")
+        ids = target_ids()
         check(ids, "the target window is on the display")
         subprocess.run(["xdotool", "windowactivate", "--sync", ids[-1]],
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -122,8 +127,8 @@ class Session:
     def start_program(self):
         self.program = subprocess.Popen(["wine", self.path("tavrelin.exe")], cwd=self.dir,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        wait_for(self.program_running, what="the program's main window")
-        time.sleep(1.0)  # the default scheme is opened right after the window exists
+        wait_for(lambda: self.tavctl("started") == 0,
+                 what="the program's start (its scheme open or a dialog up)")
 
     def program_running(self):
         return self.tavctl("running") == 0

@@ -50,12 +50,14 @@ def status_text(session):
 
 
 def entry_held_by_another_program_is_marked(session):
+    ready = session.path("holding")
     holder = subprocess.Popen(["wine", os.path.join(TOOLS_DIR, "tavctl.exe"), "holdhotkey",
-                               "3", str(ord("K"))],
+                               "3", str(ord("K")), wine_path(ready)],
                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
-        time.sleep(1.0)
-        check(holder.poll() is None, "the other program holds Ctrl+Alt+K")
+        wait_for(lambda: os.path.exists(ready) or holder.poll() is not None,
+                 what="the other program to take Ctrl+Alt+K")
+        check(os.path.exists(ready), "the other program holds Ctrl+Alt+K")
         session.write_scheme([("3+74", "PasteLine:free", "", ""),
                               ("3+75", "PasteLine:held", "", "")])
         session.start_program()
@@ -72,6 +74,7 @@ def entry_held_by_another_program_is_marked(session):
         wait_for(lambda: status_text(session) == "PasteLine:free", what="its action in the status bar")
     finally:
         holder.kill()
+        holder.wait()
 
 
 if __name__ == "__main__":

@@ -32,6 +32,14 @@ def window_ids(name_pattern):
                           capture_output=True, text=True).stdout.split()
 
 
+def existing_window(name_pattern):
+    """The X window id of a window that is expected on the display. A search
+    that meets a window being destroyed (a box that just closed) ends early
+    without a result, so it is searched for again."""
+    wait_for(lambda: window_ids(name_pattern), timeout=5.0, what=name_pattern)
+    return window_ids(name_pattern)[-1]
+
+
 def focus(window):
     for command in ("windowactivate", "windowfocus"):
         subprocess.run(["xdotool", command, "--sync", window],
@@ -42,7 +50,7 @@ def focus(window):
 def answer_prompt(keys_before_enter):
     """Types into the password prompt and presses Enter."""
     wait_for(lambda: window_ids("^密码$"), what="the password prompt")
-    focus(window_ids("^密码$")[-1])
+    focus(existing_window("^密码$"))
     subprocess.run(["xdotool", "type", "--delay", "60", keys_before_enter], check=True)
     subprocess.run(["xdotool", "key", "Return"], check=True)
 
@@ -75,11 +83,11 @@ def wrong_password_then_cancel_registers_nothing(session):
     marker = start_protected(session, "Tav2026")
     answer_prompt("wrong")
     wait_for(lambda: window_ids("^警告$"), what="the wrong-password message")
-    focus(window_ids("^警告$")[-1])
+    focus(existing_window("^警告$"))
     subprocess.run(["xdotool", "key", "Return"], check=True)
-    time.sleep(0.5)
-    check(prompt_visible(), "the prompt stays open after a wrong password")
-    focus(window_ids("^密码$")[-1])
+    wait_for(lambda: not window_ids("^警告$"), what="the message to close")
+    wait_for(prompt_visible, timeout=5.0, what="the prompt to stay open after a wrong password")
+    focus(existing_window("^密码$"))
     subprocess.run(["xdotool", "key", "Escape"], check=True)
     wait_for(lambda: not prompt_visible(), what="the prompt to close on Cancel")
 

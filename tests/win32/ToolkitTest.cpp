@@ -73,6 +73,46 @@ TEST(MenuTableTest, ItemStateSettersAndRebuildingAPopup) {
   EXPECT_FALSE(GetMenuState(schemes.get(), 10, MF_BYCOMMAND) & MF_CHECKED);
 }
 
+// Whether some pixel of the bitmap is drawn (not fully transparent).
+bool HasOpaquePixel(HBITMAP bitmap) {
+  BITMAP info{};
+  GetObjectW(bitmap, sizeof info, &info);
+  if (!info.bmBits || info.bmBitsPixel != 32) return false;
+  const auto* pixels = static_cast<const uint32_t*>(info.bmBits);
+  for (int i = 0; i < info.bmWidth * info.bmHeight; ++i) {
+    if (pixels[i] >> 24) return true;
+  }
+  return false;
+}
+
+TEST(MenuTableTest, ItemImagesAreCutFromTheImageListOncePerIndex) {
+  HIMAGELIST list = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 1, 1);
+  const auto icon = static_cast<HICON>(LoadImageW(
+      GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TRAY_NORMAL), IMAGE_ICON, 16, 16, 0));
+  ASSERT_TRUE(icon) << "the program's icons are linked into the tests";
+  ImageList_AddIcon(list, icon);
+  DestroyIcon(icon);
+  {
+    MenuImages images(list);
+    constexpr MenuItem<MenuOwner> kItems[] = {{.id = 1, .caption = "暂停", .image = 0},
+                                              {.id = 2, .caption = "退出", .image = 7}};
+    UniqueMenu menu = BuildPopupMenu<MenuOwner>(kItems, &images);
+    MENUITEMINFOW item{};
+    item.cbSize = sizeof item;
+    item.fMask = MIIM_BITMAP;
+    ASSERT_TRUE(GetMenuItemInfoW(menu.get(), 1, FALSE, &item));
+    EXPECT_EQ(item.hbmpItem, images.Bitmap(0)) << "one bitmap per image";
+    BITMAP size{};
+    GetObjectW(item.hbmpItem, sizeof size, &size);
+    EXPECT_EQ(size.bmWidth, 16);
+    EXPECT_TRUE(HasOpaquePixel(item.hbmpItem));
+    EXPECT_EQ(images.Bitmap(7), nullptr) << "no such image";
+    ASSERT_TRUE(GetMenuItemInfoW(menu.get(), 2, FALSE, &item));
+    EXPECT_EQ(item.hbmpItem, nullptr);
+  }
+  ImageList_Destroy(list);
+}
+
 class ControlsTest : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -4,6 +4,8 @@
 #include <fstream>
 #include <map>
 
+#include <gtest/gtest.h>
+
 #include "base/TextEncoding.h"
 #include "platform/win32/MessageLoop.h"
 #include "platform/win32/Wide.h"
@@ -125,19 +127,37 @@ void InjectCombination(unsigned modifiers, unsigned virtualKey) {
   }
 }
 
-std::vector<LPARAM> PumpHotkeys(HWND window, int milliseconds) {
+std::vector<LPARAM> HotkeysFired(HWND window) {
+  constexpr int kMarkerId = 0xBFFE;
+  constexpr unsigned kMarkerModifiers = MOD_CONTROL | MOD_ALT | MOD_SHIFT;
   std::vector<LPARAM> hotkeys;
-  const DWORD end = GetTickCount() + static_cast<DWORD>(milliseconds);
-  while (GetTickCount() < end) {
+  if (!RegisterHotKey(window, kMarkerId, kMarkerModifiers, VK_F12)) {
+    ADD_FAILURE() << "the marker combination is taken";
+    return hotkeys;
+  }
+  InjectCombination(kMarkerModifiers, VK_F12);
+  // Only a lost marker ends the wait by the clock.
+  const DWORD deadline = GetTickCount() + 10000;
+  bool markerSeen = false;
+  while (!markerSeen && static_cast<LONG>(deadline - GetTickCount()) > 0) {
     MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      if (message.message == WM_HOTKEY && message.hwnd == window) hotkeys.push_back(message.lParam);
+    while (!markerSeen && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_HOTKEY && message.hwnd == window) {
+        if (message.wParam == kMarkerId) {
+          markerSeen = true;
+        } else {
+          hotkeys.push_back(message.lParam);
+        }
+        continue;
+      }
       if (HandleModelessDialogMessage(message)) continue;
       TranslateMessage(&message);
       DispatchMessageW(&message);
     }
-    Sleep(10);
+    if (!markerSeen) MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
   }
+  UnregisterHotKey(window, kMarkerId);
+  EXPECT_TRUE(markerSeen) << "the marker hotkey never arrived";
   return hotkeys;
 }
 

@@ -56,9 +56,11 @@ bool CombinationTaken(unsigned modifiers, unsigned virtualKey);
 // Presses and releases the combination with injected key events.
 void InjectCombination(unsigned modifiers, unsigned virtualKey);
 
-// Dispatches messages for `milliseconds`; returns the WM_HOTKEY messages seen
-// by `window` as (modifiers, key) in lParam form.
-std::vector<LPARAM> PumpHotkeys(HWND window, int milliseconds);
+// The hotkeys that the key presses injected so far fire for `window`, as
+// (modifiers, key) in lParam form. Presses a marker combination after them
+// and dispatches messages until the marker's hotkey arrives: input is handled
+// in order, so every earlier hotkey has arrived by then.
+std::vector<LPARAM> HotkeysFired(HWND window);
 
 // A fresh program directory with the given hotkey.xml text (UTF-8, written
 // as code page 936); ends in a backslash.

@@ -1,0 +1,102 @@
+// TAddOrChange_Form: the hotkey editor, in which the user defines one entry:
+// the key combination, the action string (target field), a remark and a
+// category. "添加热键" adds an entry and is modal; "修改热键" replaces the
+// entry that was selected when it opened and is modeless, so the main
+// window stays usable. OK writes the scheme file through the entry-editing
+// model and makes the main window reload.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "dialogs/model/EntryEditing.h"
+#include "dialogs/model/InsertionTarget.h"
+#include "platform/win32/Dialog.h"
+
+namespace tav {
+
+class TDoList_Form;
+
+class TAddOrChange_Form : public Dialog {
+ public:
+  static constexpr const char* kAddCaption = "添加热键";
+  static constexpr const char* kChangeCaption = "修改热键";
+
+  // `programDirectory` ends in a separator (set.ini, the help file).
+  TAddOrChange_Form(Platform& platform, std::string programDirectory, EntryEditorHost& host,
+                    InsertionRouter& router, TDoList_Form& chooser);
+
+  // Opens for a new entry, modally; the target and remark given (a file
+  // dropped on the main window) fill the fields. When a change is being
+  // edited already, that editor comes to the front instead.
+  void OpenForAdd(HWND owner, const std::string& target = {}, const std::string& remark = {});
+  // Opens for a change of the entry at `slot` of the active scheme, modeless.
+  void OpenForChange(HWND owner, int slot, const HotkeySlot& entry);
+
+  // Set by the pickers, the script editor and the drop target while open.
+  void SetTargetAndRemark(const std::string& target, const std::string& remark);
+  void SetTarget(const std::string& target);
+
+  // What the script button asks of the script editor, from the target
+  // field: a new script when it does not name a ".tsc" file (any case), that
+  // script when it exists, nothing but showing when it names one that does
+  // not exist.
+  struct ScriptRequest {
+    enum class Kind { kNew, kOpen, kShowOnly };
+    Kind kind = Kind::kNew;
+    std::string path;
+  };
+  static ScriptRequest ScriptRequestFor(const std::string& target);
+  // Shows the script editor modally for the request; it sets the target
+  // field (SetTarget) when it closes with a file name. The script button is
+  // disabled while this is empty.
+  std::function<void(TAddOrChange_Form& editor, const ScriptRequest& request)> openScriptEditor;
+  // Opens a help topic ("帮助.chm::/AddHotkey.htm"); by default the help
+  // file is opened through the shell.
+  std::function<void(const std::string& topic)> openHelp;
+
+  bool IsChangeMode() const { return caption_ == kChangeCaption; }
+  // Fields as typed, for tests and the script editor.
+  EntryInput Input() const;
+  std::string StatusText(int part) const;
+
+  // Handlers.
+  void FormShow();
+  void OK_BitBtnClick();
+  void C_BitBtnClick();
+  void FormClose();
+  void File_SBtnClick();
+  void folder_SBtnClick();
+  void SpeedButton3Click();
+  void scrip_sbtnClick();
+  void btnHelpClick();
+  void DropFileTargetDrop(HDROP drop);
+  void Path_LabEditChange();
+  void HotKeyChange();
+
+ protected:
+  bool OnInit() override;
+  bool OnCommand(int id, int notifyCode) override;
+  bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+
+ private:
+  // Enter reaches the dialog as IDOK: OK only from the remark field.
+  void EnterPressed();
+  void AddToolTips();
+  void ShowStatus();
+  void Close();
+
+  std::string programDirectory_;
+  EntryEditorHost& host_;
+  InsertionRouter& router_;
+  TDoList_Form& chooser_;
+  std::string caption_ = kAddCaption;
+  EntryUnderChange change_;
+  // What the fields hold while the window does not exist.
+  EntryInput pending_;
+  std::string category_ = "其他";
+  std::string clashNotice_;
+  HWND toolTip_ = nullptr;
+};
+
+}  // namespace tav
