@@ -747,6 +747,9 @@ void TMainForm::ConvertLegacyFiles() {
     schemeMenus_->AddSchemeItem(schemeName);
   });
   RenderSchemeMenus();
+  // The active scheme's file may have been converted anew (hotkey.ini, or a
+  // user scheme the user let overwrite): show and register what it holds now.
+  if (!scheme_.activePath.empty()) ReloadAfterEdit();
 }
 
 void TMainForm::N7Click() {

@@ -221,8 +221,25 @@ TEST_F(SettingFormTest, UpgradeCommandAddsEachNewSchemeToTheThreeMenusOnce) {
       EXPECT_EQ(std::count(texts.begin(), texts.end(), "工作.xml"), 1) << run;
     }
   }
+  // hotkey.ini became the active default scheme: the list shows it.
+  ASSERT_EQ(ListView_GetItemCount(form_->listView()), 1);
+  EXPECT_EQ(ListItemText(form_->listView(), 0, 1), "calc.exe");
   EXPECT_TRUE(FileExists(directory_ + "Data\\工作.xml"));
   EXPECT_TRUE(FileExists(directory_ + "Data\\工作.ini")) << "the INI file is kept";
+}
+
+TEST_F(SettingFormTest, HelpButtonOpensTheTopicOfThePageShown) {
+  Strings topics;
+  TfrmSetting setting(platform_, directory_, {},
+                      [&](HWND, const std::string& topic) { topics.push_back(topic); });
+  DialogWatch watch(L"设置中心", [&](HWND dialog) {
+    PressButton(dialog, IDC_SET_HELP);
+    setting.SelectPage(1);
+    PressButton(dialog, IDC_SET_HELP);
+    PressButton(dialog, IDCANCEL);
+  });
+  EXPECT_EQ(setting.ShowModal(form_->hwnd()), IDCANCEL);
+  EXPECT_EQ(topics, (Strings{"SettingCenter.htm#基本设置", "SettingCenter.htm#类别设置"}));
 }
 
 }  // namespace
