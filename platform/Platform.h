@@ -81,7 +81,8 @@ class Platform {
 
   // The clipboard's content in every format that can be copied (texts,
   // pictures, file lists...), each as the bytes of its data; nullopt when
-  // the clipboard cannot be opened.
+  // the clipboard cannot be opened or the paste's target cannot be awaited
+  // (a window of the calling thread reads it only after the paste returns).
   virtual std::optional<ClipboardContent> SaveClipboard() = 0;
   // Replaces the clipboard's content with plain text that is handed over
   // only when another window asks for it, so that the read can be awaited.

@@ -222,6 +222,10 @@ Win32Platform::~Win32Platform() {
 }
 
 std::optional<ClipboardContent> Win32Platform::SaveClipboard() {
+  // A window of this thread would take the paste only after it returned,
+  // when the earlier content is already back: such a paste keeps its text.
+  if (GetWindowThreadProcessId(GetForegroundWindow(), nullptr) == GetCurrentThreadId())
+    return std::nullopt;
   ClipboardSession clipboard(ClipboardWindow());
   if (!clipboard.is_open()) return std::nullopt;
   ClipboardContent content;
