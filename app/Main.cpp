@@ -5,6 +5,7 @@
 #include <chrono>
 #include <string>
 
+#include "app/EditorHost.h"
 #include "app/MainForm.h"
 #include "platform/win32/MessageLoop.h"
 #include "platform/win32/Win32Platform.h"
@@ -41,6 +42,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   tav::TfrmLogin login(platform, scheme.rememberedPassword);
   tav::TMainForm mainForm(platform, ProgramDirectory(platform), login, scheme);
   if (!mainForm.Create()) return 1;
+  tav::MainFormEditorHost editorHost(mainForm);
+  const std::string programDirectory = ProgramDirectory(platform);
+  tav::EditingDialogs editing(platform, programDirectory, editorHost,
+                              tav::SchemeMenuCallbacksFor(mainForm));
+  tav::ConnectEditingDialogs(mainForm, editing, programDirectory);
 
   tav::RunMessageLoop();
   platform.BeginShutdown();

@@ -109,6 +109,8 @@ class TMainForm : public Window, public ProgramControl, private SchemeMenuHost {
   HMENU listMenu() const { return listMenu_.get(); }
   std::string StatusText() const;
   const ListSort& sort() const { return sort_; }
+  // After an edit the list comes in file order.
+  void ResetSortState() { sort_.Reset(); }
   // The three scheme menus: the main and tray open menus and the delete menu.
   HMENU MainSchemeMenu() const;
   HMENU TraySchemeMenu() const;

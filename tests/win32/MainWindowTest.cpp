@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "actions/TextCipher.h"
+#include "app/EditorHost.h"
 #include "app/MainForm.h"
 #include "app/resource.h"
 #include "base/AtomicFile.h"
@@ -359,6 +360,21 @@ TEST_F(MainWindowTest, SetPasswordReencryptsEveryTextAndMarksTheMenus) {
   EXPECT_FALSE(HasImageAt(form_->MainSchemeMenu(), 0));
   EXPECT_FALSE(scheme_.isProtected);
   EXPECT_EQ(Column(list(), 1), shown);
+}
+
+TEST_F(MainWindowTest, AddAndNewSchemeOpenTheEditingDialogs) {
+  Start("editing", Xml({{"3+65", "a.exe", "", ""}}));
+  Create();
+  MainFormEditorHost host(*form_);
+  EditingDialogs editing(platform_, directory_, host, SchemeMenuCallbacksFor(*form_));
+  ConnectEditingDialogs(*form_, editing, directory_);
+  EXPECT_FALSE(GetMenuState(form_->menuBar(), IDM_NEW_SCHEME, MF_BYCOMMAND) & MF_GRAYED);
+  DialogWatch add(L"添加热键", [](HWND dialog) { PressButton(dialog, IDCANCEL); });
+  form_->AddBitBtnClick();
+  EXPECT_EQ(add.count(), 1);
+  DialogWatch input(L"新建方案", [](HWND dialog) { PressButton(dialog, IDCANCEL); });
+  Command(IDM_NEW_SCHEME);
+  EXPECT_EQ(input.count(), 1);
 }
 
 TEST(HelpBindingTest, AMissingViewerIsReportedEachTime) {

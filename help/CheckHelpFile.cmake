@@ -1,0 +1,17 @@
+# Checks that the compiled help file holds every topic the program asks for
+# and that the settings topic has the anchors of its two pages.
+file(READ ${HELP_FILE} chm HEX)
+foreach(topic index.htm AddHotkey.htm SettingCenter.htm ScriptEditor.htm ScriptLanguage.htm)
+  string(HEX "/${topic}" name)
+  string(FIND "${chm}" "${name}" found)
+  if(found EQUAL -1)
+    message(FATAL_ERROR "the help file lacks ${topic}")
+  endif()
+endforeach()
+file(READ ${SOURCE_DIR}/SettingCenter.htm settings)
+foreach(anchor 基本设置 类别设置)
+  string(FIND "${settings}" "name=\"${anchor}\"" found)
+  if(found EQUAL -1)
+    message(FATAL_ERROR "SettingCenter.htm lacks the anchor ${anchor}")
+  endif()
+endforeach()
