@@ -23,6 +23,8 @@ class ProgramControl {
   virtual void RegisterAll() = 0;
   // Key-up events for Shift, Ctrl and Alt, in this order.
   virtual void ReleaseModifiers() = 0;
+  // Whether a paste puts the clipboard's earlier content back ("粘贴后恢复剪贴板").
+  virtual bool RestoresClipboardAfterPaste() { return false; }
 };
 
 }  // namespace tav

@@ -46,6 +46,8 @@ constexpr uint8_t kAlt = 18;
 // The V key is found by its position, so that Ctrl+V pastes on any layout.
 constexpr uint8_t kVScanCode = 0x2F;
 constexpr unsigned kMapScanCodeToVirtualKey = 1;
+// How long a paste that restores the clipboard waits for the target to read.
+constexpr uint32_t kPasteReadTimeoutMs = 2000;
 
 constexpr const char* kMissingScriptText = "您要执行的脚本文件不存在。";
 constexpr const char* kMissingScriptCaption = "Tavrelin";
@@ -125,7 +127,15 @@ std::vector<std::string> SplitScriptLines(std::string_view bytes) {
 }
 
 void PasteText(Platform& platform, ProgramControl& program, const std::string& text) {
-  if (!platform.SetClipboardText(text)) throw Error(kPasteFailedMessage);
+  // To put the user's clipboard back, the text is handed over only when the
+  // target window asks for it: then the earlier content can return at once.
+  std::optional<ClipboardContent> earlier;
+  if (program.RestoresClipboardAfterPaste()) earlier = platform.SaveClipboard();
+  if (earlier) {
+    platform.OfferClipboardText(text);
+  } else if (!platform.SetClipboardText(text)) {
+    throw Error(kPasteFailedMessage);
+  }
   // Without its hotkeys the program cannot be fired by its own keystrokes.
   program.UnregisterHotkeys(true);
   const bool altDown = IsKeyDown(platform, kAlt);
@@ -142,6 +152,12 @@ void PasteText(Platform& platform, ProgramControl& program, const std::string& t
   if (!ctrlDown) platform.KeybdEvent(kCtrl, 0, kKeyEventKeyUp);
   if (altDown) platform.KeybdEvent(kAlt, 0, 0);
   if (shiftDown) platform.KeybdEvent(kShift, 0, 0);
+  if (earlier) {
+    // A target that never reads the text (it takes no paste) still gets the
+    // earlier content back, a little later.
+    platform.WaitForClipboardRead(kPasteReadTimeoutMs);
+    platform.RestoreClipboard(*earlier);
+  }
   program.RegisterAll();
 }
 

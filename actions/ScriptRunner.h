@@ -64,6 +64,8 @@ inline constexpr const char* kPasteFailedMessage =
 // keystroke. Call it on the user-interface thread. When the text cannot be
 // placed on the clipboard nothing is sent (Ctrl+V would paste what the
 // clipboard held before) and Error kPasteFailedMessage is thrown.
+// When the program restores the clipboard after a paste, the earlier content
+// is saved first and put back once the target has read the text.
 void PasteText(Platform& platform, ProgramControl& program, const std::string& text);
 
 // How a delay command waits: answers false when the wait was cut short

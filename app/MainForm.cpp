@@ -11,7 +11,10 @@
 #include "base/AtomicFile.h"
 #include "base/Errors.h"
 #include "dialogs/SetPasswordForm.h"
+#include "dialogs/SettingForm.h"
+#include "dialogs/model/LegacyUpdate.h"
 #include "help/AboutForm.h"
+#include "help/HelpBinding.h"
 #include "help/HelpTopics.h"
 #include "platform/ErrorGuard.h"
 #include "platform/win32/Commands.h"
@@ -209,6 +212,14 @@ bool TMainForm::Create() {
     schemeMenus_->MarkCheckedItems(protect);
     RenderSchemeMenus();
   });
+  settingForm_ = std::make_unique<TfrmSetting>(
+      platform_, programDirectory_,
+      [this](bool autoRun) { SetMenuItemChecked(menuBar(), IDM_AUTORUN, autoRun); },
+      [this](HWND owner, const std::string& topic) {
+        ShowHelpTopic(owner, programDirectory_, topic);
+      });
+  if (!settings_) settings_ = [this] { settingForm_->ShowModal(VisibleWindow()); };
+  if (!legacyConversion_) legacyConversion_ = [this] { ConvertLegacyFiles(); };
   FormCreate();
   return true;
 }
@@ -719,6 +730,26 @@ void TMainForm::miSetttingClick() {
 
 void TMainForm::miUpdateClick() {
   if (legacyConversion_) legacyConversion_();
+}
+
+bool TMainForm::RestoresClipboardAfterPaste() {
+  try {
+    return SettingsFile(programDirectory_).ReadRestoreClipboard();
+  } catch (const Error&) {
+    return false;  // an unreadable set.ini leaves the paste as it always was
+  }
+}
+
+void TMainForm::ConvertLegacyFiles() {
+  // An error stops the command only at hotkey.ini, before any user scheme
+  // was added; later files report their own failures and go on.
+  UpdateLegacyFiles(platform_, programDirectory_, [this](const std::string& schemeName) {
+    schemeMenus_->AddSchemeItem(schemeName);
+  });
+  RenderSchemeMenus();
+  // The active scheme's file may have been converted anew (hotkey.ini, or a
+  // user scheme the user let overwrite): show and register what it holds now.
+  if (!scheme_.activePath.empty()) ReloadAfterEdit();
 }
 
 void TMainForm::N7Click() {

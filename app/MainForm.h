@@ -34,6 +34,7 @@ namespace tav {
 
 class TAbout_Form;
 class TfrmSetPassword;
+class TfrmSetting;
 
 // Program-wide state of the active scheme: its path (empty until the first
 // scheme opens), whether it was opened with a password digest, and the plain
@@ -92,6 +93,8 @@ class TMainForm : public Window, public ProgramControl, private SchemeMenuHost {
   // bound to the pause operation.
   void RegisterAll() override;
   void ReleaseModifiers() override;
+  // "粘贴后恢复剪贴板" as set.ini holds it now.
+  bool RestoresClipboardAfterPaste() override;
 
   // Ends the action engine at program end: script runs stop at their next
   // line and are waited for, at most `timeout`; false when some did not end.
@@ -115,6 +118,8 @@ class TMainForm : public Window, public ProgramControl, private SchemeMenuHost {
   HMENU TraySchemeMenu() const;
   HMENU DeleteSchemeMenu() const;
   HICON WindowIcon() const;
+  // The settings centre "程序设置" opens.
+  TfrmSetting& settingForm() { return *settingForm_; }
 
   // Published handlers, also driven by the Win32 tests.
   void AddBitBtnClick();
@@ -175,6 +180,9 @@ class TMainForm : public Window, public ProgramControl, private SchemeMenuHost {
   void NewRule_NClick();
   void miSetttingClick();
   void miUpdateClick();
+  // "升级热键配置文件" run by default: the legacy files converted, the new
+  // user schemes added to the scheme menus.
+  void ConvertLegacyFiles();
   void N7Click();
   void N6Click();
   void N3Click();
@@ -191,6 +199,7 @@ class TMainForm : public Window, public ProgramControl, private SchemeMenuHost {
   std::unique_ptr<SchemeMenus> schemeMenus_;
   std::unique_ptr<TAbout_Form> about_;
   std::unique_ptr<TfrmSetPassword> setPasswordForm_;
+  std::unique_ptr<TfrmSetting> settingForm_;
   std::unique_ptr<TrayIcon> tray_;
   OpenHotkeyEditor editor_;
   std::function<void()> newScheme_;

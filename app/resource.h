@@ -141,3 +141,22 @@
 #define IDC_SETPW_PASSWORD 2703
 #define IDC_SETPW_CHECK_LABEL 2704
 #define IDC_SETPW_CHECK 2705
+// Settings centre (TfrmSetting)
+#define IDD_SETTING 4000
+#define IDC_SET_PAGES 4001           // pgcSetting
+#define IDC_SET_PASSWORD_GROUP 4002  // GroupBox1
+#define IDC_SET_CHANGE_PASSWORD 4003 // chkPassword
+#define IDC_SET_OLD_LABEL 4004
+#define IDC_SET_OLD_PASSWORD 4005    // edtOPassword
+#define IDC_SET_NEW_LABEL 4006
+#define IDC_SET_NEW_PASSWORD 4007    // edtNpassword
+#define IDC_SET_CHECK_LABEL 4008
+#define IDC_SET_CHECK_PASSWORD 4009  // edtChkPassword
+#define IDC_SET_RUN_GROUP 4010       // GroupBox2
+#define IDC_SET_AUTORUN 4011         // chkAutoRun
+#define IDC_SET_RESTORE_CLIPBOARD 4012
+#define IDC_SET_SORT_LIST 4013       // lstSort
+#define IDC_SET_SORT_EDIT 4014       // edtSort
+#define IDC_SET_SORT_ADD 4015        // btnAdd
+#define IDC_SET_SORT_DELETE 4016     // btnDel
+#define IDC_SET_HELP 4017            // btnHelp

@@ -49,6 +49,14 @@ struct DirectoryEntry {
 // current user's (HKEY_CURRENT_USER).
 enum class RunKey { kMachine, kCurrentUser };
 
+// One format of the clipboard's content: its format number and the bytes.
+struct ClipboardFormatData {
+  unsigned format = 0;
+  std::string bytes;
+  bool operator==(const ClipboardFormatData&) const = default;
+};
+using ClipboardContent = std::vector<ClipboardFormatData>;
+
 class Platform {
  public:
   virtual ~Platform() = default;
@@ -72,6 +80,21 @@ class Platform {
   // Replaces the clipboard's content with plain text; false when the
   // clipboard could not be opened or filled (it may then hold anything).
   virtual bool SetClipboardText(const std::string& text) = 0;
+
+  // The clipboard's content in every format that can be copied (texts,
+  // pictures, file lists...), each as the bytes of its data; nullopt when
+  // the clipboard cannot be opened or the paste's target cannot be awaited
+  // (a window of the calling thread reads it only after the paste returns).
+  virtual std::optional<ClipboardContent> SaveClipboard() = 0;
+  // Replaces the clipboard's content with plain text that is handed over
+  // only when another window asks for it, so that the read can be awaited.
+  virtual void OfferClipboardText(const std::string& text) = 0;
+  // Waits until a window has read the text of OfferClipboardText, at most
+  // `timeoutMs`; answers whether it was read. Calls sent from other threads
+  // are handled meanwhile; nothing else runs.
+  virtual bool WaitForClipboardRead(uint32_t timeoutMs) = 0;
+  // Puts content of SaveClipboard back (an empty one empties the clipboard).
+  virtual void RestoreClipboard(const ClipboardContent& content) = 0;
 
   // The shell's default open of a target (ShellExecute with the open verb
   // defaulted, no parameters, no directory, SW_SHOWNORMAL).

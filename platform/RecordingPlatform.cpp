@@ -227,7 +227,52 @@ bool RecordingPlatform::SetClipboardText(const std::string& text) {
   Record("SetClipboardText(" + text + ")");
   if (clipboardBusy_) return false;
   clipboard_ = text;
+  if (clipboardFormats_) clipboardFormats_ = ClipboardContent{{kUnicodeTextFormat, text}};
   return true;
+
+void RecordingPlatform::SetClipboardContent(std::optional<ClipboardContent> content) {
+  std::lock_guard lock(mutex_);
+  clipboardFormats_ = std::move(content);
+}
+
+std::optional<ClipboardContent> RecordingPlatform::ClipboardFormats() const {
+  std::lock_guard lock(mutex_);
+  return clipboardFormats_;
+}
+
+void RecordingPlatform::SetClipboardReadByTarget(bool read) {
+  std::lock_guard lock(mutex_);
+  clipboardRead_ = read;
+}
+
+std::optional<ClipboardContent> RecordingPlatform::SaveClipboard() {
+  std::lock_guard lock(mutex_);
+  Record("SaveClipboard");
+  return clipboardFormats_;
+}
+
+void RecordingPlatform::OfferClipboardText(const std::string& text) {
+  std::lock_guard lock(mutex_);
+  Record("OfferClipboardText(" + text + ")");
+  clipboard_ = text;
+  if (clipboardFormats_) clipboardFormats_ = ClipboardContent{{kUnicodeTextFormat, text}};
+}
+
+bool RecordingPlatform::WaitForClipboardRead(uint32_t timeoutMs) {
+  std::lock_guard lock(mutex_);
+  Record("WaitForClipboardRead(" + std::to_string(timeoutMs) + ")");
+  return clipboardRead_;
+}
+
+void RecordingPlatform::RestoreClipboard(const ClipboardContent& content) {
+  std::lock_guard lock(mutex_);
+  Record("RestoreClipboard(" + std::to_string(content.size()) + ")");
+  if (!clipboardFormats_) return;
+  clipboardFormats_ = content;
+  clipboard_.clear();
+  for (const ClipboardFormatData& data : content) {
+    if (data.format == kUnicodeTextFormat) clipboard_ = data.bytes;
+  }
 }
 
 void RecordingPlatform::ShellOpen(const std::string& target) {

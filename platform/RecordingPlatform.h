@@ -18,6 +18,9 @@ namespace tav {
 
 class RecordingPlatform : public Platform {
  public:
+  // The format number of Unicode text (CF_UNICODETEXT); the recorder keeps
+  // its bytes as UTF-8.
+  static constexpr unsigned kUnicodeTextFormat = 13;
   RecordingPlatform();
 
   // --- What tests look at and arrange ---------------------------------------
@@ -44,6 +47,12 @@ class RecordingPlatform : public Platform {
   std::string Clipboard() const;
   // While set, the clipboard cannot be opened (another program holds it).
   void SetClipboardBusy(bool busy);
+  // The clipboard in all its formats; the text of SetClipboardText and
+  // OfferClipboardText is format 13 alone. nullopt: it cannot be opened.
+  void SetClipboardContent(std::optional<ClipboardContent> content);
+  std::optional<ClipboardContent> ClipboardFormats() const;
+  // Whether WaitForClipboardRead sees the offered text read.
+  void SetClipboardReadByTarget(bool read);
   // A Run key's value; nullopt: the key cannot be opened (nor written).
   void SetRunValue(std::optional<std::string> value, RunKey key = RunKey::kMachine);
   std::optional<std::string> RunValue(RunKey key = RunKey::kMachine) const;
@@ -71,6 +80,10 @@ class RecordingPlatform : public Platform {
   KeyboardState GetKeyboardState() override;
   void SetKeyboardState(const KeyboardState& state) override;
   bool SetClipboardText(const std::string& text) override;
+  std::optional<ClipboardContent> SaveClipboard() override;
+  void OfferClipboardText(const std::string& text) override;
+  bool WaitForClipboardRead(uint32_t timeoutMs) override;
+  void RestoreClipboard(const ClipboardContent& content) override;
   void ShellOpen(const std::string& target) override;
   void WinExec(const std::string& commandLine, int showCommand) override;
   int MessageBox(const std::string& text, const std::string& caption, unsigned style) override;
@@ -106,6 +119,8 @@ class RecordingPlatform : public Platform {
   std::map<char, int16_t> vkKeyScan_;
   std::string clipboard_;
   bool clipboardBusy_ = false;
+  std::optional<ClipboardContent> clipboardFormats_ = ClipboardContent{};
+  bool clipboardRead_ = true;
   std::map<RunKey, std::optional<std::string>> runValues_{{RunKey::kMachine, std::string()},
                                                           {RunKey::kCurrentUser, std::string()}};
   bool win9x_ = false;

@@ -209,6 +209,170 @@ bool Win32Platform::SetClipboardText(const std::string& text) {
   return false;
 }
 
+namespace {
+
+// Formats whose data is a handle of another kind than global memory: GDI
+// objects and private handles. A bitmap comes back through CF_DIB, which
+// the system offers beside it.
+bool IsHandleFormat(UINT format) {
+  switch (format) {
+    case CF_BITMAP:
+    case CF_PALETTE:
+    case CF_METAFILEPICT:
+    case CF_OWNERDISPLAY:
+    case CF_DSPBITMAP:
+    case CF_DSPMETAFILEPICT:
+    case CF_DSPENHMETAFILE:
+      return true;
+    default:
+      return (format >= CF_PRIVATEFIRST && format <= CF_PRIVATELAST) ||
+             (format >= CF_GDIOBJFIRST && format <= CF_GDIOBJLAST);
+  }
+}
+
+HGLOBAL GlobalCopy(const void* data, size_t size) {
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size ? size : 1);
+  if (!memory) return nullptr;
+  if (void* target = GlobalLock(memory)) {
+    if (size) memcpy(target, data, size);
+    GlobalUnlock(memory);
+    return memory;
+  }
+  GlobalFree(memory);
+  return nullptr;
+}
+
+}  // namespace
+
+Win32Platform::~Win32Platform() {
+  if (clipboardWindow_) DestroyWindow(clipboardWindow_);
+}
+
+std::optional<ClipboardContent> Win32Platform::SaveClipboard() {
+  // A window of this thread would take the paste only after it returned,
+  // when the earlier content is already back: such a paste keeps its text.
+  if (GetWindowThreadProcessId(GetForegroundWindow(), nullptr) == GetCurrentThreadId())
+    return std::nullopt;
+  ClipboardSession clipboard(ClipboardWindow());
+  if (!clipboard.is_open()) return std::nullopt;
+  ClipboardContent content;
+  for (UINT format = EnumClipboardFormats(0); format; format = EnumClipboardFormats(format)) {
+    if (IsHandleFormat(format)) continue;
+    HANDLE data = GetClipboardData(format);
+    if (!data) continue;
+    if (format == CF_ENHMETAFILE) {
+      auto metafile = static_cast<HENHMETAFILE>(data);
+      std::string bytes(GetEnhMetaFileBits(metafile, 0, nullptr), '\0');
+      if (bytes.empty()) continue;
+      GetEnhMetaFileBits(metafile, static_cast<UINT>(bytes.size()),
+                         reinterpret_cast<BYTE*>(bytes.data()));
+      content.push_back({format, std::move(bytes)});
+      continue;
+    }
+    const void* bytes = GlobalLock(data);
+    if (!bytes) continue;
+    content.push_back({format, std::string(static_cast<const char*>(bytes), GlobalSize(data))});
+    GlobalUnlock(data);
+  }
+  return content;
+}
+
+void Win32Platform::RestoreClipboard(const ClipboardContent& content) {
+  // The target may still hold the clipboard while it reads: the session
+  // tries a few times.
+  ClipboardSession clipboard(ClipboardWindow());
+  if (!clipboard.is_open()) return;
+  EmptyClipboard();
+  for (const ClipboardFormatData& data : content) {
+    if (data.format == CF_ENHMETAFILE) {
+      HENHMETAFILE metafile = SetEnhMetaFileBits(static_cast<UINT>(data.bytes.size()),
+                                                 reinterpret_cast<const BYTE*>(data.bytes.data()));
+      if (metafile && !SetClipboardData(data.format, metafile)) DeleteEnhMetaFile(metafile);
+      continue;
+    }
+    HGLOBAL memory = GlobalCopy(data.bytes.data(), data.bytes.size());
+    if (memory && !SetClipboardData(data.format, memory)) GlobalFree(memory);
+  }
+}
+
+void Win32Platform::OfferClipboardText(const std::string& text) {
+  HWND owner = ClipboardWindow();
+  if (!owner || owner != clipboardWindow_) {
+    // Without a window of its own nobody renders the text later.
+    SetClipboardText(text);
+    offeredTextRead_ = true;
+    return;
+  }
+  offeredText_ = Widen(text);
+  offeredTextRead_ = false;
+  ClipboardSession clipboard(owner);
+  if (!clipboard.is_open()) return;
+  EmptyClipboard();
+  // No data yet: the system asks the owner for it when a window reads it.
+  SetClipboardData(CF_UNICODETEXT, nullptr);
+}
+
+bool Win32Platform::WaitForClipboardRead(uint32_t timeoutMs) {
+  const DWORD start = GetTickCount();
+  while (!offeredTextRead_) {
+    const DWORD elapsed = GetTickCount() - start;
+    if (elapsed >= timeoutMs) return false;
+    // Only sent messages: the reader's request for the data is one; posted
+    // messages (hotkeys, input) wait until the paste is over.
+    MsgWaitForMultipleObjectsEx(0, nullptr, timeoutMs - elapsed, QS_SENDMESSAGE, 0);
+    MSG message;
+    PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+  }
+  return true;
+}
+
+void Win32Platform::RenderOfferedText() {
+  const size_t bytes = (offeredText_.size() + 1) * sizeof(wchar_t);
+  HGLOBAL memory = GlobalCopy(offeredText_.c_str(), bytes);
+  if (memory && !SetClipboardData(CF_UNICODETEXT, memory)) GlobalFree(memory);
+  offeredTextRead_ = true;
+}
+
+LRESULT CALLBACK Win32Platform::ClipboardWindowProc(HWND hwnd, UINT message, WPARAM wParam,
+                                                    LPARAM lParam) {
+  auto* self = reinterpret_cast<Win32Platform*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  switch (message) {
+    case WM_RENDERFORMAT:
+      if (self && wParam == CF_UNICODETEXT) self->RenderOfferedText();
+      return 0;
+    case WM_RENDERALLFORMATS:
+      // The window goes away while it still owes the text: hand it over.
+      if (self && OpenClipboard(hwnd)) {
+        if (GetClipboardOwner() == hwnd) {
+          self->RenderOfferedText();
+          self->offeredTextRead_ = false;
+        }
+        CloseClipboard();
+      }
+      return 0;
+    default:
+      return DefWindowProcW(hwnd, message, wParam, lParam);
+  }
+}
+
+HWND Win32Platform::ClipboardWindow() {
+  if (clipboardWindow_) return clipboardWindow_;
+  static constexpr wchar_t kClassName[] = L"TavrelinClipboardOwner";
+  WNDCLASSW windowClass{};
+  windowClass.lpfnWndProc = &Win32Platform::ClipboardWindowProc;
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.lpszClassName = kClassName;
+  RegisterClassW(&windowClass);  // fails harmlessly when already registered
+  clipboardWindow_ = CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                     GetModuleHandleW(nullptr), nullptr);
+  if (clipboardWindow_) {
+    SetWindowLongPtrW(clipboardWindow_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  } else {
+    return mainWindow_;
+  }
+  return clipboardWindow_;
+}
+
 void Win32Platform::ShellOpen(const std::string& target) {
   ShellExecuteW(nullptr, nullptr, Widen(target).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }

@@ -22,6 +22,9 @@ class Win32Platform : public Platform {
   // Created on the user-interface thread at start; looks up the two shell
   // dialog exports once.
   Win32Platform();
+  ~Win32Platform() override;
+  Win32Platform(const Win32Platform&) = delete;
+  Win32Platform& operator=(const Win32Platform&) = delete;
 
   // The window that owns the hotkeys and the clipboard, and whose thread
   // runs calls handed over from script threads.
@@ -44,6 +47,10 @@ class Win32Platform : public Platform {
   KeyboardState GetKeyboardState() override;
   void SetKeyboardState(const KeyboardState& state) override;
   bool SetClipboardText(const std::string& text) override;
+  std::optional<ClipboardContent> SaveClipboard() override;
+  void OfferClipboardText(const std::string& text) override;
+  bool WaitForClipboardRead(uint32_t timeoutMs) override;
+  void RestoreClipboard(const ClipboardContent& content) override;
   void ShellOpen(const std::string& target) override;
   void WinExec(const std::string& commandLine, int showCommand) override;
   int MessageBox(const std::string& text, const std::string& caption, unsigned style) override;
@@ -69,6 +76,16 @@ class Win32Platform : public Platform {
   struct PendingCall;
 
   static UniqueRegistryKey OpenRunKey(RunKey which);
+  static LRESULT CALLBACK ClipboardWindowProc(HWND hwnd, UINT message, WPARAM wParam,
+                                              LPARAM lParam);
+  // The hidden window that owns offered text, made on first use.
+  HWND ClipboardWindow();
+  // Hands the offered text to the clipboard (the window is its owner).
+  void RenderOfferedText();
+
+  HWND clipboardWindow_ = nullptr;
+  std::wstring offeredText_;
+  bool offeredTextRead_ = false;
 
   HWND mainWindow_ = nullptr;
   DWORD uiThreadId_;

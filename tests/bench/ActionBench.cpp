@@ -37,6 +37,10 @@ class NullPlatform : public Platform {
   void SetKeyboardState(const KeyboardState&) override {}
   bool SetClipboardText(const std::string&) override { return true; }
   std::shared_ptr<void> PrepareRunThread() override { return nullptr; }
+  std::optional<ClipboardContent> SaveClipboard() override { return std::nullopt; }
+  void OfferClipboardText(const std::string&) override {}
+  bool WaitForClipboardRead(uint32_t) override { return true; }
+  void RestoreClipboard(const ClipboardContent&) override {}
   void ShellOpen(const std::string&) override {}
   void WinExec(const std::string&, int) override {}
   int MessageBox(const std::string&, const std::string&, unsigned) override { return mb::kIdOk; }

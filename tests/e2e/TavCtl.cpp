@@ -22,6 +22,10 @@
 //                                      another program would, until it is
 //                                      killed; creates the file READY once
 //                                      it holds it)
+//        tavctl.exe setclip TEXT      (puts TEXT and a small picture on the
+//                                      clipboard, as a copy would)
+//        tavctl.exe getclip OUT       (writes the clipboard's text and the
+//                                      picture's bytes in hex to OUT)
 #include <windows.h>
 
 #include <shellapi.h>
@@ -29,6 +33,7 @@
 #include <commctrl.h>
 #include <cstdio>
 
+#include <cstring>
 #include <cwchar>
 #include <string>
 
@@ -165,6 +170,72 @@ int WriteStatusText(HWND mainWindow, const wchar_t* outFile) {
   return 0;
 }
 
+// A 2 x 2 picture, 24 bits a pixel, rows padded to 4 bytes.
+std::string PictureBytes() {
+  BITMAPINFOHEADER header{};
+  header.biSize = sizeof header;
+  header.biWidth = 2;
+  header.biHeight = 2;
+  header.biPlanes = 1;
+  header.biBitCount = 24;
+  header.biCompression = BI_RGB;
+  header.biSizeImage = 16;
+  std::string bytes(reinterpret_cast<const char*>(&header), sizeof header);
+  const unsigned char pixels[16] = {0x10, 0x20, 0x30, 0x40, 0x50, 0x60, 0, 0,
+                                    0x70, 0x80, 0x90, 0xA0, 0xB0, 0xC0, 0, 0};
+  bytes.append(reinterpret_cast<const char*>(pixels), sizeof pixels);
+  return bytes;
+}
+
+bool PutOnClipboard(UINT format, const void* data, size_t size) {
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
+  if (!memory) return false;
+  std::memcpy(GlobalLock(memory), data, size);
+  GlobalUnlock(memory);
+  if (SetClipboardData(format, memory)) return true;
+  GlobalFree(memory);
+  return false;
+}
+
+int SetClip(const wchar_t* text) {
+  if (!OpenClipboard(nullptr)) return 1;
+  EmptyClipboard();
+  const std::string picture = PictureBytes();
+  const bool put =
+      PutOnClipboard(CF_UNICODETEXT, text, (std::wcslen(text) + 1) * sizeof(wchar_t)) &&
+      PutOnClipboard(CF_DIB, picture.data(), picture.size());
+  CloseClipboard();
+  return put ? 0 : 1;
+}
+
+int GetClip(const wchar_t* outFile) {
+  if (!OpenClipboard(nullptr)) return 1;
+  std::string report = "text=";
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    report += Utf8(static_cast<const wchar_t*>(GlobalLock(data)));
+    GlobalUnlock(data);
+  }
+  report += "\npicture=";
+  if (HANDLE data = GetClipboardData(CF_DIB)) {
+    // The header and the pixels: what a pasting program draws.
+    const auto* bytes = static_cast<const unsigned char*>(GlobalLock(data));
+    const size_t size = GlobalSize(data) < 56 ? GlobalSize(data) : 56;
+    char hex[3];
+    for (size_t i = 0; i < size; ++i) {
+      std::snprintf(hex, sizeof hex, "%02x", bytes[i]);
+      report += hex;
+    }
+    GlobalUnlock(data);
+  }
+  report += "\n";
+  CloseClipboard();
+  FILE* out = _wfopen(outFile, L"wb");
+  if (!out) return 2;
+  std::fwrite(report.data(), 1, report.size(), out);
+  std::fclose(out);
+  return 0;
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -182,6 +253,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
     return 0;
   }
+  if (argc >= 3 && std::wcscmp(argv[1], L"setclip") == 0) return SetClip(argv[2]);
+  if (argc >= 3 && std::wcscmp(argv[1], L"getclip") == 0) return GetClip(argv[2]);
   HWND mainWindow = FindWindowW(L"TMainForm", nullptr);
   if (argc >= 2 && std::wcscmp(argv[1], L"running") == 0) return mainWindow ? 0 : 1;
   if (argc >= 2 && std::wcscmp(argv[1], L"started") == 0)

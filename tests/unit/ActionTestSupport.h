@@ -46,6 +46,8 @@ class RecordingProgram : public ProgramControl {
   // Runs inside every call, given its name: the real window's close stops
   // the engine, and its operations may fail.
   std::function<void(const std::string& call)> onCall;
+  // "粘贴后恢复剪贴板".
+  bool restoreClipboard = false;
 
   void CloseMainWindow() override { Record("CloseMainWindow"); }
   void ShowMainWindow() override { Record("ShowMainWindow"); }
@@ -58,6 +60,7 @@ class RecordingProgram : public ProgramControl {
     Record("RegisterAll");
     platform_.RegisterHotKey(1, 2, 'Q');
   }
+  bool RestoresClipboardAfterPaste() override { return restoreClipboard; }
   void ReleaseModifiers() override {
     Record("ReleaseModifiers");
     for (const uint8_t key : {16, 17, 18}) platform_.KeybdEvent(key, 0, kKeyEventKeyUp);

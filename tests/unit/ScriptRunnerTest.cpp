@@ -145,6 +145,68 @@ TEST(PasteTextTest, ClipboardThatCannotBeFilledSendsNothingAndFails) {
   EXPECT_EQ(platform.KeysDown(), std::vector<int>{16});
 }
 
+TEST(PasteTextTest, RestoringPasteHandsTheTextOverAndPutsTheEarlierContentBack) {
+  // Text in two forms and a picture: every format comes back as it was.
+  const ClipboardContent earlier = {
+      {RecordingPlatform::kUnicodeTextFormat, std::string("e\0a\0", 4)},
+      {1, "ea"},
+      {8, std::string("BM\0\x01\xff", 5)},
+  };
+  const struct {
+    const char* name;
+    std::optional<ClipboardContent> before;
+    bool read;
+    Calls calls;
+    std::optional<ClipboardContent> after;
+  } cases[] = {
+      {"read by the target", earlier, true,
+       Concat({{"SaveClipboard", "OfferClipboardText(abc)", "UnregisterHotKey(1)",
+                "keybd_event(17,0,0)"},
+               kCtrlV,
+               {"keybd_event(17,0,2)", "WaitForClipboardRead(2000)", "RestoreClipboard(3)",
+                "RegisterHotKey(1,2,81)"}}),
+       earlier},
+      {"an empty clipboard is empty again", ClipboardContent{}, true,
+       Concat({{"SaveClipboard", "OfferClipboardText(abc)", "UnregisterHotKey(1)",
+                "keybd_event(17,0,0)"},
+               kCtrlV,
+               {"keybd_event(17,0,2)", "WaitForClipboardRead(2000)", "RestoreClipboard(0)",
+                "RegisterHotKey(1,2,81)"}}),
+       ClipboardContent{}},
+      {"never read: restored after the wait", earlier, false,
+       Concat({{"SaveClipboard", "OfferClipboardText(abc)", "UnregisterHotKey(1)",
+                "keybd_event(17,0,0)"},
+               kCtrlV,
+               {"keybd_event(17,0,2)", "WaitForClipboardRead(2000)", "RestoreClipboard(3)",
+                "RegisterHotKey(1,2,81)"}}),
+       earlier},
+      {"clipboard cannot be opened: a plain paste", std::nullopt, true,
+       Concat({{"SaveClipboard", "SetClipboardText(abc)", "UnregisterHotKey(1)",
+                "keybd_event(17,0,0)"},
+               kCtrlV,
+               {"keybd_event(17,0,2)", "RegisterHotKey(1,2,81)"}}),
+       std::nullopt},
+  };
+  for (const auto& c : cases) {
+    RecordingPlatform platform;
+    test::RecordingProgram program(platform);
+    program.restoreClipboard = true;
+    platform.SetClipboardContent(c.before);
+    platform.SetClipboardReadByTarget(c.read);
+    PasteText(platform, program, "abc");
+    EXPECT_EQ(platform.Calls(), c.calls) << c.name;
+    EXPECT_EQ(platform.ClipboardFormats(), c.after) << c.name;
+  }
+
+  // Off: the clipboard keeps the pasted text, as it always did.
+  RecordingPlatform platform;
+  test::RecordingProgram program(platform);
+  platform.SetClipboardContent(earlier);
+  PasteText(platform, program, "abc");
+  EXPECT_EQ(platform.ClipboardFormats(),
+            (ClipboardContent{{RecordingPlatform::kUnicodeTextFormat, "abc"}}));
+}
+
 // --- Script files, with a user-interface thread that runs hand-offs inline ---
 
 class ScriptFileTest : public test::RecordedEngineTest {

@@ -137,7 +137,9 @@ TEST_F(SettingsCentreTest, CategoryListIsTrimmedSortedAndRefusesBrokenNames) {
   EXPECT_TRUE(centre_.AddCategory(form.categories, "  工作  "));
   EXPECT_TRUE(centre_.AddCategory(form.categories, "办公"));
   EXPECT_EQ(form.categories, (Strings{"Games", "办公", "工作", "工作", "娱乐"}));
-  EXPECT_TRUE(platform_.Calls().size() == 1) << "only Load's registry read";
+  EXPECT_EQ(platform_.Calls(),
+            (Strings{"ReadRunValue(tarnu_hotkey)", "ReadRunValue(HKCU,tarnu_hotkey)"}))
+      << "only Load's registry reads";
 
   for (const char* bad : {"a=b", ";注释", "[常用]", "笑脸😀"}) {
     platform_.ClearCalls();
@@ -171,13 +173,22 @@ TEST_F(SettingsCentreTest, RestoreClipboardSettingLivesInSystemAndIsOffByDefault
 TEST_F(SettingsCentreTest, MenuCheckFollowsWhatTheRegistryHolds) {
   SettingsForm form = centre_.Load();
   form.autoRun = true;
-  platform_.SetRunValue(std::nullopt);  // the Run key cannot be opened for writing
+  // A standard user cannot write the machine-wide key: the current user's
+  // key takes the value, and the mark shows it is on.
+  platform_.SetRunValue(std::nullopt);
   ASSERT_TRUE(Confirm(form));
+  EXPECT_EQ(platform_.RunValue(RunKey::kCurrentUser), platform_.ProgramFileName());
+  // Neither key can be written: the mark stays off.
+  platform_.SetRunValue(std::nullopt, RunKey::kCurrentUser);
+  ASSERT_TRUE(Confirm(form));
+  // Off removes the value wherever it is.
   form.autoRun = false;
   platform_.SetRunValue("C:\\Tavrelin\\tavrelin.exe");
+  platform_.SetRunValue("C:\\Tavrelin\\tavrelin.exe", RunKey::kCurrentUser);
   ASSERT_TRUE(Confirm(form));
-  EXPECT_THAT(menuChecks_, ElementsAre(false, false));
+  EXPECT_THAT(menuChecks_, ElementsAre(true, false, false));
   EXPECT_EQ(platform_.RunValue(), "");
+  EXPECT_EQ(platform_.RunValue(RunKey::kCurrentUser), "");
 }
 
 }  // namespace
