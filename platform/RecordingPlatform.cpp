@@ -229,6 +229,7 @@ bool RecordingPlatform::SetClipboardText(const std::string& text) {
   clipboard_ = text;
   if (clipboardFormats_) clipboardFormats_ = ClipboardContent{{kUnicodeTextFormat, text}};
   return true;
+}
 
 void RecordingPlatform::SetClipboardContent(std::optional<ClipboardContent> content) {
   std::lock_guard lock(mutex_);
