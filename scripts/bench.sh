@@ -13,6 +13,6 @@ cmake --preset windows >/dev/null
 cmake --build --preset windows --target tavrelin tavrelin_floor tavrelin_probe tavctl
 # shellcheck source=scripts/wine-env.sh
 source scripts/wine-env.sh build/windows
-echo "Machine: $(nproc) cores, $(free -g | awk '/Mem:/ {print $2}') GiB, $(wine --version)"
+echo "Machine: $(nproc) cores, $(free -g | awk 'NR == 2 {print $2}') GiB, $(wine --version)"
 TAV_BUILD_DIR="$root/build/windows" python3 tests/bench/footprint.py
 python3 scripts/size-table.py build/windows
