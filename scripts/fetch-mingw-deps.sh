@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # Builds the third-party libraries for the mingw-w64 target from Debian source
-# packages into a prefix inside the build folder. Nothing here touches the
-# system's apt configuration: the deb-src list and the package lists live in
-# the build folder too.
+# packages into a prefix inside the build folder (debian-source.sh fetches
+# them without touching the system's apt configuration).
 set -euo pipefail
 
 build_dir=${1:?usage: fetch-mingw-deps.sh BUILD_DIR}
@@ -14,34 +13,9 @@ prefix="$deps/prefix"
 [ -f "$prefix/.pugixml-built" ] && [ -f "$prefix/.libjpeg-turbo-built" ] &&
   [ -f "$prefix/.scintilla-built" ] && exit 0
 
-mkdir -p "$deps/apt/lists/partial" "$deps/apt/sources" "$deps/src" "$prefix"
-
-# Mirror the system's binary package sources as source package sources.
-src_list="$deps/apt/sources/src.sources"
-: >"$src_list"
-for f in /etc/apt/sources.list.d/*.sources; do
-  [ -f "$f" ] || continue
-  sed -e 's/^Types:.*/Types: deb-src/' "$f" >>"$src_list"
-  echo >>"$src_list"
-done
-if [ -f /etc/apt/sources.list ]; then
-  grep -E '^deb ' /etc/apt/sources.list | sed 's/^deb /deb-src /' >"$deps/apt/sources/src.list" || true
-fi
-
-touch "$deps/apt/empty.list"
-apt_opts=(-o "Dir::Etc::SourceList=$deps/apt/empty.list"
-          -o "Dir::Etc::SourceParts=$deps/apt/sources"
-          -o "Dir::State::Lists=$deps/apt/lists"
-          -o "Debug::NoLocking=1" -o "APT::Sandbox::User=root")
-apt-get "${apt_opts[@]}" update -qq
-
-# Unpacks Debian source package $1 into $deps/src/$1 (once).
-fetch_source() {
-  local package=$1
-  [ -d "$deps/src/$package" ] && return 0
-  (cd "$deps/src" && apt-get "${apt_opts[@]}" source --download-only -qq "$package" \
-    && dpkg-source -x --no-check ./"${package}"_*.dsc "$package" >/dev/null)
-}
+mkdir -p "$prefix"
+# shellcheck source=scripts/debian-source.sh
+source "$here/scripts/debian-source.sh"
 
 # Builds and installs source package $1 with CMake options $2...; a stamp
 # in the prefix marks it done. Built for size, each function in a section of
