@@ -365,6 +365,47 @@ TEST_F(SchemeFileTest, BytesLoadAndSaveLikeTheFile) {
   }
 }
 
+// A character reference to a number that is no character (past U+10FFFF, or
+// half of a UTF-16 pair) makes the file malformed XML: loading it must fail,
+// not give a text that no save can write.
+TEST_F(SchemeFileTest, ReferencesToNoCharacterAreMalformed) {
+  const struct {
+    const char* where;
+    std::string bytes;
+  } kRefused[] = {
+      {"action", SchemeBytes({{"6+78", "a &#x1F6d00; b", "", ""}})},
+      {"hint", SchemeBytes({{"6+78", "a", "&#x110000;", ""}})},
+      {"category", SchemeBytes({{"6+78", "a", "", "&#xD800;"}})},
+      {"low half", SchemeBytes({{"6+78", "&#56320;", "", ""}})},
+      {"password", SchemeBytes({}, "&#xDFFF;")},
+      {"attribute",
+       "<velmora><set><password/></set><hotkeylist>"
+       "<hotkeyset x=\"&#x200000;\"/></hotkeylist></velmora>"},
+      {"element the program does not read",
+       "<velmora><set><password/><y>&#xD834;</y></set>"
+       "<hotkeylist/></velmora>"},
+  };
+  for (const auto& c : kRefused) {
+    SchemeDocument document;
+    document.LoadBytes(SchemeBytes({{"1+65", "kept", "", ""}}), "a.xml");
+    try {
+      document.LoadBytes(c.bytes, "a.xml");
+      ADD_FAILURE() << c.where << ": loaded";
+    } catch (const Error& error) {
+      EXPECT_THAT(error.what(), HasSubstr("a.xml")) << c.where;
+      EXPECT_NO_THROW(Utf8ToUtf16(error.what())) << c.where;
+    }
+    EXPECT_EQ(document.Entry(0).action, "kept") << c.where;
+  }
+  // The last character there is, and one outside the first plane, load.
+  SchemeDocument document;
+  document.LoadBytes(SchemeBytes({{"6+78", "&#x10FFFF;&#x1F600;", "", ""}}), "a.xml");
+  EXPECT_EQ(document.Entry(0).action, "\U0010FFFF😀");
+  SchemeDocument reloaded;
+  reloaded.LoadBytes(document.ToBytes(), "b.xml");
+  EXPECT_EQ(reloaded.Entry(0).action, "\U0010FFFF😀");
+}
+
 // --- Scheme directory --------------------------------------------------------
 
 TEST_F(SchemeFileTest, UserSchemesAreTheXmlFilesOfData) {
