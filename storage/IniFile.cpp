@@ -1,5 +1,6 @@
 #include "storage/IniFile.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <initializer_list>
 
@@ -71,6 +72,19 @@ std::string_view WithoutQuotes(std::string_view value) {
   return value;
 }
 
+// Bytes of a stored line up to its first NUL, as the reader sees them.
+std::string_view VisibleBytes(std::string_view bytes) {
+  return bytes.substr(0, bytes.find('\0'));
+}
+
+// The stored bytes of the name on a line that holds it: before the "=" (a
+// byte that is never part of a code page 936 character), or the whole line
+// without one; blanks around it dropped.
+std::string StoredName(std::string_view bytes) {
+  const std::string_view visible = VisibleBytes(bytes);
+  return std::string(Trim(visible.substr(0, visible.find('='))));
+}
+
 std::string UpToNul(std::string text) {
   const size_t nul = text.find('\0');
   if (nul != std::string::npos) text.resize(nul);
@@ -114,6 +128,15 @@ std::string EncodeUtf16(std::u16string_view units, bool bigEndian) {
 
 }  // namespace
 
+std::string IniValueAsWritten(std::string_view value) {
+  const bool blankAtAnEnd =
+      !value.empty() && (kBlanks.find(value.front()) != std::string_view::npos ||
+                         kBlanks.find(value.back()) != std::string_view::npos);
+  const bool losesQuotes = WithoutQuotes(value).size() != value.size();
+  if (blankAtAnEnd || losesQuotes) return Joined({"\"", value, "\""});
+  return std::string(value);
+}
+
 void CheckIniKeyName(std::string_view key, std::string_view value) {
   const std::string quoted = Joined({"\"", key, "\""});
   key = Trim(key);
@@ -149,8 +172,9 @@ IniDocument IniDocument::Parse(std::string_view bytes) {
   SplitLines(bytes, [&](std::string_view line, std::string_view end) {
     const std::string_view visible = line.substr(0, line.find('\0'));
     document.lines_.push_back({std::string(line), std::string(end),
-                               document.encoding_ == Encoding::kCp936 ? Cp936ToUtf8Lenient(visible)
-                                                                      : ReplaceInvalidUtf8(visible)});
+                               document.encoding_ == Encoding::kCp936
+                                   ? Cp936ToUtf8Lenient(visible)
+                                   : ReplaceInvalidUtf8(visible)});
   });
   return document;
 }
@@ -175,6 +199,19 @@ IniDocument::Line IniDocument::MakeLine(std::string_view text) const {
   std::string bytes = encoding_ == Encoding::kCp936 ? Utf8ToCp936(text) : std::string(text);
   if (encoding_ != Encoding::kCp936) Utf8ToUtf16(text);  // throws on invalid UTF-8
   return {std::move(bytes), std::string(kNewLineEnd), std::string(text)};
+}
+
+IniDocument::Line IniDocument::MakeEntry(std::string_view key, std::string_view value,
+                                         const std::string* storedName) const {
+  const std::string valueText = IniValueAsWritten(value);
+  if (!storedName) return MakeLine(Joined({key, "=", valueText}));
+  // The name keeps the bytes the file has for it: a name read from bytes
+  // that are not valid text reads as replacement characters, which the
+  // encoding may not be able to hold, but its own bytes read the same again.
+  Line line = MakeLine(Joined({"=", valueText}));
+  line.bytes.insert(0, *storedName);
+  line.text.insert(0, key);
+  return line;
 }
 
 void IniDocument::AddLine(size_t at, Line line) {
@@ -251,25 +288,25 @@ std::string IniDocument::ReadString(std::string_view section, std::string_view k
 
 void IniDocument::WriteString(std::string_view section, std::string_view key,
                               std::string_view value) {
-  section = Trim(section), key = Trim(key), value = Trim(value);
-  if (section.empty()) throw Error("A settings section name cannot be empty");
-  if (section.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos)
-    throw Error("A settings entry cannot hold a line break");
-  CheckIniKeyName(key, value);
+  CheckEntry(section, key, value);
+  section = Trim(section), key = Trim(key);
 
   const std::optional<Range> range = FindSection(section);
   if (!range) {
     // Both lines are made before anything changes: making one may throw.
     Line header = MakeLine(Joined({"[", section, "]"}));
-    Line entry = MakeLine(Joined({key, "=", value}));
+    Line entry = MakeEntry(key, value, nullptr);
     AddLine(lines_.size(), std::move(header));
     AddLine(lines_.size(), std::move(entry));
     return;
   }
   if (const std::optional<size_t> index = FindKey(*range, key)) {
+    const LineMeaning meaning = Classify(lines_[*index].text);
+    // A line that reads as this value already stays as it is, bytes and all.
+    if (meaning.kind == LineMeaning::kEntry && WithoutQuotes(meaning.value) == value) return;
     // The key keeps the spelling it has in the file, the line its line end.
-    const std::string name(Classify(lines_[*index].text).name);
-    Line line = MakeLine(Joined({name, "=", value}));
+    const std::string storedName = StoredName(lines_[*index].bytes);
+    Line line = MakeEntry(meaning.name, value, &storedName);
     line.end = lines_[*index].end;
     lines_[*index] = std::move(line);
     return;
@@ -278,7 +315,16 @@ void IniDocument::WriteString(std::string_view section, std::string_view key,
   // lines before the next section stay there.
   size_t at = range->end;
   while (at > range->header + 1 && Classify(lines_[at - 1].text).kind == LineMeaning::kBlank) --at;
-  AddLine(at, MakeLine(Joined({key, "=", value})));
+  AddLine(at, MakeEntry(key, value, nullptr));
+}
+
+void IniDocument::CheckEntry(std::string_view section, std::string_view key,
+                             std::string_view value) {
+  section = Trim(section);
+  if (section.empty()) throw Error("A settings section name cannot be empty");
+  if (section.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos)
+    throw Error("A settings entry cannot hold a line break");
+  CheckIniKeyName(key, value);
 }
 
 void IniDocument::EraseSection(std::string_view section) {
@@ -286,6 +332,40 @@ void IniDocument::EraseSection(std::string_view section) {
     lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(range->header),
                  lines_.begin() + static_cast<std::ptrdiff_t>(range->end));
   }
+}
+
+void IniDocument::ReplaceSection(std::string_view section,
+                                 const std::vector<std::pair<std::string, std::string>>& entries) {
+  for (const auto& [key, value] : entries) CheckEntry(section, key, value);
+  // The names the sections hold now, with their bytes, first occurrence
+  // first: a name that is written again keeps them.
+  std::vector<std::pair<std::string, std::string>> storedNames;
+  IniDocument replaced = *this;
+  while (const std::optional<Range> range = replaced.FindSection(section)) {
+    for (size_t i = range->header + 1; i < range->end; ++i) {
+      const LineMeaning meaning = Classify(replaced.lines_[i].text);
+      if (meaning.kind == LineMeaning::kEntry || meaning.kind == LineMeaning::kBareKey)
+        storedNames.emplace_back(meaning.name, StoredName(replaced.lines_[i].bytes));
+    }
+    replaced.EraseSection(section);
+  }
+  for (const auto& [key, value] : entries) {
+    const std::string_view name = Trim(key);
+    const auto stored = std::find_if(storedNames.begin(), storedNames.end(),
+                                     [&](const auto& pair) { return pair.first == name; });
+    const std::optional<Range> range = replaced.FindSection(section);
+    if (range && replaced.FindKey(*range, name)) {
+      replaced.WriteString(section, name, value);  // a repeated name: one key
+      continue;
+    }
+    if (!range)
+      replaced.AddLine(replaced.lines_.size(),
+                       replaced.MakeLine(Joined({"[", Trim(section), "]"})));
+    replaced.AddLine(
+        replaced.lines_.size(),
+        replaced.MakeEntry(name, value, stored == storedNames.end() ? nullptr : &stored->second));
+  }
+  *this = std::move(replaced);
 }
 
 IniDocument IniFile::Load() const {

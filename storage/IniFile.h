@@ -30,6 +30,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tav {
@@ -39,6 +40,11 @@ namespace tav {
 // "=", starting with ";" (a comment), or starting with "[" on a line holding
 // "]" (a section header), and line breaks or NUL in either text.
 void CheckIniKeyName(std::string_view key, std::string_view value = {});
+
+// The text a value is written as on its line so that the reader reads back
+// exactly that value: in double quotes when it has blanks at either end or
+// would lose a pair of quotes around it, as it is otherwise.
+std::string IniValueAsWritten(std::string_view value);
 
 // The lines of one profile file in memory.
 class IniDocument {
@@ -58,12 +64,22 @@ class IniDocument {
   std::string ReadString(std::string_view section, std::string_view key,
                          std::string_view fallback = {}) const;
 
-  // Throws EncodingError when the file's encoding cannot hold the text and
-  // Error when a name is empty or would not read back (CheckIniKeyName); the
-  // document is then unchanged.
+  // Writes the value so that it reads back exactly (IniValueAsWritten); a
+  // line that reads as that value already is left as it is, and a key that is
+  // there keeps its bytes, so lines read from bytes that are not valid text
+  // write back. Throws EncodingError when the file's encoding cannot hold
+  // new text and Error when a name is empty or would not read back
+  // (CheckIniKeyName); the document is then unchanged.
   void WriteString(std::string_view section, std::string_view key, std::string_view value);
   // Removes the first section of that name with all its lines.
   void EraseSection(std::string_view section);
+  // Replaces every section of that name (the reader reads the first; the
+  // others would come to light when it goes) by one at the end of the file
+  // holding `entries` in order, a repeated name as one key; none: no
+  // section. A name the old sections held keeps its bytes. All or nothing:
+  // throws as WriteString does with the document unchanged.
+  void ReplaceSection(std::string_view section,
+                      const std::vector<std::pair<std::string, std::string>>& entries);
 
  private:
   enum class Encoding { kCp936, kUtf8Bom, kUtf16LeBom, kUtf16BeBom };
@@ -77,7 +93,9 @@ class IniDocument {
     size_t end;     // one past its last line
   };
 
+  static void CheckEntry(std::string_view section, std::string_view key, std::string_view value);
   Line MakeLine(std::string_view text) const;
+  Line MakeEntry(std::string_view key, std::string_view value, const std::string* storedName) const;
   void AddLine(size_t at, Line line);
   std::vector<Range> Sections() const;
   std::optional<Range> FindSection(std::string_view section) const;

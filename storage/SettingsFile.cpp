@@ -12,13 +12,14 @@ constexpr std::string_view kCategoryValue = "0";
 constexpr std::string_view kRestoreClipboardKey = "RestoreClipboard";
 
 void ReplaceCategories(IniDocument& document, const std::vector<std::string>& categories) {
-  document.EraseSection(kCategorySection);
-  // Writing a key that is there already replaces its value, so repeated
-  // categories end as one key.
+  // Repeated categories end as one key; a category read from the file keeps
+  // its bytes, so a list read back from a damaged line still saves.
+  std::vector<std::pair<std::string, std::string>> entries;
   for (const std::string& category : categories) {
     if (category.find_first_not_of(" \t\v\f\r") != std::string::npos)
-      document.WriteString(kCategorySection, category, kCategoryValue);
+      entries.emplace_back(category, kCategoryValue);
   }
+  document.ReplaceSection(kCategorySection, entries);
 }
 
 std::string SettingsPath(const std::string& programDir) {

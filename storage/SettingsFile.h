@@ -34,9 +34,9 @@ class SettingsFile {
   // The key names of section Sort, in file order; a key written twice by
   // hand is listed twice, as the system lists it.
   std::vector<std::string> ReadCategories() const;
-  // Replaces section Sort by one key per category, in list order, each with
-  // the value "0", in one save. Texts that differ only in ASCII case or in
-  // blanks around them are one key; empty texts are left out.
+  // Replaces section Sort (every section of that name) by one key per
+  // category, in list order, each with the value "0", in one save. Texts that differ only in ASCII
+  // case or in blanks around them are one key; empty texts are left out.
   void WriteCategories(const std::vector<std::string>& categories) const;
 
   // System/RestoreClipboard: whether a paste puts the clipboard's earlier

@@ -171,5 +171,93 @@ TEST(IniDocumentTest, TextThatCodePage936LacksIsRefused) {
   EXPECT_EQ(document.Find("a", "k"), "1");
 }
 
+TEST(IniDocumentTest, ValuesReadBackExactlyAsWritten) {
+  // Blanks at either end and a pair of quotes around the value would be
+  // dropped by the reader, so such values are written inside quotes.
+  const struct {
+    const char* value;
+    const char* line;
+  } kCases[] = {
+      {"plain", "k=plain"},     {"a b", "k=a b"},       {"", "k="},
+      {" x ", "k=\" x \""},     {"x ", "k=\"x \""},     {"\tx", "k=\"\tx\""},
+      {"\x1Ax", "k=\"\x1Ax\""}, {"   ", "k=\"   \""},   {"\"q\"", "k=\"\"q\"\""},
+      {"'q'", "k=\"'q'\""},     {"\"\"", "k=\"\"\"\""}, {"\"q'", "k=\"q'"},
+      {"\"", "k=\""},           {"q\"", "k=q\""},       {"a\"b\"", "k=a\"b\""},
+  };
+  for (const auto& c : kCases) {
+    IniDocument document = FromText("[a]\r\nk=old\r\n");
+    document.WriteString("a", "k", c.value);
+    EXPECT_EQ(document.ToBytes(), "[a]\r\n"s + c.line + "\r\n") << c.value;
+    EXPECT_EQ(IniDocument::Parse(document.ToBytes()).Find("a", "k"), c.value) << c.value;
+    // A new key and a new section are written the same way.
+    IniDocument fresh;
+    fresh.WriteString("b", "n", c.value);
+    EXPECT_EQ(IniDocument::Parse(fresh.ToBytes()).Find("b", "n"), c.value) << c.value;
+  }
+  // What a file holds in quotes writes back as it reads.
+  IniDocument quoted = FromText("[m]\r\nk=\" x \"\r\n");
+  quoted.WriteString("m", "k", *quoted.Find("m", "k"));
+  EXPECT_EQ(IniDocument::Parse(quoted.ToBytes()).Find("m", "k"), " x ");
+}
+
+TEST(IniDocumentTest, BytesThatAreNotTextNeverStopAWriteBack) {
+  // A byte 0xFF is not code page 936: they read as U+FFFD, which the
+  // code page cannot hold, so such lines keep the bytes they have.
+  const std::string file = "[e]\r\n\xFF=1\r\nk=a\xFF\r\n bare\xFF \r\n"s;
+  IniDocument document = IniDocument::Parse(file);
+  const std::string badName = "\xEF\xBF\xBD";
+  ASSERT_EQ(document.KeyNames("e"), (Strings{badName, "k"}));
+
+  // Writing back what was read changes nothing.
+  for (const std::string& key : document.KeyNames("e"))
+    document.WriteString("e", key, *document.Find("e", key));
+  EXPECT_EQ(document.ToBytes(), file);
+
+  // A new value keeps the name's bytes; so does a value given to a line
+  // without "=".
+  document.WriteString("e", badName, "2");
+  document.WriteString("e", "bare" + badName, "3");
+  EXPECT_EQ(document.ToBytes(), "[e]\r\n\xFF=2\r\nk=a\xFF\r\nbare\xFF=3\r\n"s);
+  EXPECT_EQ(document.Find("e", badName), "2");
+  EXPECT_EQ(document.Find("e", "bare" + badName), "3");
+
+  // A new text the code page cannot hold is still refused.
+  EXPECT_THROW(document.WriteString("e", "k", "x" + badName), EncodingError);
+}
+
+TEST(IniDocumentTest, ReplacingASectionReplacesEveryOccurrence) {
+  // The reader reads the first of two sections of one name; a replaced
+  // section must not let the second one come to light.
+  const struct {
+    const char* name;
+    std::string file;
+    std::vector<std::pair<std::string, std::string>> entries;
+    std::string expected;
+  } kCases[] = {
+      {"twice",
+       "[Sort]\r\na=0\r\n[x]\r\ny=1\r\n[sort]\r\nb=0\r\n",
+       {{"a", "0"}, {"c", "0"}},
+       "[x]\r\ny=1\r\n[Sort]\r\na=0\r\nc=0\r\n"},
+      {"emptied", "[Sort]\r\na=0\r\n[SORT]\r\nb=0\r\n[x]\r\n", {}, "[x]\r\n"},
+      {"missing", "[x]\r\ny=1", {{"k", " v "}}, "[x]\r\ny=1\r\n[Sort]\r\nk=\" v \"\r\n"},
+      {"repeated keys end as one", "", {{"a", "1"}, {"A", "2"}}, "[Sort]\r\na=2\r\n"},
+      {"bad bytes in a kept name",
+       "[Sort]\r\n\xFF=0\r\n[Sort]\r\n\xFE=0\r\n",
+       {{"\xEF\xBF\xBD", "0"}},
+       "[Sort]\r\n\xFF=0\r\n"},
+  };
+  for (const auto& c : kCases) {
+    IniDocument document = IniDocument::Parse(c.file);
+    document.ReplaceSection("Sort", c.entries);
+    EXPECT_EQ(document.ToBytes(), c.expected) << c.name;
+  }
+  // A refused entry leaves the document as it was.
+  IniDocument document = FromText("[Sort]\r\na=0\r\n[Sort]\r\nb=0\r\n");
+  const std::string before = document.ToBytes();
+  EXPECT_THROW(document.ReplaceSection("Sort", {{"c", "0"}, {"a=b", "0"}}), Error);
+  EXPECT_THROW(document.ReplaceSection("Sort", {{"😀", "0"}}), EncodingError);
+  EXPECT_EQ(document.ToBytes(), before);
+}
+
 }  // namespace
 }  // namespace tav

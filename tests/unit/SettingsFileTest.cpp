@@ -96,11 +96,46 @@ TEST_F(SettingsFileTest, ErasingEveryCategoryRemovesTheSection) {
   EXPECT_EQ(ReadCategories(ProgramDir()), Strings{});
   EXPECT_EQ(FileBytes(), Utf8ToCp936("[System]\r\n密码=abc\r\n"));
 
-  // As the system does, only the first of two sections of that name goes;
-  // the second then becomes the one that is read.
+  // The reader reads the first of two sections of that name: both go, or
+  // the second would become the list that is read.
   WriteFileText("[Sort]\r\na=0\r\n[sort]\r\nb=0\r\n");
   WriteCategories(ProgramDir(), {});
-  EXPECT_EQ(ReadCategories(ProgramDir()), Strings{"b"});
+  EXPECT_EQ(ReadCategories(ProgramDir()), Strings{});
+  EXPECT_EQ(FileBytes(), "");
+}
+
+TEST_F(SettingsFileTest, ListWrittenIsTheListRead) {
+  const struct {
+    const char* name;
+    std::string file;
+    Strings readBack;  // after writing back what was read
+    Strings written;
+  } kCases[] = {
+      {"section twice", "[Sort]\r\na=0\r\n[System]\r\n[Sort]\r\nb=0\r\n", {"a"}, {"a", "c"}},
+      {"section twice, list kept", "[Sort]\r\na=0\r\n[x]\r\n[SORT]\r\nb=0\r\n", {"a"}, {"a"}},
+      {"section twice, the first empty", "[Sort]\r\n[Sort]\r\nb=0\r\n", {}, {"c"}},
+      {"bytes that are not text", "[Sort]\r\n\xFF=0\r\nok=0\r\n", {"\xEF\xBF\xBD", "ok"}, {}},
+      {"one key twice collapses", "[Sort]\r\nb=0\r\na=0\r\nB=0\r\n", {"b", "a"}, {"x"}},
+  };
+  for (const auto& c : kCases) {
+    WriteFileBytes(c.file);
+    WriteCategories(ProgramDir(), ReadCategories(ProgramDir()));
+    EXPECT_EQ(ReadCategories(ProgramDir()), c.readBack) << c.name;
+    WriteCategories(ProgramDir(), c.written);
+    EXPECT_EQ(ReadCategories(ProgramDir()), c.written) << c.name;
+  }
+
+  // A category read from bytes that are not GB2312 keeps them when the list
+  // is written back, and other settings still save.
+  const std::string bad =
+      Utf8ToCp936("[System]\r\n密码=d\r\n[Sort]\r\n工作=0\r\n") + "\xFF\xFF=0\r\n";
+  WriteFileBytes(bad);
+  WriteCategories(ProgramDir(), ReadCategories(ProgramDir()));
+  EXPECT_EQ(FileBytes(), bad);
+  WriteAccessPasswordDigest(ProgramDir(), "e");
+  WriteCategories(ProgramDir(), {"娱乐", ReadCategories(ProgramDir())[1]});
+  EXPECT_EQ(FileBytes(),
+            Utf8ToCp936("[System]\r\n密码=e\r\n[Sort]\r\n娱乐=0\r\n") + "\xFF\xFF=0\r\n");
 }
 
 TEST_F(SettingsFileTest, ReadingFollowsTheProfileRules) {
