@@ -379,7 +379,13 @@ class ProfileDifferentialTest : public ::testing::Test {
         // section name): the system would write a broken line. Not compared.
         continue;
       }
-      ASSERT_TRUE(system.Write(change.section, change.key, change.value)) << c.name;
+      // The system writes a value as it is given and reads it back without
+      // its blanks and quotes; ours keeps them by writing them in quotes.
+      // Given that text, the system must leave the same file behind.
+      ASSERT_TRUE(system.Write(change.section, change.key, IniValueAsWritten(change.value)))
+          << c.name;
+      EXPECT_EQ(ours.Find(change.section, change.key), change.value)
+          << c.name << ": [" << change.section << "] " << change.key;
       applied += "[" + change.section + "] " + change.key + "=" + change.value + "; ";
     }
     const SystemProfile oursReadBack(Wide(NewFile(ours.ToBytes())));
@@ -411,6 +417,28 @@ TEST_F(ProfileDifferentialTest, RandomFilesReadAndWriteAlike) {
     CompareReading(c);
     CompareWriting(c);
   }
+}
+
+TEST_F(ProfileDifferentialTest, DuplicatedSectionsReadAsTheFirstAndReplaceWhole) {
+  // The system lists and reads the keys of the first section of a name only;
+  // a later one of that name is listed as a section but never read.
+  const std::string bytes = "[Sort]\r\na=0\r\n[x]\r\ny=1\r\n[sort]\r\nb=0\r\na=2\r\n";
+  IniDocument ours = IniDocument::Parse(bytes);
+  const SystemProfile system(Wide(NewFile(bytes)));
+  EXPECT_EQ(system.KeyNames("Sort"), Strings{"a"});
+  EXPECT_EQ(system.Find("Sort", "b"), std::nullopt);
+  EXPECT_EQ(system.Find("SORT", "a"), "0");
+  EXPECT_EQ(ours.KeyNames("Sort"), system.KeyNames("Sort"));
+  EXPECT_EQ(ours.Find("Sort", "b"), std::nullopt);
+  EXPECT_EQ(Dump(ours), Dump(system));
+
+  // A replaced section reads, to the system too, as the entries written.
+  ours.ReplaceSection("Sort", {{"c", " 0 "}, {"a", "\"1\""}});
+  const SystemProfile replaced(Wide(NewFile(ours.ToBytes())));
+  EXPECT_EQ(replaced.KeyNames("Sort"), (Strings{"c", "a"}));
+  EXPECT_EQ(replaced.Find("Sort", "c"), " 0 ");
+  EXPECT_EQ(replaced.Find("Sort", "a"), "\"1\"");
+  EXPECT_EQ(replaced.SectionNames(), (Strings{"x", "Sort"}));
 }
 
 TEST_F(ProfileDifferentialTest, KnownDifferencesOfWineStillDiffer) {
