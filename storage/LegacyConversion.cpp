@@ -54,7 +54,11 @@ std::vector<std::string> ListLegacyFiles(const std::string& programDirectory) {
 }
 
 std::vector<SchemeEntry> ReadLegacyEntries(const std::string& iniPath) {
-  const IniDocument document = IniDocument::Parse(ReadWholeFile(iniPath));
+  return LegacyEntriesFromBytes(ReadWholeFile(iniPath));
+}
+
+std::vector<SchemeEntry> LegacyEntriesFromBytes(std::string_view bytes) {
+  const IniDocument document = IniDocument::Parse(bytes);
   std::vector<SchemeEntry> entries;
   // A section name that occurs twice reads the first section's keys both
   // times, as the profile functions read it.
@@ -66,18 +70,23 @@ std::vector<SchemeEntry> ReadLegacyEntries(const std::string& iniPath) {
   return entries;
 }
 
-LegacyConversionResult ConvertLegacyFile(const std::string& iniPath) {
-  const std::vector<SchemeEntry> entries = ReadLegacyEntries(iniPath);
+SchemeDocument LegacyScheme(const std::vector<SchemeEntry>& entries,
+                            LegacyConversionResult& result) {
   SchemeDocument scheme;
   scheme.LoadTemplate();
-  LegacyConversionResult result;
+  result = {};
   result.sectionCount = static_cast<int>(entries.size());
   for (const SchemeEntry& entry : entries) {
     if (result.convertedCount == kMaxSchemeEntries) break;
     scheme.AppendEntry(entry);
     ++result.convertedCount;
   }
-  scheme.Save(LegacySchemePath(iniPath));
+  return scheme;
+}
+
+LegacyConversionResult ConvertLegacyFile(const std::string& iniPath) {
+  LegacyConversionResult result;
+  LegacyScheme(ReadLegacyEntries(iniPath), result).Save(LegacySchemePath(iniPath));
   return result;
 }
 

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "storage/SchemeFile.h"
@@ -36,6 +37,14 @@ std::vector<std::string> ListLegacyFiles(const std::string& programDirectory);
 // is copied as it stands, valid or not. Throws FileError when the file
 // cannot be read.
 std::vector<SchemeEntry> ReadLegacyEntries(const std::string& iniPath);
+// The same from the file's bytes.
+std::vector<SchemeEntry> LegacyEntriesFromBytes(std::string_view bytes);
+
+// The scheme those entries convert to, in memory: a new scheme holding the
+// first kMaxSchemeEntries of them. `result` tells how many there were and
+// how many it holds.
+SchemeDocument LegacyScheme(const std::vector<SchemeEntry>& entries,
+                            LegacyConversionResult& result);
 
 // Writes the scheme of the legacy file at LegacySchemePath, replacing any
 // file there (the caller asks the user first), in one save. A scheme holds

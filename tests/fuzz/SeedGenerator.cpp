@@ -164,6 +164,34 @@ void WriteEncodingSeeds(const fs::path& root) {
   corpus.Add("invalid", "\x81\x20\xFF\xC0\x80\xED\xA0\x80");
 }
 
+// Legacy hotkey lists: one section per entry, as an earlier version writes
+// them, and the shapes a hand edit leaves.
+void WriteLegacyConversionSeeds(const fs::path& root) {
+  const Corpus corpus(root, "legacy_conversion");
+  tav::IniDocument legacy;
+  for (const SchemeEntry& entry : kEntries) {
+    try {
+      legacy.WriteString(entry.hotkey, "执行操作", entry.action);
+      if (!entry.hint.empty()) legacy.WriteString(entry.hotkey, "提示", entry.hint);
+      if (!entry.sort.empty()) legacy.WriteString(entry.hotkey, "类别", entry.sort);
+    } catch (const tav::EncodingError&) {
+    }
+  }
+  corpus.Add("entries", legacy.ToBytes());
+  std::string many;
+  for (int i = 0; i < 102; ++i) many += "[2+" + std::to_string(65 + i % 26) + "]\r\n执行操作=x\r\n";
+  corpus.Add("over-limit", tav::Utf8ToCp936(many));
+  corpus.Add(
+      "hand-edited",
+      tav::Utf8ToCp936("; 旧的热键\n[ 6+78 ]\n 执行操作 = \" notepad.exe \" \n提示='记事本'\n"
+                       "[6+78]\n类别=重复\n[bad key]\n执行操作\n[]\n提示=空节\n") +
+          "[3+65]\n\xCC\xE1\xCA\xBE=\xFF\xFE\n");
+  corpus.Add("utf16-bom", std::string("\xFF\xFE[\0"
+                                      "1\0+\0"
+                                      "6\0]\0\n\0",
+                                      14));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -178,5 +206,6 @@ int main(int argc, char** argv) {
   WriteScriptSeeds(root);
   WriteCipherSeeds(root);
   WriteEncodingSeeds(root);
+  WriteLegacyConversionSeeds(root);
   return 0;
 }
