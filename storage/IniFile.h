@@ -19,7 +19,9 @@
 //
 // Writing replaces the first occurrence of the key, or adds the key after
 // the last line of its section that is not blank, or adds the section at the
-// end of the file. Every other line keeps its bytes and its line end.
+// end of the file. Every other line keeps its bytes and its line end. A
+// value is written so that it reads back exactly, in quotes where blanks or
+// quotes at its ends would otherwise be dropped.
 //
 // On disk the text is code page 936 with CR LF line ends for new lines. A
 // file that starts with a UTF-16 or UTF-8 byte order mark is read and
