@@ -232,10 +232,19 @@ std::vector<IniDocument::Range> IniDocument::Sections() const {
 
 std::optional<IniDocument::Range> IniDocument::FindSection(std::string_view section) const {
   section = Trim(section);
-  for (const Range& range : Sections()) {
-    if (SameName(Classify(lines_[range.header].text).name, section)) return range;
+  // One pass up to the end of the section found, with nothing allocated:
+  // a conversion looks up every section of its file several times.
+  std::optional<Range> found;
+  for (size_t i = 0; i < lines_.size(); ++i) {
+    const LineMeaning meaning = Classify(lines_[i].text);
+    if (meaning.kind != LineMeaning::kHeader) continue;
+    if (found) {
+      found->end = i;
+      return found;
+    }
+    if (SameName(meaning.name, section)) found = Range{i, lines_.size()};
   }
-  return std::nullopt;
+  return found;
 }
 
 std::optional<size_t> IniDocument::FindKey(const Range& range, std::string_view key) const {
