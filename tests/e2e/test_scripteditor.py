@@ -91,7 +91,10 @@ def script_written_in_the_editor_runs_from_its_hotkey(session):
 
     # A new entry: the hotkey editor opens the script editor on a new script,
     # since the target field names no script.
-    check(session.tavctl("command", IDC_MAIN_ADD) == 0, "添加 is chosen")
+    answer = session.tavctl("command", IDC_MAIN_ADD)
+    check(answer == 0, "添加 is chosen (tavctl answered %d; the program's process %s)" %
+          (answer, "runs" if session.program.poll() is None
+           else "ended with %s" % session.program.returncode))
     activate(visible_window(session, HOTKEY_EDITOR, "the hotkey editor"))
     session.click_control(HOTKEY_EDITOR, IDC_EDITOR_SCRIPT)
     activate(visible_window(session, r"^编辑脚本 - \[未命名\]$", "the script editor"))
