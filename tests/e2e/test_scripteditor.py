@@ -57,8 +57,10 @@ def visible_window(session, title_pattern, what):
 
 
 def wait_for_text(session, window, control, expected, what):
-    wait_for(lambda: session.control_text(window, control) == expected,
-             what="%s (it shows %r)" % (what, session.control_text(window, control)))
+    try:
+        wait_for(lambda: session.control_text(window, control) == expected, what=what)
+    except AssertionError as failure:
+        raise AssertionError("%s; it shows %r" % (failure, session.control_text(window, control)))
 
 
 def editor_text(lines):
