@@ -253,7 +253,7 @@ void TAddOrChange_Form::SpeedButton3Click() {
 TAddOrChange_Form::ScriptRequest TAddOrChange_Form::ScriptRequestFor(const std::string& target) {
   if (!EqualsIgnoringAsciiCase(ExtensionOf(target), ".tsc")) return {ScriptRequest::Kind::kNew, {}};
   if (FileExists(target)) return {ScriptRequest::Kind::kOpen, target};
-  return {ScriptRequest::Kind::kShowOnly, {}};
+  return {ScriptRequest::Kind::kShowOnly, target};
 }
 
 void TAddOrChange_Form::scrip_sbtnClick() {

@@ -39,8 +39,8 @@ class TAddOrChange_Form : public Dialog {
 
   // What the script button asks of the script editor, from the target
   // field: a new script when it does not name a ".tsc" file (any case), that
-  // script when it exists, nothing but showing when it names one that does
-  // not exist.
+  // script when it exists, and a new script offered that name at its first
+  // save when it names one that does not exist.
   struct ScriptRequest {
     enum class Kind { kNew, kOpen, kShowOnly };
     Kind kind = Kind::kNew;

@@ -787,6 +787,9 @@ bool TfrmScripEditor::CloseWindow() {
 void TfrmScripEditor::ShowModalOver(HWND owner) {
   const bool disable = owner && IsWindowEnabled(owner);
   if (disable) EnableWindow(owner, FALSE);
+  // Owned by the window it is modal over, it comes and stays in front of it,
+  // although both stay on top of other windows.
+  SetWindowLongPtrW(hwnd(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
   modalRunning_ = true;
   ShowWindow(hwnd(), SW_SHOWNORMAL);
   SetForegroundWindow(hwnd());
@@ -813,6 +816,7 @@ void TfrmScripEditor::ShowModalOver(HWND owner) {
     }
   }
   modalRunning_ = false;
+  SetWindowLongPtrW(hwnd(), GWLP_HWNDPARENT, 0);
   if (disable) EnableWindow(owner, TRUE);
   if (owner) SetForegroundWindow(owner);
 }

@@ -26,6 +26,18 @@
 //                                      clipboard, as a copy would)
 //        tavctl.exe getclip OUT       (writes the clipboard's text and the
 //                                      picture's bytes in hex to OUT)
+//        tavctl.exe rows              (exit code: the number of rows of the
+//                                      main window's hotkey list, once the
+//                                      program has finished what it was doing)
+//        tavctl.exe rect WINDOW ID OUT (writes "x y width height" of control ID
+//                                      of the window WINDOW, a class name or a
+//                                      title, in screen pixels to OUT; ID 0
+//                                      is the window itself)
+//        tavctl.exe itemrect WINDOW ID ITEM OUT (the same for a button of a
+//                                      toolbar, by its command id ITEM, or a
+//                                      tab of a tab control, by its index)
+//        tavctl.exe text WINDOW ID OUT (writes the text of control ID of the
+//                                      window WINDOW to OUT in UTF-8)
 #include <windows.h>
 
 #include <shellapi.h>
@@ -236,6 +248,69 @@ int GetClip(const wchar_t* outFile) {
   return 0;
 }
 
+// A window of the program, by its class name or else by its title.
+HWND TopWindow(const wchar_t* name) {
+  if (HWND window = FindWindowW(name, nullptr)) return window;
+  return FindWindowW(nullptr, name);
+}
+
+HWND ControlOf(const wchar_t* window, int id) {
+  HWND top = TopWindow(window);
+  if (!top || id == 0) return top;
+  return GetDlgItem(top, id);
+}
+
+int WriteUtf8(const wchar_t* outFile, const std::string& text) {
+  FILE* out = _wfopen(outFile, L"wb");
+  if (!out) return 2;
+  std::fwrite(text.data(), 1, text.size(), out);
+  std::fclose(out);
+  return 0;
+}
+
+int WriteRect(const RECT& rect, const wchar_t* outFile) {
+  char line[64];
+  std::snprintf(line, sizeof line, "%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left,
+                rect.bottom - rect.top);
+  return WriteUtf8(outFile, line);
+}
+
+int WriteControlRect(HWND control, const wchar_t* outFile) {
+  if (!control) return 1;
+  RECT rect{};
+  GetWindowRect(control, &rect);
+  return WriteRect(rect, outFile);
+}
+
+// The rectangles of toolbar buttons and tabs are asked for with a pointer,
+// so the answer is written into the program's own memory.
+int WriteItemRect(HWND control, int item, const wchar_t* outFile) {
+  if (!control) return 1;
+  wchar_t className[64] = {};
+  GetClassNameW(control, className, 64);
+  UINT message = 0;
+  if (_wcsicmp(className, TOOLBARCLASSNAMEW) == 0) message = TB_GETRECT;
+  if (_wcsicmp(className, WC_TABCONTROLW) == 0) message = TCM_GETITEMRECT;
+  if (message == 0) return 3;
+  RemoteMemory memory(control, sizeof(RECT));
+  if (!memory.ok()) return 3;
+  if (!SendMessageW(control, message, static_cast<WPARAM>(item), memory.address())) return 4;
+  RECT rect{};
+  memory.Read(&rect);
+  MapWindowPoints(control, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+  return WriteRect(rect, outFile);
+}
+
+int WriteControlText(HWND control, const wchar_t* outFile) {
+  if (!control) return 1;
+  // WM_GETTEXT, not GetWindowText, so that the control itself answers.
+  const auto length = SendMessageW(control, WM_GETTEXTLENGTH, 0, 0);
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  SendMessageW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+  text.resize(std::wcslen(text.c_str()));
+  return WriteUtf8(outFile, Utf8(text));
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -255,6 +330,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   }
   if (argc >= 3 && std::wcscmp(argv[1], L"setclip") == 0) return SetClip(argv[2]);
   if (argc >= 3 && std::wcscmp(argv[1], L"getclip") == 0) return GetClip(argv[2]);
+  if (argc >= 5 && std::wcscmp(argv[1], L"rect") == 0)
+    return WriteControlRect(ControlOf(argv[2], _wtoi(argv[3])), argv[4]);
+  if (argc >= 6 && std::wcscmp(argv[1], L"itemrect") == 0)
+    return WriteItemRect(ControlOf(argv[2], _wtoi(argv[3])), _wtoi(argv[4]), argv[5]);
+  if (argc >= 5 && std::wcscmp(argv[1], L"text") == 0)
+    return WriteControlText(ControlOf(argv[2], _wtoi(argv[3])), argv[4]);
   HWND mainWindow = FindWindowW(L"TMainForm", nullptr);
   if (argc >= 2 && std::wcscmp(argv[1], L"running") == 0) return mainWindow ? 0 : 1;
   if (argc >= 2 && std::wcscmp(argv[1], L"started") == 0)
@@ -273,6 +354,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     return SelectRow(ListOf(mainWindow), _wtoi(argv[2]));
   if (argc >= 3 && std::wcscmp(argv[1], L"rowimage") == 0)
     return RowImage(ListOf(mainWindow), _wtoi(argv[2]));
+  if (argc >= 2 && std::wcscmp(argv[1], L"rows") == 0)
+    return static_cast<int>(SendMessageW(ListOf(mainWindow), LVM_GETITEMCOUNT, 0, 0));
   if (argc >= 3 && std::wcscmp(argv[1], L"statustext") == 0)
     return WriteStatusText(mainWindow, argv[2]);
   return 2;

@@ -180,6 +180,31 @@ class Session:
         time.sleep(0.3)
         subprocess.run(["xdotool", "key", "Return"], check=True)
 
+    def control_text(self, window, control=0):
+        """The text of control `control` (0: the window itself) of the window
+        `window`, a class name or a title; None while there is no such one."""
+        out = self.path("control.txt")
+        if self.tavctl("text", window, control, wine_path(out)) != 0:
+            return None
+        with open(out, encoding="utf-8", newline="") as f:
+            return f.read()
+
+    def control_rect(self, window, control, item=None):
+        """(x, y, width, height) on the display of a control of `window`, or
+        of its toolbar button (by command id) or tab (by index) `item`."""
+        out = self.path("rect.txt")
+        args = ("rect", window, control) if item is None else ("itemrect", window, control, item)
+        check(self.tavctl(*args, wine_path(out)) == 0, "%s is on the display" % (args,))
+        with open(out) as f:
+            return tuple(int(n) for n in f.read().split())
+
+    def click_control(self, window, control, item=None, x_ratio=0.5):
+        """Clicks a control of `window` (or its toolbar button or tab `item`)
+        with the mouse, at `x_ratio` of its width, half way down."""
+        x, y, width, height = self.control_rect(window, control, item)
+        subprocess.run(["xdotool", "mousemove", str(x + int(width * x_ratio)),
+                        str(y + height // 2), "click", "1"], check=True)
+
     def screenshot(self, name):
         subprocess.run(["import", "-window", "root", self.path(name)],
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)

@@ -289,7 +289,7 @@ TEST_F(EditingDialogsTest, ScriptButtonOpensNewOrExistingScripts) {
     });
     ASSERT_EQ(requests.size(), 1u) << c.target;
     EXPECT_EQ(requests[0].kind, c.kind) << c.target;
-    EXPECT_EQ(requests[0].path, c.kind == Kind::kOpen ? script : "") << c.target;
+    EXPECT_EQ(requests[0].path, c.kind == Kind::kNew ? "" : c.target) << c.target;
     EXPECT_EQ(target, directory_ + "new.tsc");
   }
 }

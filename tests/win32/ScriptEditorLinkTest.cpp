@@ -66,6 +66,57 @@ TEST_F(ScriptEditorLinkTest, SavedScriptGoesToTheTargetFieldWhenTheEditorCloses)
   EXPECT_FALSE(IsWindowVisible(script_.hwnd()));
 }
 
+// A target naming a script that does not exist yet: the editor starts empty,
+// its caption names that file as a new one, and the first save offers it.
+TEST_F(ScriptEditorLinkTest, MissingScriptIsOfferedAsTheNameOfTheFirstSave) {
+  const std::string path = PathToUtf8(dir_) + "\\新宏.tsc";
+  std::string suggested;
+  script_.choosers.saveScript = [&](const std::string&, const std::string& name) {
+    suggested = name;
+    return name;
+  };
+  DialogWatch shown(L"编辑脚本 - [新宏.tsc] (新文件)", [&](HWND window) {
+    SendMessageW(window, WM_COMMAND, IDC_SCRIPT_ACTINGCOPY, 0);
+    PostMessageW(window, WM_CLOSE, 0, 0);  // answered Yes: saved, then closed
+  });
+  dialogs_.editor().openScriptEditor(dialogs_.editor(), TAddOrChange_Form::ScriptRequestFor(path));
+  EXPECT_EQ(shown.count(), 1);
+  EXPECT_EQ(suggested, path);
+  EXPECT_EQ(Cp936ToUtf8(ReadWholeFile(path)),
+            "$$/复制\r\nKey_Down~:Ctrl\r\nKey_Press:C\r\nKey_Up~~~:Ctrl\r\n\r\n");
+  EXPECT_EQ(dialogs_.editor().Input().action, path);
+}
+
+bool IsInFrontOf(HWND window, HWND other) {
+  for (HWND below = GetWindow(window, GW_HWNDNEXT); below; below = GetWindow(below, GW_HWNDNEXT)) {
+    if (below == other) return true;
+  }
+  return false;
+}
+
+// Both windows stay on top of others; the script editor, shown modally over
+// the hotkey editor, must come in front of it and stay there.
+TEST_F(ScriptEditorLinkTest, EditorOpensInFrontOfTheHotkeyEditorItIsModalOver) {
+  HWND hotkeyEditor = nullptr;
+  HWND owner = nullptr;
+  bool inFront = false;
+  DialogWatch script(L"编辑脚本 - [未命名]", [&](HWND window) {
+    owner = GetWindow(window, GW_OWNER);
+    inFront = IsInFrontOf(window, hotkeyEditor);
+    PostMessageW(window, WM_CLOSE, 0, 0);
+  });
+  DialogWatch editor(L"添加热键", [&](HWND dialog) {
+    hotkeyEditor = dialog;
+    PressButton(dialog, IDC_EDITOR_SCRIPT);
+    PressButton(dialog, IDCANCEL);
+  });
+  dialogs_.editor().OpenForAdd(nullptr);
+  ASSERT_EQ(script.count(), 1);
+  EXPECT_EQ(owner, hotkeyEditor);
+  EXPECT_TRUE(inFront);
+  EXPECT_EQ(GetWindow(script_.hwnd(), GW_OWNER), nullptr);  // hidden, it belongs to nobody
+}
+
 TEST_F(ScriptEditorLinkTest, WizardResultGoesInAtTheCaret) {
   DialogWatch chooser(L"选择您要进行的操作", [&](HWND dialog) {
     ASSERT_TRUE(dialogs_.chooser().SelectPath({"Tavrelin相关", "关闭Tavrelin"}));
