@@ -2,7 +2,9 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <filesystem>
+#include <string>
+
+#include "base/TextEncoding.h"
 
 namespace tav {
 
@@ -11,7 +13,7 @@ namespace {
 // Whether the old file may be replaced: a read-only file is the user's way
 // of saying no, and one that another program holds open without sharing
 // cannot be (ReplaceFileW would fail half-way and leave a file of its own).
-bool MayReplace(const std::filesystem::path& target, DWORD attributes) {
+bool MayReplace(const std::wstring& target, DWORD attributes) {
   if (attributes & FILE_ATTRIBUTE_READONLY) return false;
   HANDLE probe =
       CreateFileW(target.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -21,9 +23,16 @@ bool MayReplace(const std::filesystem::path& target, DWORD attributes) {
   return true;
 }
 
+std::wstring Wide(const std::string& utf8) {
+  const std::u16string utf16 = Utf8ToUtf16(utf8);
+  return std::wstring(utf16.begin(), utf16.end());
+}
+
 }  // namespace
 
-bool ReplaceFileWith(const std::filesystem::path& temporary, const std::filesystem::path& target) {
+bool ReplaceFileWith(const std::string& temporaryPath, const std::string& targetPath) {
+  const std::wstring temporary = Wide(temporaryPath);
+  const std::wstring target = Wide(targetPath);
   // ReplaceFileW keeps the old file's attributes and security; it needs an
   // old file, so a first save moves the temporary file into place instead.
   const DWORD attributes = GetFileAttributesW(target.c_str());

@@ -1,11 +1,11 @@
 #include "storage/IniFile.h"
 
-#include <filesystem>
 #include <initializer_list>
 
 #include "base/AsciiText.h"
 #include "base/AtomicFile.h"
 #include "base/Errors.h"
+#include "base/FileSystem.h"
 #include "base/TextEncoding.h"
 
 namespace tav {
@@ -149,8 +149,9 @@ IniDocument IniDocument::Parse(std::string_view bytes) {
   SplitLines(bytes, [&](std::string_view line, std::string_view end) {
     const std::string_view visible = line.substr(0, line.find('\0'));
     document.lines_.push_back({std::string(line), std::string(end),
-                               document.encoding_ == Encoding::kCp936 ? Cp936ToUtf8Lenient(visible)
-                                                                      : ReplaceInvalidUtf8(visible)});
+                               document.encoding_ == Encoding::kCp936
+                                   ? Cp936ToUtf8Lenient(visible)
+                                   : ReplaceInvalidUtf8(visible)});
   });
   return document;
 }
@@ -326,8 +327,7 @@ void IniFile::Update(const std::function<void(IniDocument&)>& change) const {
   } catch (const FileError&) {
     // A file that is there but cannot be read must not be replaced by what
     // little this change would write.
-    std::error_code error;
-    if (std::filesystem::exists(PathFromUtf8(path_), error)) throw refused();
+    if (PathExists(path_)) throw refused();
   }
   change(document);
   try {
