@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "base/TextEncoding.h"
+#include "base/FileSystem.h"
 
 namespace tav {
 
@@ -23,16 +23,11 @@ bool MayReplace(const std::wstring& target, DWORD attributes) {
   return true;
 }
 
-std::wstring Wide(const std::string& utf8) {
-  const std::u16string utf16 = Utf8ToUtf16(utf8);
-  return std::wstring(utf16.begin(), utf16.end());
-}
-
 }  // namespace
 
 bool ReplaceFileWith(const std::string& temporaryPath, const std::string& targetPath) {
-  const std::wstring temporary = Wide(temporaryPath);
-  const std::wstring target = Wide(targetPath);
+  const std::wstring temporary = WidePath(temporaryPath);
+  const std::wstring target = WidePath(targetPath);
   // ReplaceFileW keeps the old file's attributes and security; it needs an
   // old file, so a first save moves the temporary file into place instead.
   const DWORD attributes = GetFileAttributesW(target.c_str());

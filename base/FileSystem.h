@@ -51,6 +51,12 @@ enum class RemoveResult { kRemoved, kNotFound, kFailed };
 // Removes the file, or the empty folder, at `path`.
 RemoveResult RemovePath(const std::string& path);
 
+#ifdef _WIN32
+// The path as the Win32 wide-character calls take it; throws EncodingError
+// when `path` is not valid UTF-8.
+std::wstring WidePath(const std::string& path);
+#endif
+
 // Opens a file with a C library mode ("rb", "wb"); null when it cannot. The
 // C library's files rather than the C++ streams, which would bring the
 // locale machinery along.

@@ -7,15 +7,15 @@
 
 namespace tav {
 
-namespace {
-
-std::wstring Wide(const std::string& utf8) {
-  const std::u16string utf16 = Utf8ToUtf16(utf8);
+std::wstring WidePath(const std::string& path) {
+  const std::u16string utf16 = Utf8ToUtf16(path);
   return std::wstring(utf16.begin(), utf16.end());
 }
 
+namespace {
+
 DWORD AttributesOf(const std::string& path) {
-  return GetFileAttributesW(Wide(path).c_str());
+  return GetFileAttributesW(WidePath(path).c_str());
 }
 
 struct FindCloser {
@@ -42,7 +42,7 @@ std::vector<FolderEntry> ListFolder(const std::string& folder) {
   std::vector<FolderEntry> entries;
   if (folder.empty()) return entries;
   WIN32_FIND_DATAW found{};
-  HANDLE first = FindFirstFileW(Wide(JoinPath(folder, "*")).c_str(), &found);
+  HANDLE first = FindFirstFileW(WidePath(JoinPath(folder, "*")).c_str(), &found);
   if (first == INVALID_HANDLE_VALUE) return entries;
   const std::unique_ptr<void, FindCloser> find(first);
   do {
@@ -56,11 +56,11 @@ std::vector<FolderEntry> ListFolder(const std::string& folder) {
 }
 
 bool MakeOneFolder(const std::string& path) {
-  return CreateDirectoryW(Wide(path).c_str(), nullptr) != 0;
+  return CreateDirectoryW(WidePath(path).c_str(), nullptr) != 0;
 }
 
 RemoveResult RemovePath(const std::string& path) {
-  const std::wstring wide = Wide(path);
+  const std::wstring wide = WidePath(path);
   const DWORD attributes = GetFileAttributesW(wide.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     const DWORD error = GetLastError();
@@ -73,7 +73,7 @@ RemoveResult RemovePath(const std::string& path) {
 }
 
 std::FILE* OpenFile(const std::string& path, const char* mode) {
-  return _wfopen(Wide(path).c_str(), Wide(mode).c_str());
+  return _wfopen(WidePath(path).c_str(), WidePath(mode).c_str());
 }
 
 }  // namespace tav
