@@ -2,37 +2,18 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
 #include <memory>
 #include <mutex>
 
 #include "base/Errors.h"
-#include "base/TextEncoding.h"
+#include "base/FileSystem.h"
 
 namespace tav {
 
 // Per build: replace `target` by `temporary` in one step, and put what was
 // written to an open file on the disk.
-bool ReplaceFileWith(const std::filesystem::path& temporary, const std::filesystem::path& target);
+bool ReplaceFileWith(const std::string& temporary, const std::string& target);
 bool FlushToDisk(std::FILE* file);
-
-std::filesystem::path PathFromUtf8(const std::string& path) {
-  const std::u16string utf16 = Utf8ToUtf16(path);
-#ifdef _WIN32
-  return std::filesystem::path(std::wstring(utf16.begin(), utf16.end()));
-#else
-  return std::filesystem::path(path);
-#endif
-}
-
-std::string PathToUtf8(const std::filesystem::path& path) {
-#ifdef _WIN32
-  const std::wstring& wide = path.native();
-  return Utf16ToUtf8(std::u16string(wide.begin(), wide.end()));
-#else
-  return path.string();
-#endif
-}
 
 namespace {
 
@@ -50,16 +31,6 @@ struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
 };
 using UniqueFile = std::unique_ptr<std::FILE, FileCloser>;
-
-// The C library's files rather than the C++ streams: the streams would bring
-// the locale machinery into the program, a third of its size.
-std::FILE* OpenFile(const std::filesystem::path& path, bool forWriting) {
-#ifdef _WIN32
-  return _wfopen(path.c_str(), forWriting ? L"wb" : L"rb");
-#else
-  return std::fopen(path.c_str(), forWriting ? "wb" : "rb");
-#endif
-}
 
 // Writes every byte, flushes them to the disk and closes the file; false
 // when any of it failed. The file is closed either way.
@@ -84,23 +55,20 @@ void SetSaveFaultInjector(SaveFaultInjector injector) {
 }
 
 void WriteFileAtomically(const std::string& path, std::string_view bytes) {
-  const std::filesystem::path target = PathFromUtf8(path);
-  std::filesystem::path temporary = target;
-  temporary += ".tmp~";
-  UniqueFile file(InjectedFailure(SaveStep::kCreate) ? nullptr : OpenFile(temporary, true));
+  const std::string temporary = path + ".tmp~";
+  UniqueFile file(InjectedFailure(SaveStep::kCreate) ? nullptr : OpenFile(temporary, "wb"));
   if (!file) throw FileError("Cannot create file \"" + path + "\"");
   // The old file is replaced only once every byte is on the disk; whatever
   // fails first leaves it as it was and takes the temporary file away.
   if (!WriteAndClose(std::move(file), bytes) || InjectedFailure(SaveStep::kReplace) ||
-      !ReplaceFileWith(temporary, target)) {
-    std::error_code ignored;
-    std::filesystem::remove(temporary, ignored);
+      !ReplaceFileWith(temporary, path)) {
+    RemovePath(temporary);
     throw FileError("Cannot write file \"" + path + "\"");
   }
 }
 
 std::string ReadWholeFile(const std::string& path) {
-  const UniqueFile file(OpenFile(PathFromUtf8(path), false));
+  const UniqueFile file(OpenFile(path, "rb"));
   if (!file) throw FileError("Cannot open file \"" + path + "\"");
   std::string bytes;
   char block[kWriteBlockSize];
@@ -111,8 +79,7 @@ std::string ReadWholeFile(const std::string& path) {
 }
 
 bool FileExists(const std::string& path) {
-  std::error_code error;
-  return std::filesystem::is_regular_file(PathFromUtf8(path), error);
+  return IsRegularFile(path);
 }
 
 std::string FileNameOf(const std::string& path) {

@@ -4,7 +4,6 @@
 // was and throws FileError.
 #pragma once
 
-#include <filesystem>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -29,10 +28,6 @@ std::string ReadWholeFile(const std::string& path);
 
 // Whether a regular file exists at `path`.
 bool FileExists(const std::string& path);
-
-// A UTF-8 path as a file-system path, and back.
-std::filesystem::path PathFromUtf8(const std::string& path);
-std::string PathToUtf8(const std::filesystem::path& path);
 
 // The final component of a path, after the last "\" or "/".
 std::string FileNameOf(const std::string& path);

@@ -1,11 +1,11 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <filesystem>
+#include <string>
 
 namespace tav {
 
-bool ReplaceFileWith(const std::filesystem::path& temporary, const std::filesystem::path& target) {
+bool ReplaceFileWith(const std::string& temporary, const std::string& target) {
   // rename() replaces the target in one step on POSIX file systems.
   return std::rename(temporary.c_str(), target.c_str()) == 0;
 }

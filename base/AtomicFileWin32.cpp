@@ -2,7 +2,9 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <filesystem>
+#include <string>
+
+#include "base/FileSystem.h"
 
 namespace tav {
 
@@ -11,7 +13,7 @@ namespace {
 // Whether the old file may be replaced: a read-only file is the user's way
 // of saying no, and one that another program holds open without sharing
 // cannot be (ReplaceFileW would fail half-way and leave a file of its own).
-bool MayReplace(const std::filesystem::path& target, DWORD attributes) {
+bool MayReplace(const std::wstring& target, DWORD attributes) {
   if (attributes & FILE_ATTRIBUTE_READONLY) return false;
   HANDLE probe =
       CreateFileW(target.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -23,7 +25,9 @@ bool MayReplace(const std::filesystem::path& target, DWORD attributes) {
 
 }  // namespace
 
-bool ReplaceFileWith(const std::filesystem::path& temporary, const std::filesystem::path& target) {
+bool ReplaceFileWith(const std::string& temporaryPath, const std::string& targetPath) {
+  const std::wstring temporary = WidePath(temporaryPath);
+  const std::wstring target = WidePath(targetPath);
   // ReplaceFileW keeps the old file's attributes and security; it needs an
   // old file, so a first save moves the temporary file into place instead.
   const DWORD attributes = GetFileAttributesW(target.c_str());

@@ -1,11 +1,23 @@
 #include "platform/RecordingPlatform.h"
 
 #include <algorithm>
-#include <filesystem>
+
+#include "base/FileSystem.h"
 
 namespace tav {
 
 namespace {
+
+// The path with repeated separators and one at the end taken out, so that
+// "C:\a\" and "C:\a" name the same folder.
+std::string WithoutExtraSeparators(const std::string& path) {
+  std::string normal;
+  for (const char c : path) {
+    if (!IsPathSeparator(c) || normal.empty() || !IsPathSeparator(normal.back())) normal += c;
+  }
+  if (normal.size() > 1 && IsPathSeparator(normal.back())) normal.pop_back();
+  return normal;
+}
 
 // A few answers of a US keyboard layout for MapVirtualKey, enough for tests.
 unsigned UsScanCode(unsigned virtualKey) {
@@ -398,7 +410,7 @@ std::string RecordingPlatform::ProgramFileName() {
 
 void RecordingPlatform::MarkHidden(const std::string& path) {
   std::lock_guard lock(mutex_);
-  hidden_.insert(std::filesystem::path(path).lexically_normal().string());
+  hidden_.insert(WithoutExtraSeparators(path));
 }
 
 void RecordingPlatform::SetShellFolderValue(const std::string& name, const std::string& value) {
@@ -415,12 +427,9 @@ std::vector<DirectoryEntry> RecordingPlatform::ListDirectory(const std::string& 
   std::lock_guard lock(mutex_);
   Record("ListDirectory(" + folder + ")");
   std::vector<DirectoryEntry> entries;
-  std::error_code error;
-  for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
-       it.increment(error)) {
-    if (hidden_.count(it->path().lexically_normal().string())) continue;
-    std::error_code statusError;
-    entries.push_back({it->path().filename().string(), it->is_directory(statusError)});
+  for (FolderEntry& entry : ListFolder(folder)) {
+    if (hidden_.count(WithoutExtraSeparators(JoinPath(folder, entry.name)))) continue;
+    entries.push_back({std::move(entry.name), entry.isDirectory});
   }
   std::sort(entries.begin(), entries.end(),
             [](const DirectoryEntry& a, const DirectoryEntry& b) { return a.name < b.name; });

@@ -10,20 +10,25 @@ build_dir=$(cd "$build_dir" && pwd)
 here=$(cd "$(dirname "$0")/.." && pwd)
 deps="$build_dir/deps"
 prefix="$deps/prefix"
-[ -f "$prefix/.pugixml-built" ] && [ -f "$prefix/.libjpeg-turbo-built" ] &&
+# pugixml without its C++ stream interface and XPath: the program loads and
+# saves through buffers and a writer, and the streams alone would link the
+# C++ library's locale machinery (some 400 KiB) into the executable.
+pugixml_options=(-DBUILD_SHARED_LIBS=OFF -DPUGIXML_BUILD_TESTS=OFF -DPUGIXML_NO_STL=ON -DPUGIXML_NO_XPATH=ON)
+[ -f "$prefix/.pugixml-nostl-built" ] && [ -f "$prefix/.libjpeg-turbo-noenv-built" ] &&
   [ -f "$prefix/.scintilla-built" ] && exit 0
 
 mkdir -p "$prefix"
 # shellcheck source=scripts/debian-source.sh
 source "$here/scripts/debian-source.sh"
 
-# Builds and installs source package $1 with CMake options $2...; a stamp
-# in the prefix marks it done. Built for size, each function in a section of
-# its own so that the program's linker keeps only what is called.
+# Builds and installs source package $1 with CMake options $3...; the stamp
+# $2 in the prefix marks it done (a new stamp name after a change of options
+# makes every build folder build it again). Built for size, each function in
+# a section of its own so that the program's linker keeps only what is called.
 build_package() {
-  local package=$1
-  shift
-  [ -f "$prefix/.$package-built" ] && return 0
+  local package=$1 stamp=$2
+  shift 2
+  [ -f "$prefix/.$stamp-built" ] && return 0
   fetch_source "$package"
   cmake -S "$deps/src/$package" -B "$deps/build-$package" -G Ninja --no-warn-unused-cli \
     -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64-x86_64.cmake" \
@@ -32,14 +37,19 @@ build_package() {
     -DCMAKE_INSTALL_PREFIX="$prefix" "$@" >/dev/null
   cmake --build "$deps/build-$package" >/dev/null
   cmake --install "$deps/build-$package" >/dev/null
-  touch "$prefix/.$package-built"
+  touch "$prefix/.$stamp-built"
 }
 
-build_package pugixml -DBUILD_SHARED_LIBS=OFF -DPUGIXML_BUILD_TESTS=OFF
+# A build made with other options is replaced: its stamp has another name.
+[ -f "$prefix/.pugixml-nostl-built" ] || rm -rf "$deps/build-pugixml"
+build_package pugixml pugixml-nostl "${pugixml_options[@]}"
 # The about box decodes its banner with libjpeg: the static library only,
-# without the SIMD parts (they need nasm) and without the TurboJPEG API.
-build_package libjpeg-turbo -DWITH_SIMD=OFF -DENABLE_SHARED=OFF -DWITH_TURBOJPEG=OFF \
-  -DCMAKE_INSTALL_LIBDIR="$prefix/lib"
+# without the SIMD parts (they need nasm), without the TurboJPEG API, and
+# without reading its memory limit from the environment (JPEGMEM), which
+# alone brings the C library's sscanf along.
+[ -f "$prefix/.libjpeg-turbo-noenv-built" ] || rm -rf "$deps/build-libjpeg-turbo"
+build_package libjpeg-turbo libjpeg-turbo-noenv -DWITH_SIMD=OFF -DENABLE_SHARED=OFF -DWITH_TURBOJPEG=OFF \
+  "-DCMAKE_C_FLAGS=-ffunction-sections -fdata-sections -DNO_GETENV" -DCMAKE_INSTALL_LIBDIR="$prefix/lib"
 
 # Scintilla, the script editor's text control, is part of Debian's SciTE
 # source package. Its own makefile builds the static library for mingw; the

@@ -1,12 +1,12 @@
 #include "storage/IniFile.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <initializer_list>
 
 #include "base/AsciiText.h"
 #include "base/AtomicFile.h"
 #include "base/Errors.h"
+#include "base/FileSystem.h"
 #include "base/TextEncoding.h"
 
 namespace tav {
@@ -415,8 +415,7 @@ void IniFile::Update(const std::function<void(IniDocument&)>& change) const {
   } catch (const FileError&) {
     // A file that is there but cannot be read must not be replaced by what
     // little this change would write.
-    std::error_code error;
-    if (std::filesystem::exists(PathFromUtf8(path_), error)) throw refused();
+    if (PathExists(path_)) throw refused();
   }
   change(document);
   try {

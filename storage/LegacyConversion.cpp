@@ -1,10 +1,8 @@
 #include "storage/LegacyConversion.h"
 
-#include <filesystem>
-#include <system_error>
-
 #include "base/AsciiText.h"
 #include "base/AtomicFile.h"
+#include "base/FileSystem.h"
 #include "storage/IniFile.h"
 
 namespace tav {
@@ -42,13 +40,8 @@ std::string DefaultLegacyPath(const std::string& programDirectory) {
 
 std::vector<std::string> ListLegacyFiles(const std::string& programDirectory) {
   std::vector<std::string> names;
-  std::error_code error;
-  std::filesystem::directory_iterator it(PathFromUtf8(UserSchemePath(programDirectory, "")), error);
-  for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
-    std::error_code statusError;
-    if (!it->is_regular_file(statusError)) continue;
-    std::string name = PathToUtf8(it->path().filename());
-    if (HasIniExtension(name)) names.push_back(std::move(name));
+  for (FolderEntry& entry : ListFolder(UserSchemePath(programDirectory, ""))) {
+    if (entry.isRegularFile && HasIniExtension(entry.name)) names.push_back(std::move(entry.name));
   }
   return names;
 }

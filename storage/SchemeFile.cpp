@@ -2,13 +2,12 @@
 
 #include <algorithm>
 #include <cctype>
-#include <filesystem>
-#include <system_error>
 #include <utility>
 
 #include "base/AsciiText.h"
 #include "base/AtomicFile.h"
 #include "base/Errors.h"
+#include "base/FileSystem.h"
 #include "base/TextEncoding.h"
 #include "platform/Platform.h"
 #include "storage/KeyText.h"
@@ -95,7 +94,7 @@ bool IsSeparator(char c) {
 
 std::string WithSeparator(const std::string& directory) {
   if (!directory.empty() && IsSeparator(directory.back())) return directory;
-  return directory + static_cast<char>(std::filesystem::path::preferred_separator);
+  return directory + kPathSeparator;
 }
 
 std::string DataDirectory(const std::string& programDirectory) {
@@ -625,13 +624,8 @@ std::string UserSchemePath(const std::string& programDirectory, const std::strin
 
 std::vector<std::string> ListUserSchemes(const std::string& programDirectory) {
   std::vector<std::string> names;
-  std::error_code error;
-  std::filesystem::directory_iterator it(PathFromUtf8(DataDirectory(programDirectory)), error);
-  for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
-    std::error_code statusError;
-    if (!it->is_regular_file(statusError)) continue;
-    std::string name = PathToUtf8(it->path().filename());
-    if (HasXmlExtension(name)) names.push_back(std::move(name));
+  for (FolderEntry& entry : ListFolder(DataDirectory(programDirectory))) {
+    if (entry.isRegularFile && HasXmlExtension(entry.name)) names.push_back(std::move(entry.name));
   }
   return names;
 }
@@ -642,10 +636,9 @@ bool DeleteUserScheme(const std::string& programDirectory, const std::string& na
     throw Error("“" + name + "”不是热键配制方案的文件名");
   }
   const std::string path = UserSchemePath(programDirectory, name);
-  std::error_code error;
-  const bool removed = std::filesystem::remove(PathFromUtf8(path), error);
-  if (error) throw FileError("Cannot delete file \"" + path + "\"");
-  return removed;
+  const RemoveResult result = RemovePath(path);
+  if (result == RemoveResult::kFailed) throw FileError("Cannot delete file \"" + path + "\"");
+  return result == RemoveResult::kRemoved;
 }
 
 }  // namespace tav

@@ -1,6 +1,6 @@
 #include "dialogs/model/Favourites.h"
 
-#include "base/AtomicFile.h"
+#include "base/FileSystem.h"
 #include "storage/IniFile.h"
 
 namespace tav {
@@ -16,10 +16,6 @@ std::string LinkCaption(std::string name) {
   return name;
 }
 
-std::string Join(const std::string& folder, const std::string& name) {
-  return PathToUtf8(PathFromUtf8(folder) / PathFromUtf8(name));
-}
-
 void AddFolder(Platform& platform, const std::string& folder, int depth,
                std::vector<FavouriteNode>& nodes) {
   const std::vector<DirectoryEntry> entries = platform.ListDirectory(folder);
@@ -27,12 +23,12 @@ void AddFolder(Platform& platform, const std::string& folder, int depth,
     if (!entry.isDirectory || IsSkipped(entry.name)) continue;
     FavouriteNode node{entry.name, true, {}, {}};
     if (depth < kMaxFavouritesDepth)
-      AddFolder(platform, Join(folder, entry.name), depth + 1, node.children);
+      AddFolder(platform, JoinPath(folder, entry.name), depth + 1, node.children);
     nodes.push_back(std::move(node));
   }
   for (const DirectoryEntry& entry : entries) {
     if (entry.isDirectory || IsSkipped(entry.name)) continue;
-    const IniFile shortcut(Join(folder, entry.name));
+    const IniFile shortcut(JoinPath(folder, entry.name));
     nodes.push_back(
         {LinkCaption(entry.name), false, shortcut.ReadString("InternetShortcut", "URL"), {}});
   }

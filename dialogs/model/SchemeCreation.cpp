@@ -1,13 +1,12 @@
 #include "dialogs/model/SchemeCreation.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <string_view>
-#include <system_error>
 
 #include "base/AsciiText.h"
 #include "base/AtomicFile.h"
 #include "base/Errors.h"
+#include "base/FileSystem.h"
 #include "base/Version.h"
 #include "storage/SchemeFile.h"
 
@@ -85,9 +84,7 @@ bool CreateNamedScheme(Platform& platform, const std::string& programDirectory,
     return false;
   }
   const std::string dataDirectory = UserSchemePath(programDirectory, "");
-  std::error_code error;
-  std::filesystem::create_directories(PathFromUtf8(dataDirectory), error);
-  if (error) throw FileError("无法建立方案文件夹“" + dataDirectory + "”");
+  if (!CreateFolders(dataDirectory)) throw FileError("无法建立方案文件夹“" + dataDirectory + "”");
 
   const std::string fileName = name + ".xml";
   const std::string path = UserSchemePath(programDirectory, fileName);

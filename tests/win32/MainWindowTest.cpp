@@ -12,6 +12,7 @@
 #include "app/resource.h"
 #include "base/AtomicFile.h"
 #include "base/Errors.h"
+#include "base/PathConversion.h"
 #include "help/AboutForm.h"
 #include "help/HelpBinding.h"
 #include "help/NetLabel.h"

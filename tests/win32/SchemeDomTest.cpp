@@ -17,6 +17,7 @@
 #include <random>
 
 #include "base/AtomicFile.h"
+#include "base/PathConversion.h"
 #include "base/TextEncoding.h"
 #include "storage/SchemeFile.h"
 

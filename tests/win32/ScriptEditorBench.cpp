@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "base/AtomicFile.h"
+#include "base/PathConversion.h"
 #include "base/TextEncoding.h"
 #include "editor/ScriptEditorForm.h"
 #include "platform/RecordingPlatform.h"

@@ -11,6 +11,7 @@
 #include "app/ScriptEditorLink.h"
 #include "app/resource.h"
 #include "base/AtomicFile.h"
+#include "base/PathConversion.h"
 #include "base/TextEncoding.h"
 #include "platform/RecordingPlatform.h"
 #include "tests/win32/Win32TestSupport.h"

@@ -9,6 +9,7 @@
 #include "app/MainForm.h"
 #include "app/resource.h"
 #include "base/AtomicFile.h"
+#include "base/PathConversion.h"
 #include "base/TextEncoding.h"
 #include "dialogs/SettingForm.h"
 #include "platform/win32/Controls.h"
