@@ -137,6 +137,8 @@ def measure(name, exe, vk, password):
         args = ["start", wine_path(exe), vk] + ([password] if password else [])
         starts.append(float(wine(PROBE, *args).split()[0]))
     latency = [float(x) for x in wine(PROBE, "latency", VK_F9, PRESSES).split()]
+    time.sleep(2)
+    never_shown_kib = int(wine(PROBE, "memory", exe_name).split()[0])
     if name == "tavrelin":
         wine(TAVCTL, "command", IDM_TRAY_SHOW)
         wait_until(lambda: tavctl_says("visible"), "the main window shown")
@@ -153,7 +155,8 @@ def measure(name, exe, vk, password):
     stop(exe_name)
     return {"start ms (median of %d)" % STARTS: statistics.median(starts),
             "hotkey to action p50 ms": latency[0], "hotkey to action p99 ms": latency[1],
-            "private KiB": private_kib, "working set KiB": working_kib,
+            "private KiB, never shown": never_shown_kib, "private KiB": private_kib,
+            "working set KiB": working_kib,
             "resident KiB (Linux)": rss, "CPU ticks in %d s idle" % IDLE_SECONDS: ticks}
 
 
