@@ -3,6 +3,7 @@
 #include "platform/win32/WinApi.h"
 
 #include <chrono>
+#include <memory>
 #include <string>
 
 #include "app/EditorHost.h"
@@ -43,14 +44,17 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   tav::EditingDialogs editing(platform, programDirectory, editorHost,
                               tav::SchemeMenuCallbacksFor(mainForm));
   tav::ConnectEditingDialogs(mainForm, editing, programDirectory);
-  // Created hidden once; the hotkey editor shows it when a script is edited.
-  tav::TfrmScripEditor scriptEditor(platform, programDirectory);
+  // Made on first use; the hotkey editor shows it when a script is edited.
+  tav::ScriptEditorOnDemand scriptEditor([&] {
+    auto editor = std::make_unique<tav::TfrmScripEditor>(platform, programDirectory);
+    tav::TfrmScripEditor& made = *editor;
+    made.hooks.showHelp = [&made, &programDirectory] {
+      tav::ShowHelpTopic(made.hwnd(), programDirectory, tav::kScriptEditorTopic);
+    };
+    made.hooks.showAbout = [&made, &mainForm] { mainForm.ShowAboutBox(made.hwnd()); };
+    return editor;
+  });
   tav::LinkScriptEditor(scriptEditor, editing, platform);
-  scriptEditor.hooks.showHelp = [&] {
-    tav::ShowHelpTopic(scriptEditor.hwnd(), programDirectory, tav::kScriptEditorTopic);
-  };
-  scriptEditor.hooks.showAbout = [&] { mainForm.ShowAboutBox(scriptEditor.hwnd()); };
-
   tav::RunMessageLoop();
   platform.BeginShutdown();
   if (!mainForm.StopActions(std::chrono::seconds(3))) {

@@ -470,7 +470,7 @@ HWND TMainForm::VisibleWindow() const {
 void TMainForm::Reload() {
   ResetAndLoad();
   service_.RegisterAll();
-  AssignIcons();  // after the registration: refused entries get their mark
+  RefreshIcons();  // after the registration: refused entries get their mark
 }
 
 void TMainForm::ResetAndLoad() {
@@ -496,7 +496,7 @@ void TMainForm::ReloadAfterEdit() {
   sort_.Reset();
   if (service_.paused()) {
     ResetAndLoad();
-    AssignIcons();
+    RefreshIcons();
   } else {
     OpenScheme(scheme_.activePath);
   }
@@ -517,7 +517,22 @@ void TMainForm::FillList(const std::vector<HotkeyListItem>& items) {
   SetEditCommands(CommandsAfterListClick(0));
 }
 
+void TMainForm::RefreshIcons() {
+  if (IsWindowVisible(hwnd())) {
+    AssignIcons();
+  } else {
+    ReleaseIcons();
+  }
+}
+
+void TMainForm::ReleaseIcons() {
+  HIMAGELIST previous = ListView_SetImageList(listView_, nullptr, LVSIL_SMALL);
+  if (previous) ImageList_Destroy(previous);
+  iconsStale_ = true;
+}
+
 void TMainForm::AssignIcons() {
+  iconsStale_ = false;
   SHFILEINFOW info{};
   const auto system = reinterpret_cast<HIMAGELIST>(
       SHGetFileInfoW(L"", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
@@ -1030,6 +1045,15 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DROPFILES:
       RunGuarded(platform_, [&] { OnDropFiles(reinterpret_cast<HDROP>(wParam)); });
       return 0;
+    case WM_SHOWWINDOW:
+      // The list's icons exist only while it can be seen: shown, the current
+      // entries get theirs; hidden, they are given back.
+      if (!wParam) {
+        ReleaseIcons();
+      } else if (iconsStale_) {
+        RunGuarded(platform_, [&] { AssignIcons(); });
+      }
+      break;
     case WM_SIZE:
     case WM_DPICHANGED:
       if (message == WM_DPICHANGED) Window::HandleMessage(message, wParam, lParam);

@@ -132,6 +132,8 @@ class TMainForm : public Window, public ProgramControl, private SchemeMenuHost {
   void M_ListViewDblClick();
   void LV_PopupMenuPopup();
   void DropFileTargetDrop(const std::vector<std::string>& paths);
+  // Gives every list row its file icon, or the mark of a hotkey the system
+  // refused; done when the window is shown, since nobody sees them before.
   void AssignIcons();
   void AutoRun_NClick();
   void DeletRuel_NClick();
@@ -164,6 +166,10 @@ class TMainForm : public Window, public ProgramControl, private SchemeMenuHost {
   void ShowListMenu(POINT screen);
   void RunAction(const std::string& action);
   void ShowPauseState();
+  // After the rows changed: their icons now when the window is visible,
+  // else at the next show.
+  void RefreshIcons();
+  void ReleaseIcons();
   void FillList(const std::vector<HotkeyListItem>& items);
   void SetEditCommands(EditCommands commands);
   void SetStatus(const std::string& text);
@@ -221,6 +227,7 @@ class TMainForm : public Window, public ProgramControl, private SchemeMenuHost {
   ListSort sort_;
   std::string selectionText_;  // what the status bar shows when no hint does
   HWND hintControl_ = nullptr;
+  bool iconsStale_ = true;  // the rows' icons are missing or out of date
 };
 
 }  // namespace tav

@@ -4,40 +4,68 @@
 
 namespace tav {
 
-void LinkScriptEditor(TfrmScripEditor& script, EditingDialogs& dialogs, Platform& platform) {
-  dialogs.router().SetScriptEditorSink(
-      [&script](const std::string& text) { script.InsertAtCaret(text); });
+namespace {
 
+using EditorSource = std::function<TfrmScripEditor&()>;
+
+// The editor's own button for the operation chooser.
+void LinkWizard(TfrmScripEditor& script, EditingDialogs& dialogs) {
   script.hooks.showWizard = [&script, &dialogs] {
     dialogs.router().set_target(InsertionTarget::kScriptEditor);
     dialogs.chooser().ShowModal(script.hwnd());
   };
+}
 
-  dialogs.editor().openScriptEditor = [&script, &platform](
+void LinkDialogs(const EditorSource& source, EditingDialogs& dialogs, Platform& platform) {
+  // The chooser delivers to the script editor only after the editor's own
+  // wizard button opened it, so the editor exists by then.
+  dialogs.router().SetScriptEditorSink(
+      [source](const std::string& text) { source().InsertAtCaret(text); });
+
+  dialogs.editor().openScriptEditor = [source, &dialogs, &platform](
                                           TAddOrChange_Form& editor,
                                           const TAddOrChange_Form::ScriptRequest& request) {
     using Kind = TAddOrChange_Form::ScriptRequest::Kind;
+    TfrmScripEditor* script = nullptr;
     bool ready = false;
     const bool loaded = RunGuarded(platform, [&] {
+      script = &source();
+      LinkWizard(*script, dialogs);
       switch (request.kind) {
         case Kind::kNew:
-          script.actNewExecute();
+          script->actNewExecute();
           ready = true;
           break;
         case Kind::kOpen:
-          ready = script.OpenScriptFile(request.path);
+          ready = script->OpenScriptFile(request.path);
           break;
         case Kind::kShowOnly:
           // A script that does not exist yet: its name is offered at the first save.
-          script.NewScriptAt(request.path);
+          script->NewScriptAt(request.path);
           ready = true;
           break;
       }
     });
-    if (!loaded || !ready) return;
-    script.hooks.scriptClosed = [&editor](const std::string& name) { editor.SetTarget(name); };
-    script.ShowModalOver(editor.hwnd());
+    if (!loaded || !ready || !script) return;
+    script->hooks.scriptClosed = [&editor](const std::string& name) { editor.SetTarget(name); };
+    script->ShowModalOver(editor.hwnd());
   };
+}
+
+}  // namespace
+
+TfrmScripEditor& ScriptEditorOnDemand::Get() {
+  if (!editor_) editor_ = make_();
+  return *editor_;
+}
+
+void LinkScriptEditor(ScriptEditorOnDemand& script, EditingDialogs& dialogs, Platform& platform) {
+  LinkDialogs([&script]() -> TfrmScripEditor& { return script.Get(); }, dialogs, platform);
+}
+
+void LinkScriptEditor(TfrmScripEditor& script, EditingDialogs& dialogs, Platform& platform) {
+  LinkWizard(script, dialogs);
+  LinkDialogs([&script]() -> TfrmScripEditor& { return script; }, dialogs, platform);
 }
 
 }  // namespace tav

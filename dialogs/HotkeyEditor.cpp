@@ -14,6 +14,7 @@
 #include "dialogs/OperationChooser.h"
 #include "platform/win32/Commands.h"
 #include "platform/win32/Controls.h"
+#include "platform/win32/FileDialogs.h"
 #include "platform/win32/Wide.h"
 #include "storage/SettingsFile.h"
 
@@ -231,7 +232,7 @@ void TAddOrChange_Form::File_SBtnClick() {
   dialog.lpstrFile = file.data();
   dialog.nMaxFile = static_cast<DWORD>(file.size());
   dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_EXPLORER;
-  if (GetOpenFileNameW(&dialog)) SetTarget(Narrow(file.data()));
+  if (RunOpenFileDialog(dialog)) SetTarget(Narrow(file.data()));
 }
 
 void TAddOrChange_Form::folder_SBtnClick() {

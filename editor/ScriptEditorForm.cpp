@@ -17,6 +17,7 @@
 #include "platform/win32/Commands.h"
 #include "platform/win32/Controls.h"
 #include "platform/win32/Dpi.h"
+#include "platform/win32/FileDialogs.h"
 #include "platform/win32/Menus.h"
 #include "platform/win32/MessageLoop.h"
 
@@ -256,7 +257,7 @@ std::optional<std::string> RunFileDialog(HWND owner, bool save, const wchar_t* f
   dialog.lpstrInitialDir = initialDir.empty() ? nullptr : dir.c_str();
   dialog.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_EXPLORER;
   if (!save) dialog.Flags |= OFN_FILEMUSTEXIST;
-  const BOOL chosen = save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);
+  const bool chosen = save ? RunSaveFileDialog(dialog) : RunOpenFileDialog(dialog);
   if (!chosen) return std::nullopt;
   return Utf8Of(file.data());
 }

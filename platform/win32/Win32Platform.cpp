@@ -46,6 +46,23 @@ Function ExportAs(FARPROC address) {
   return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(address));
 }
 
+// The multimedia library, loaded the first time a script runs or the disc
+// tray is driven, and kept for the run: it brings the audio compression
+// manager with it, which an idle program has no use for.
+HMODULE Winmm() {
+  static const HMODULE library = LoadLibraryW(L"winmm.dll");
+  return library;
+}
+
+template <class Function>
+Function WinmmFunction(const char* name) {
+  HMODULE library = Winmm();
+  return library ? ExportAs<Function>(GetProcAddress(library, name)) : nullptr;
+}
+
+using TimePeriodFunction = UINT(WINAPI*)(UINT period);
+using MciSendStringFunction = DWORD(WINAPI*)(LPCSTR command, LPSTR answer, UINT size, HWND owner);
+
 }  // namespace
 
 // A call handed from a script thread to the user-interface thread. Shared
@@ -81,8 +98,14 @@ namespace {
 // often, and an idle program must not cost the system anything.
 class FineTimer {
  public:
-  FineTimer() { timeBeginPeriod(1); }
-  ~FineTimer() { timeEndPeriod(1); }
+  FineTimer() {
+    static const auto begin = WinmmFunction<TimePeriodFunction>("timeBeginPeriod");
+    if (begin) begin(1);
+  }
+  ~FineTimer() {
+    static const auto end = WinmmFunction<TimePeriodFunction>("timeEndPeriod");
+    if (end) end(1);
+  }
   FineTimer(const FineTimer&) = delete;
   FineTimer& operator=(const FineTimer&) = delete;
 };
@@ -426,7 +449,8 @@ void Win32Platform::ExitWindows(unsigned flags) {
 }
 
 void Win32Platform::MciSendString(const std::string& command) {
-  mciSendStringA(command.c_str(), nullptr, 0, nullptr);
+  static const auto send = WinmmFunction<MciSendStringFunction>("mciSendStringA");
+  if (send) send(command.c_str(), nullptr, 0, nullptr);
 }
 
 void Win32Platform::ShowShutdownDialog() {

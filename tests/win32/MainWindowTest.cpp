@@ -229,9 +229,26 @@ TEST_F(MainWindowTest, RefusedAndIconlessEntriesGetTheirImages) {
                         {"3+81", "notepad.exe", "", ""},
                         {"3+87", "calc.exe", "", ""}}));
   Create();
+  // Hidden in the tray the rows have no icons yet; showing gives them theirs.
+  EXPECT_EQ(ListView_GetImageList(list(), LVSIL_SMALL), nullptr);
+  ShowWindow(form_->hwnd(), SW_SHOWNORMAL);
+  ASSERT_NE(ListView_GetImageList(list(), LVSIL_SMALL), nullptr);
   const int fallback = RowImage(list(), 0);  // a built-in operation has no file icon
   EXPECT_EQ(RowImage(list(), 1), fallback + 1);
   EXPECT_EQ(RowImage(list(), 2), fallback + 1);
+  // Hiding gives the icons back; entries loaded while hidden get the right
+  // marks at the next show: Ctrl+Alt+Q is free now, so no row is refused.
+  ShowWindow(form_->hwnd(), SW_HIDE);
+  EXPECT_EQ(ListView_GetImageList(list(), LVSIL_SMALL), nullptr);
+  UnregisterHotKey(holder, 1);
+  form_->Reload();
+  ShowWindow(form_->hwnd(), SW_SHOWNORMAL);
+  ASSERT_NE(ListView_GetImageList(list(), LVSIL_SMALL), nullptr);
+  EXPECT_NE(RowImage(list(), 1), fallback + 1);
+  EXPECT_EQ(RowImage(list(), 2), fallback + 1) << "still the duplicate of the first row";
+  form_->UnregisterHotkeys(true);
+  ASSERT_TRUE(RegisterHotKey(holder, 1, MOD_CONTROL | MOD_ALT, 'Q'));
+  form_->Reload();
   Select(list(), {1});
   EXPECT_EQ(form_->StatusText(), "热键未生效：已被其他程序占用");
   Select(list(), {2});

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -137,6 +138,42 @@ TEST_F(ScriptEditorLinkTest, UnreadableScriptIsReportedAndTheEditorStaysHidden) 
   dialogs_.editor().openScriptEditor(dialogs_.editor(), TAddOrChange_Form::ScriptRequestFor(path));
   EXPECT_EQ(shown.count(), 0);
   EXPECT_EQ(platform_.CallsStartingWith("MessageBox").size(), 1u);
+}
+
+// Made on first use: nothing of the editor exists until the hotkey editor
+// asks for it, then the one editor made serves every later request, and its
+// wizard button reaches the chooser.
+TEST(ScriptEditorOnDemandTest, MadeAtTheFirstRequestAndKept) {
+  RecordingPlatform platform;
+  NoSchemeHost host;
+  EditingDialogs dialogs{platform, "C:\\prog\\", host, {}};
+  int made = 0;
+  ScriptEditorOnDemand script([&] {
+    ++made;
+    return std::make_unique<TfrmScripEditor>(platform, "C:\\prog\\");
+  });
+  LinkScriptEditor(script, dialogs, platform);
+  EXPECT_EQ(made, 0);
+  EXPECT_EQ(script.IfMade(), nullptr);
+
+  DialogWatch shown(L"编辑脚本 - [未命名]",
+                    [](HWND window) { PostMessageW(window, WM_CLOSE, 0, 0); });
+  for (int request = 0; request < 2; ++request) {
+    dialogs.editor().openScriptEditor(dialogs.editor(),
+                                      TAddOrChange_Form::ScriptRequestFor("notepad.exe"));
+  }
+  EXPECT_EQ(shown.count(), 2);
+  EXPECT_EQ(made, 1);
+  ASSERT_NE(script.IfMade(), nullptr);
+  EXPECT_FALSE(IsWindowVisible(script.IfMade()->hwnd()));
+
+  DialogWatch chooser(L"选择您要进行的操作", [&](HWND dialog) {
+    ASSERT_TRUE(dialogs.chooser().SelectPath({"Tavrelin相关", "关闭Tavrelin"}));
+    PressButton(dialog, IDOK);
+  });
+  script.IfMade()->Wize_TBtnClick();
+  EXPECT_EQ(chooser.count(), 1);
+  EXPECT_EQ(script.IfMade()->EditorText(), "关闭Tavrelin");
 }
 
 }  // namespace
