@@ -13,6 +13,7 @@
 #include "base/Errors.h"
 #include "base/TextEncoding.h"
 #include "base/Version.h"
+#include "editor/ScriptFile.h"
 #include "platform/ErrorGuard.h"
 #include "platform/win32/Commands.h"
 #include "platform/win32/Controls.h"
@@ -146,16 +147,9 @@ std::string Utf8Of(const wchar_t* wide) {
 // Splits the editor's text at its line breaks: n breaks give n + 1 lines,
 // so the empty line after a final break is kept and saved.
 std::vector<std::string> EditorLines(std::string_view text) {
-  std::vector<std::string> lines;
-  if (text.empty()) return lines;
-  std::size_t start = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '\r' && text[i] != '\n') continue;
-    lines.emplace_back(text.substr(start, i - start));
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    start = i + 1;
-  }
-  lines.emplace_back(text.substr(start));
+  if (text.empty()) return {};
+  std::vector<std::string> lines = SplitTextLines(text);
+  if (text.back() == '\r' || text.back() == '\n') lines.emplace_back();
   return lines;
 }
 
