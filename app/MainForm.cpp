@@ -20,6 +20,7 @@
 #include "platform/win32/Commands.h"
 #include "platform/win32/Controls.h"
 #include "platform/win32/Dpi.h"
+#include "platform/win32/FileIcons.h"
 #include "platform/win32/Wide.h"
 #include "storage/SchemeFile.h"
 #include "storage/SettingsFile.h"
@@ -533,14 +534,8 @@ void TMainForm::ReleaseIcons() {
 
 void TMainForm::AssignIcons() {
   iconsStale_ = false;
-  SHFILEINFOW info{};
-  const auto system = reinterpret_cast<HIMAGELIST>(
-      SHGetFileInfoW(L"", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
-  int width = 16;
-  int height = 16;
-  if (system) ImageList_GetIconSize(system, &width, &height);
-  HIMAGELIST images = system ? ImageList_Duplicate(system) : nullptr;
-  if (!images) images = ImageList_Create(width, height, ILC_COLOR32 | ILC_MASK, 2, 0);
+  const int size = SystemMetricForDpi(SM_CXSMICON, DpiForWindow(hwnd()));
+  HIMAGELIST images = ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 4, 4);
   const int fallback = ImageList_AddIcon(
       images, UniqueIcon(ImageList_GetIcon(menuImageList_, kImageHelp, ILD_NORMAL)).get());
   const int refused = ImageList_AddIcon(
@@ -548,6 +543,7 @@ void TMainForm::AssignIcons() {
   HIMAGELIST previous = ListView_SetImageList(listView_, images, LVSIL_SMALL);
   if (previous) ImageList_Destroy(previous);
 
+  TargetIcons targetIcons(images, size);
   const int count = ListView_GetItemCount(listView_);
   for (int row = 0; row < count; ++row) {
     const int slot = static_cast<int>(ListRowData(listView_, row));
@@ -555,11 +551,7 @@ void TMainForm::AssignIcons() {
     if (service_.IsRefused(slot)) {
       image = refused;
     } else if (slot >= 0 && slot < static_cast<int>(items_.size())) {
-      SHFILEINFOW file{};
-      if (SHGetFileInfoW(Widen(items_[slot].action).c_str(), 0, &file, sizeof file,
-                         SHGFI_SYSICONINDEX | SHGFI_SMALLICON)) {
-        image = file.iIcon;
-      }
+      image = targetIcons.ImageFor(Widen(std::string(ClassifiedText(items_[slot].action))));
     }
     LVITEMW item{};
     item.mask = LVIF_IMAGE;
