@@ -11,7 +11,7 @@ cd "$root"
 bash scripts/install-deps.sh
 bash scripts/fetch-mingw-deps.sh build/windows
 cmake --preset windows >/dev/null
-cmake --build --preset windows --target tavrelin tavrelin_floor tavrelin_probe tavctl
+cmake --build --preset windows --target tavrelin tavrelin_floor tavrelin_floor_controls tavrelin_probe tavctl
 # The same program without the script editor's text control, measured only.
 if [ ! -d build/windows-noeditor/deps ]; then
   mkdir -p build/windows-noeditor

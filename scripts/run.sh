@@ -43,13 +43,23 @@ for _ in $(seq 1 100); do
   wine "$tavctl" running 2>/dev/null && break
   sleep 0.2
 done
-wine "$tavctl" command 1003 2>/dev/null  # 显示主窗体
+# The tray menu's 显示主窗体, its number read from the program's resource header.
+show_command=$(awk '$2 == "IDM_TRAY_SHOW" {print $3}' "$root/app/resource.h")
+wine "$tavctl" command "$show_command" 2>/dev/null || true
+shown=no
 for _ in $(seq 1 50); do
-  wine "$tavctl" visible 2>/dev/null && break
+  if wine "$tavctl" visible 2>/dev/null; then
+    shown=yes
+    break
+  fi
   sleep 0.2
 done
 screenshot="$root/build/windows/screenshot.png"
 import -window root "$screenshot"
-echo "No display was found: the main window is shown on the virtual display $DISPLAY;"
+if [ "$shown" = yes ]; then
+  echo "No display was found: the main window is shown on the virtual display $DISPLAY;"
+else
+  echo "No display was found, and the main window did not appear on the virtual display $DISPLAY;"
+fi
 echo "its screenshot is saved as $screenshot. Press Ctrl+C to end the program."
 wait "$program_pid"

@@ -12,7 +12,13 @@ prompt shown, plus the password accepted to the last hotkey registered; the
 probe's typing is left out. The virtual display has no window manager, and
 Wine waits up to 2 s for one to acknowledge a window it manages before it
 hides it (the prompt, on OK). No desktop has that wait, so the run turns
-Wine's window management off for its duration and restores it after."""
+Wine's window management off for its duration and restores it after.
+
+A second floor, the same program with the common controls 6 loaded (through
+Tavrelin's manifest) and a notification-area icon, is measured beside them:
+it shows how much of the distance to the floor is the price of those two,
+which any tray program with a window of controls pays, and how much is
+Tavrelin's own. Ratios are to the bare floor, as the targets are."""
 
 import os
 import re
@@ -34,9 +40,11 @@ TAVCTL = os.path.join(BUILD_DIR, "tests", "e2e", "tavctl.exe")
 PASSWORD = "bench"
 VK_F9, VK_F10 = 0x78, 0x79
 IDM_TRAY_SHOW = 2043  # the tray menu's "显示主窗体"
+# The bare floor, and the floor with the common controls and a tray icon.
+FLOORS = ("tavrelin_floor.exe", "tavrelin_floor_controls.exe")
 IDLE_SECONDS = int(os.environ.get("TAV_IDLE_SECONDS", "60"))
 PRESSES = int(os.environ.get("TAV_PRESSES", "200"))
-STARTS = int(os.environ.get("TAV_STARTS", "5"))
+STARTS = int(os.environ.get("TAV_STARTS", "9"))
 
 
 def wine_path(path):
@@ -192,19 +200,24 @@ def run():
     for folder in (tav_dir, floor_dir):
         os.makedirs(os.path.join(folder, "Data"))
     shutil.copy(os.path.join(BUILD_DIR, "app", "tavrelin.exe"), tav_dir)
-    shutil.copy(os.path.join(BUILD_DIR, "tests", "bench", "win32", "tavrelin_floor.exe"), floor_dir)
+    for floor_exe in FLOORS:
+        shutil.copy(os.path.join(BUILD_DIR, "tests", "bench", "win32", floor_exe), floor_dir)
     with open(os.path.join(tav_dir, "hotkey.xml"), "wb") as f:
         f.write(protected_scheme(hundred_entries(), PASSWORD))
 
-    for exe_name in ("tavrelin.exe", "tavrelin_floor.exe"):  # left by an earlier run
+    for exe_name in ("tavrelin.exe",) + FLOORS:  # left by an earlier run
         stop(exe_name)
-    floor = measure("floor", os.path.join(floor_dir, "tavrelin_floor.exe"), VK_F9, None)
+    floor = measure("floor", os.path.join(floor_dir, FLOORS[0]), VK_F9, None)
+    controls = measure("floor", os.path.join(floor_dir, FLOORS[1]), VK_F9, None)
     tav = measure("tavrelin", os.path.join(tav_dir, "tavrelin.exe"), VK_F10, PASSWORD)
-    print("%-28s %12s %12s %8s" % ("figure", "floor", "Tavrelin", "ratio"))
+    print("%-28s %12s %12s %12s %8s" % ("figure", "floor", "+controls", "Tavrelin", "ratio"))
     for key in floor:
         ratio = tav[key] / floor[key] if floor[key] else float("nan")
-        print("%-28s %12.1f %12.1f %8.2f" % (key, floor[key], tav[key], ratio))
-    print("start above the floor: %.1f ms" % (tav[list(tav)[0]] - floor[list(floor)[0]]))
+        print("%-28s %12.1f %12.1f %12.1f %8.2f" % (key, floor[key], controls[key], tav[key],
+                                                     ratio))
+    start = list(tav)[0]
+    print("start above the floor: %.1f ms, above the floor with controls and tray icon: %.1f ms"
+          % (tav[start] - floor[start], tav[start] - controls[start]))
 
 
 if __name__ == "__main__":

@@ -3,7 +3,17 @@
 // (Ctrl+Alt and the key given as a number), and on the hotkey one press of
 // F13, the same observable effect the measured Tavrelin entry has.
 // Usage: tavrelin_floor.exe [VK]   (F9 when no key is given)
+//
+// Built a second time with TAV_FLOOR_WITH_CONTROLS as the floor of a program
+// that also has what any tray program with a window of controls pays for:
+// the common controls 6 (through the same manifest as Tavrelin's) and a
+// notification-area icon.
 #include <windows.h>
+
+#ifdef TAV_FLOOR_WITH_CONTROLS
+#include <commctrl.h>
+#include <shellapi.h>
+#endif
 
 #include <cwchar>
 
@@ -20,6 +30,15 @@ LRESULT CALLBACK FloorProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
       return 0;
     case WM_DESTROY:
       UnregisterHotKey(hwnd, kHotkeyId);
+#ifdef TAV_FLOOR_WITH_CONTROLS
+      {
+        NOTIFYICONDATAW tray{};
+        tray.cbSize = sizeof tray;
+        tray.hWnd = hwnd;
+        tray.uID = 1;
+        Shell_NotifyIconW(NIM_DELETE, &tray);
+      }
+#endif
       PostQuitMessage(0);
       return 0;
     default:
@@ -39,7 +58,21 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   if (!RegisterClassW(&windowClass)) return 1;
   HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"Floor", WS_OVERLAPPEDWINDOW, 0, 0,
                                 100, 100, nullptr, nullptr, instance, nullptr);
-  if (!window || !RegisterHotKey(window, kHotkeyId, MOD_CONTROL | MOD_ALT, virtualKey)) return 2;
+  if (!window) return 2;
+#ifdef TAV_FLOOR_WITH_CONTROLS
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
+  InitCommonControlsEx(&controls);
+  NOTIFYICONDATAW tray{};
+  tray.cbSize = sizeof tray;
+  tray.hWnd = window;
+  tray.uID = 1;
+  tray.uFlags = NIF_ICON | NIF_MESSAGE | NIF_TIP;
+  tray.uCallbackMessage = WM_APP;
+  tray.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+  std::wcscpy(tray.szTip, L"Floor");
+  if (!Shell_NotifyIconW(NIM_ADD, &tray)) return 3;
+#endif
+  if (!RegisterHotKey(window, kHotkeyId, MOD_CONTROL | MOD_ALT, virtualKey)) return 2;
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
   return 0;
