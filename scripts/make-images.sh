@@ -23,9 +23,12 @@ images=(
 files=()
 for i in "${!images[@]}"; do
   read -r colour glyph <<<"${images[$i]}"
-  convert -size 16x16 xc:magenta -fill "$colour" -draw "roundrectangle 0,0 15,15 3,3" \
-    -font "$font" -pointsize 12 -fill white -gravity center -annotate +0+0 "$glyph" \
-    +antialias "$work/$i.png"
+  # The rounded square without anti-aliasing: an edge pixel blended with the
+  # magenta would stay as a pink fringe once magenta is made transparent.
+  # The glyph is smoothed against the square's own colour.
+  convert -size 16x16 xc:magenta +antialias -fill "$colour" -draw "roundrectangle 0,0 15,15 3,3" \
+    -antialias -font "$font" -pointsize 12 -fill white -gravity center -annotate +0+0 "$glyph" \
+    "$work/$i.png"
   files+=("$work/$i.png")
 done
 convert "${files[@]}" +append -alpha off -type TrueColor BMP3:"$root/app/res/menu.bmp"
