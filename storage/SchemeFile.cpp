@@ -11,6 +11,7 @@
 #include "base/TextEncoding.h"
 #include "platform/Platform.h"
 #include "storage/KeyText.h"
+#include "storage/XmlCharacters.h"
 
 namespace tav {
 
@@ -356,7 +357,9 @@ std::string WholeText(pugi::xml_node element) {
 // ends goes into CDATA sections, the only place where readers keep it; the
 // rest stays ordinary text, so that characters the file's encoding lacks can
 // still become character references.
-void SetWholeText(pugi::xml_node element, const std::string& text) {
+void SetWholeText(pugi::xml_node element, const std::string& whole) {
+  // Characters XML cannot hold would make a file no reader takes.
+  const std::string text = WithoutCharactersXmlForbids(whole);
   element.remove_children();
   size_t begin = 0;
   size_t end = text.size();
@@ -391,22 +394,6 @@ void RemoveLayoutSpace(pugi::xml_node node) {
   }
 }
 
-// Finds a text the parser made from a character reference to a number that
-// is no character (past U+10FFFF, or half of a UTF-16 pair): the parser
-// writes such a number as bytes that are not UTF-8. The walk is not
-// recursive, so deep nesting cannot exhaust the stack.
-class InvalidTextFinder : public pugi::xml_tree_walker {
- public:
-  bool found = false;
-  bool for_each(pugi::xml_node& node) override {
-    found = !IsUtf8(node.value());
-    for (pugi::xml_attribute attribute = node.first_attribute(); attribute && !found;
-         attribute = attribute.next_attribute())
-      found = !IsUtf8(attribute.value());
-    return !found;
-  }
-};
-
 // Parses the file's bytes into `document`; keeps white space pieces, since
 // the text of an element includes those between its other pieces.
 void ParseScheme(std::string_view bytes, const std::string& path, pugi::xml_document& document,
@@ -419,11 +406,14 @@ void ParseScheme(std::string_view bytes, const std::string& path, pugi::xml_docu
     throw Error(Quoted(path) + "不是有效的 XML 文件：" + result.description() + "（第 " +
                 std::to_string(line) + " 行，第 " + std::to_string(column) + " 列）");
   }
-  // The system's XML reader refuses such a reference as malformed, and no
-  // save could write the text it would give.
-  InvalidTextFinder finder;
-  document.traverse(finder);
-  if (finder.found) throw Error(Quoted(path) + "不是有效的 XML 文件：字符引用指向的不是有效的字符");
+  // The system's XML reader refuses a file with a character XML does not
+  // allow, raw or as a reference; the parser would take "&#0;" as the end of
+  // the text, and no save could write such texts back.
+  if (const auto forbidden = FindCharacterXmlForbids(text)) {
+    const auto [line, column] = LineAndColumn(text, static_cast<ptrdiff_t>(*forbidden));
+    throw Error(Quoted(path) + "不是有效的 XML 文件：含有 XML 不允许的字符（第 " +
+                std::to_string(line) + " 行，第 " + std::to_string(column) + " 列）");
+  }
 }
 
 bool HasXmlExtension(const std::string& name) {

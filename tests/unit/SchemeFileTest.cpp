@@ -368,7 +368,7 @@ TEST_F(SchemeFileTest, BytesLoadAndSaveLikeTheFile) {
 // A character reference to a number that is no character (past U+10FFFF, or
 // half of a UTF-16 pair) makes the file malformed XML: loading it must fail,
 // not give a text that no save can write.
-TEST_F(SchemeFileTest, ReferencesToNoCharacterAreMalformed) {
+TEST_F(SchemeFileTest, ReferencesToNoCharacterAndCharactersXmlForbidsAreMalformed) {
   const struct {
     const char* where;
     std::string bytes;
@@ -384,6 +384,20 @@ TEST_F(SchemeFileTest, ReferencesToNoCharacterAreMalformed) {
       {"element the program does not read",
        "<velmora><set><password/><y>&#xD834;</y></set>"
        "<hotkeylist/></velmora>"},
+      // Characters XML does not allow: the parser would end the text at
+      // "&#0;", and the system's reader refuses them all.
+      {"reference to NUL", SchemeBytes({{"6+78", "ab&#0;cd", "", ""}})},
+      {"hexadecimal reference to NUL", SchemeBytes({{"6+78", "ab&#x00;cd", "", ""}})},
+      {"reference to a control character", SchemeBytes({{"6+78", "a", "&#1;", ""}})},
+      {"reference to U+FFFF", SchemeBytes({{"6+78", "a", "", "&#xFFFF;"}})},
+      {"raw control character", SchemeBytes({{"6+78",
+                                              "a\x01"
+                                              "b",
+                                              "", ""}})},
+      {"raw control character in a comment", SchemeBytes({{"6+78", "a<!--\x1F-->", "", ""}})},
+      {"raw U+FFFE",
+       "<?xml version=\"1.0\" encoding=\"UTF-8\"?><velmora><set><password/></set>"
+       "<hotkeylist/><!-- \xEF\xBF\xBE --></velmora>"},
   };
   for (const auto& c : kRefused) {
     SchemeDocument document;
@@ -397,6 +411,22 @@ TEST_F(SchemeFileTest, ReferencesToNoCharacterAreMalformed) {
     }
     EXPECT_EQ(document.Entry(0).action, "kept") << c.where;
   }
+  // Where the position is given.
+  try {
+    SchemeDocument document;
+    document.LoadBytes(SchemeBytes({{"6+78", "ab&#0;cd", "", ""}}), "a.xml");
+    ADD_FAILURE() << "loaded";
+  } catch (const Error& error) {
+    EXPECT_THAT(error.what(), HasSubstr("XML 不允许的字符（第 9 行，第 14 列）"));
+  }
+  // In comments, CDATA sections and processing instructions a reference is
+  // only text; tab, line feed and carriage return are characters.
+  SchemeDocument literal;
+  literal.LoadBytes(
+      SchemeBytes({{"6+78", "<![CDATA[&#0;]]><!-- &#1; --><?p &#2;?>", "&#9;a&#13;", ""}}),
+      "a.xml");
+  EXPECT_EQ(literal.Entry(0).action, "&#0;");
+  EXPECT_EQ(literal.Entry(0).hint, "a");  // white space at the ends is not part of a text
   // The last character there is, and one outside the first plane, load.
   SchemeDocument document;
   document.LoadBytes(SchemeBytes({{"6+78", "&#x10FFFF;&#x1F600;", "", ""}}), "a.xml");
@@ -404,6 +434,30 @@ TEST_F(SchemeFileTest, ReferencesToNoCharacterAreMalformed) {
   SchemeDocument reloaded;
   reloaded.LoadBytes(document.ToBytes(), "b.xml");
   EXPECT_EQ(reloaded.Entry(0).action, "\U0010FFFF😀");
+}
+
+TEST_F(SchemeFileTest, TextsDropCharactersXmlCannotHoldSoTheSavedFileLoads) {
+  SchemeDocument document;
+  document.LoadTemplate();
+  document.AppendEntry({"6+78",
+                        std::string("a\x01"
+                                    "b\0"
+                                    "c",
+                                    5),
+                        "d\xEF\xBF\xBF"
+                        "e\tf",
+                        "\x1F"
+                        "g"});
+  SchemeDocument reloaded;
+  reloaded.LoadBytes(document.ToBytes(), "a.xml");
+  EXPECT_EQ(reloaded.Entry(0).action, "abc");
+  EXPECT_EQ(reloaded.Entry(0).hint, "de\tf");
+  EXPECT_EQ(reloaded.Entry(0).sort, "g");
+  document.SetEntryText(0, EntryField::kAction,
+                        "x\x02"
+                        "y");
+  reloaded.LoadBytes(document.ToBytes(), "a.xml");
+  EXPECT_EQ(reloaded.Entry(0).action, "xy");
 }
 
 // --- Scheme directory --------------------------------------------------------

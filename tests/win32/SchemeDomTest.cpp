@@ -227,6 +227,26 @@ TEST_F(SchemeDomTest, TextsAgreeWithTheSystemDom) {
   }
 }
 
+// Characters XML does not allow, written as references or as raw bytes: a
+// reader that took "&#0;" would end the text there, and a save would lose
+// the rest of it.
+TEST_F(SchemeDomTest, CharactersXmlForbidsAgree) {
+  const std::pair<const char*, std::string> cases[] = {
+      {"reference to NUL", "ab&#0;cd"},
+      {"hexadecimal reference to NUL", "ab&#x0;cd"},
+      {"reference to a control character", "a&#1;b"},
+      {"reference to a surrogate", "a&#xD800;b"},
+      {"reference to U+FFFE", "a&#xFFFE;b"},
+      {"reference beyond U+10FFFF", "a&#x110000;b"},
+      {"raw control character", "a\x01b"},
+      {"allowed: tab and line feed", "a&#9;&#xA;b"},
+      {"allowed: the last character", "a&#x10FFFF;b"},
+  };
+  for (const auto& [label, markup] : cases) {
+    ExpectSameReading(SchemeXml({{"6+65", markup, "", ""}}), label);
+  }
+}
+
 // Every sequence of three pieces from a set of kinds, one entry each, so that
 // the joining rules are compared at every boundary between kinds.
 TEST_F(SchemeDomTest, EveryMixOfThreePiecesAgrees) {
