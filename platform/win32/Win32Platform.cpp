@@ -405,9 +405,14 @@ void Win32Platform::WinExec(const std::string& commandLine, int showCommand) {
 }
 
 int Win32Platform::MessageBox(const std::string& text, const std::string& caption, unsigned style) {
-  // The program lives in the tray: bring its boxes to the front.
-  // Valid text whatever the caller passed: a box must not fail on a message.
-  return MessageBoxW(nullptr, Widen(ReplaceInvalidUtf8(text)).c_str(),
+  // Owned by the window the user works in (a dialog or the main window),
+  // which stays disabled while the box is up, so that it cannot be clicked
+  // again behind it; from the tray the box stands alone. The program lives
+  // in the tray: bring its boxes to the front. Valid text whatever the caller
+  // passed: a box must not fail on a message.
+  HWND active = GetActiveWindow();
+  if (active && !IsWindowVisible(active)) active = nullptr;
+  return MessageBoxW(active, Widen(ReplaceInvalidUtf8(text)).c_str(),
                      Widen(ReplaceInvalidUtf8(caption)).c_str(),
                      style | MB_SETFOREGROUND | MB_TOPMOST);
 }

@@ -86,5 +86,38 @@ TEST(PlatformWin32Test, ApartmentOnAThreadThatHasAnotherIsLeftAlone) {
   }).get();
 }
 
+// A box of the program is owned by the window the user works in, which stays
+// disabled while the box is up; from the tray, with no window active, the box
+// stands alone.
+TEST(PlatformWin32Test, MessageBoxIsOwnedByTheActiveWindow) {
+  Win32Platform platform;
+  struct Seen {
+    HWND owner = nullptr;
+    bool ownerEnabled = true;
+  } seen;
+  DialogWatch watch(L"平台测试", [&seen](HWND box) {
+    seen.owner = GetWindow(box, GW_OWNER);
+    seen.ownerEnabled = seen.owner && IsWindowEnabled(seen.owner);
+    PressButton(box, IDOK);
+  });
+  HWND window = CreateWindowExW(0, L"STATIC", L"活动窗口", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                                200, 100, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(window, nullptr);
+  SetForegroundWindow(window);
+  SetActiveWindow(window);
+  ASSERT_EQ(GetActiveWindow(), window);
+  EXPECT_EQ(platform.MessageBox("内容", "平台测试", MB_OK), IDOK);
+  EXPECT_EQ(seen.owner, window);
+  EXPECT_FALSE(seen.ownerEnabled);
+  EXPECT_TRUE(IsWindowEnabled(window)) << "enabled again once the box has gone";
+
+  ShowWindow(window, SW_HIDE);
+  seen = {};
+  EXPECT_EQ(platform.MessageBox("内容", "平台测试", MB_OK), IDOK);
+  EXPECT_EQ(watch.count(), 2);
+  EXPECT_EQ(seen.owner, nullptr);
+  DestroyWindow(window);
+}
+
 }  // namespace
 }  // namespace tav::test
