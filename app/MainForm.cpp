@@ -229,7 +229,6 @@ void TMainForm::FormCreate() {
   service_.set_paused(false);
   SetText(hwnd(), kCaption);
   CreateMenus();
-  CreateControls();
   taskbarCreatedMessage_ = RegisterWindowMessageW(L"TaskbarCreated");
   tray_ = std::make_unique<TrayIcon>(hwnd(), kTrayMessage, normalIcon_.get(), L"Tavrelin");
   RunGuarded(platform_, [&] { SetMenuItemChecked(menuBar(), IDM_AUTORUN, system_.ReadAutoRun()); });
@@ -254,6 +253,14 @@ void TMainForm::CreateMenus() {
   SetMenuItemEnabled(listMenu_.get(), IDM_LIST_CHANGE, false);
   SetMenuItemEnabled(listMenu_.get(), IDM_LIST_DELETE, false);
   EnableOptionalItems();
+}
+
+void TMainForm::EnsureControls() {
+  if (listView_) return;
+  CreateControls();
+  InsertRows();
+  SetStatus(statusText_);
+  SetEditCommands(editCommands_);
 }
 
 void TMainForm::CreateControls() {
@@ -505,17 +512,22 @@ void TMainForm::ReloadAfterEdit() {
 
 void TMainForm::FillList(const std::vector<HotkeyListItem>& items) {
   items_ = items;
+  InsertRows();
+  selectionText_.clear();
+  SetStatus("");
+  SetEditCommands(CommandsAfterListClick(0));
+}
+
+void TMainForm::InsertRows() {
+  if (!listView_) return;  // EnsureControls lists `items_` when it makes the list
   SendMessageW(listView_, WM_SETREDRAW, FALSE, 0);
   ListView_DeleteAllItems(listView_);
-  for (const HotkeyListItem& item : items) {
+  for (const HotkeyListItem& item : items_) {
     InsertListRow(listView_, ListView_GetItemCount(listView_),
                   {item.caption, item.action, item.category}, item.slot);
   }
   SendMessageW(listView_, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(listView_, nullptr, TRUE);
-  selectionText_.clear();
-  SetStatus("");
-  SetEditCommands(CommandsAfterListClick(0));
 }
 
 void TMainForm::RefreshIcons() {
@@ -527,12 +539,14 @@ void TMainForm::RefreshIcons() {
 }
 
 void TMainForm::ReleaseIcons() {
+  iconsStale_ = true;
+  if (!listView_) return;
   HIMAGELIST previous = ListView_SetImageList(listView_, nullptr, LVSIL_SMALL);
   if (previous) ImageList_Destroy(previous);
-  iconsStale_ = true;
 }
 
 void TMainForm::AssignIcons() {
+  if (!listView_) return;  // the first show gives them
   iconsStale_ = false;
   const int size = SystemMetricForDpi(SM_CXSMICON, DpiForWindow(hwnd()));
   HIMAGELIST images = ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 4, 4);
@@ -562,16 +576,22 @@ void TMainForm::AssignIcons() {
 }
 
 void TMainForm::SetStatus(const std::string& text) {
-  SendMessageW(statusBar_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(Widen(text).c_str()));
+  statusText_ = text;
+  if (statusBar_) {
+    SendMessageW(statusBar_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(Widen(text).c_str()));
+  }
 }
 
 std::string TMainForm::StatusText() const {
-  return TextOf(statusBar_);
+  return statusBar_ ? TextOf(statusBar_) : statusText_;
 }
 
 void TMainForm::SetEditCommands(EditCommands commands) {
-  EnableWindow(GetDlgItem(hwnd(), IDC_MAIN_CHANGE), commands.change);
-  EnableWindow(GetDlgItem(hwnd(), IDC_MAIN_DELETE), commands.remove);
+  editCommands_ = commands;
+  if (listView_) {
+    EnableWindow(GetDlgItem(hwnd(), IDC_MAIN_CHANGE), commands.change);
+    EnableWindow(GetDlgItem(hwnd(), IDC_MAIN_DELETE), commands.remove);
+  }
   SetMenuItemEnabled(listMenu_.get(), IDM_LIST_CHANGE, commands.change);
   SetMenuItemEnabled(listMenu_.get(), IDM_LIST_DELETE, commands.remove);
 }
@@ -1021,7 +1041,7 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return result;
     }
     case WM_CONTEXTMENU:
-      if (reinterpret_cast<HWND>(wParam) == listView_) {
+      if (listView_ && reinterpret_cast<HWND>(wParam) == listView_) {
         POINT point{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
         if (point.x == -1 && point.y == -1) GetCursorPos(&point);  // from the keyboard
         RunGuarded(platform_, [&] { ShowListMenu(point); });
@@ -1038,17 +1058,25 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       RunGuarded(platform_, [&] { OnDropFiles(reinterpret_cast<HDROP>(wParam)); });
       return 0;
     case WM_SHOWWINDOW:
-      // The list's icons exist only while it can be seen: shown, the current
-      // entries get theirs; hidden, they are given back.
+      // About to be shown for the first time: the controls are made now,
+      // before anything is painted. The list's icons exist only while it can
+      // be seen: shown, the current entries get theirs; hidden, they are
+      // given back.
       if (!wParam) {
         ReleaseIcons();
-      } else if (iconsStale_) {
-        RunGuarded(platform_, [&] { AssignIcons(); });
+      } else {
+        RunGuarded(platform_, [&] {
+          EnsureControls();
+          if (iconsStale_) AssignIcons();
+        });
       }
       break;
     case WM_SIZE:
     case WM_DPICHANGED:
       if (message == WM_DPICHANGED) Window::HandleMessage(message, wParam, lParam);
+      // Without controls there is nothing to place; making them lays them
+      // out for the DPI of that moment.
+      if (!listView_) return 0;
       layout_.Apply(hwnd());
       ScaleColumns();
       return 0;

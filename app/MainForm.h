@@ -105,10 +105,16 @@ class TMainForm : public Window, public ProgramControl, private SchemeMenuHost {
   std::string DefaultSchemePath() const { return tav::DefaultSchemePath(programDirectory_); }
 
   // For tests and the benchmark: the controls, menus and texts as shown.
-  HWND listView() const { return listView_; }
+  // The list is made on demand when the window was never shown, so that a
+  // test can inspect the rows of a window that stays hidden.
+  HWND listView() {
+    EnsureControls();
+    return listView_;
+  }
   HMENU menuBar() const { return GetMenu(hwnd()); }
   HMENU trayMenu() const { return trayMenu_.get(); }
   HMENU listMenu() const { return listMenu_.get(); }
+  // The status bar's text, or before the bar exists the text it will show.
   std::string StatusText() const;
   const ListSort& sort() const { return sort_; }
   // After an edit the list comes in file order.
@@ -152,7 +158,14 @@ class TMainForm : public Window, public ProgramControl, private SchemeMenuHost {
 
   void FormCreate();
   void CreateMenus();
+  // The child controls are made when the window is first about to be shown
+  // (it starts hidden in the tray), or when a test asks for the list. Until
+  // then the entries, the status text and the edit commands are only
+  // recorded; EnsureControls creates the controls and applies them.
+  void EnsureControls();
   void CreateControls();
+  // The rows of `items_` in the list, in slot order.
+  void InsertRows();
   void FormClose();
   void WMHotkey(LPARAM lParam);
   bool WMSysCommand(WPARAM wParam);
@@ -226,6 +239,8 @@ class TMainForm : public Window, public ProgramControl, private SchemeMenuHost {
   std::vector<HotkeyListItem> items_;  // the loaded entries, index = slot
   ListSort sort_;
   std::string selectionText_;  // what the status bar shows when no hint does
+  std::string statusText_;     // the last text given to the status bar
+  EditCommands editCommands_;  // the last state of 修改 and 删除
   HWND hintControl_ = nullptr;
   bool iconsStale_ = true;  // the rows' icons are missing or out of date
 };

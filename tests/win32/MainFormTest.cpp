@@ -18,9 +18,8 @@ std::wstring Caption(HWND window) {
   return text;
 }
 
-int ListItemCount(HWND mainWindow) {
-  HWND list = FindWindowExW(mainWindow, nullptr, WC_LISTVIEWW, nullptr);
-  return ListView_GetItemCount(list);
+int ListItemCount(TMainForm& form) {
+  return ListView_GetItemCount(form.listView());
 }
 
 class MainFormTest : public ::testing::Test {
@@ -45,7 +44,7 @@ TEST_F(MainFormTest, StartOpensTheDefaultSchemeHiddenAndRegistersIt) {
   Start("default", SchemeXml({{"3+74", "notepad.exe"}, {"0+0", "listed only"}}));
   EXPECT_FALSE(IsWindowVisible(form_->hwnd()));
   EXPECT_EQ(Caption(form_->hwnd()), L"Tavrelin 4.6.0 Final -> 默认设置");
-  EXPECT_EQ(ListItemCount(form_->hwnd()), 2);
+  EXPECT_EQ(ListItemCount(*form_), 2);
   EXPECT_TRUE(CombinationTaken(kCtrlAlt, 'J'));
   EXPECT_TRUE(form_->service().IsRegistered(0));
   EXPECT_FALSE(form_->service().IsRegistered(1)) << "0+0 is listed but not registered";
@@ -71,7 +70,7 @@ TEST_F(MainFormTest, BadKeyTextStopsTheLoadAndRegistersNothingFromIt) {
   // The error was reported by the general error report; the program goes on.
   ASSERT_EQ(platform_.messages.size(), 1u);
   EXPECT_NE(platform_.messages[0].find("'' is not a valid integer value"), std::string::npos);
-  EXPECT_EQ(ListItemCount(form_->hwnd()), 1) << "entries read before the error stay listed";
+  EXPECT_EQ(ListItemCount(*form_), 1) << "entries read before the error stay listed";
   EXPECT_FALSE(CombinationTaken(kCtrlAlt, 'J'));
   EXPECT_FALSE(CombinationTaken(kCtrlAlt, 'L'));
 }
@@ -79,7 +78,7 @@ TEST_F(MainFormTest, BadKeyTextStopsTheLoadAndRegistersNothingFromIt) {
 TEST_F(MainFormTest, MalformedSchemeIsReportedAndNothingRegistered) {
   Start("malformed", "<?xml version=\"1.0\" encoding=\"GB2312\"?><velmora><set>");
   ASSERT_EQ(platform_.messages.size(), 1u);
-  EXPECT_EQ(ListItemCount(form_->hwnd()), 0);
+  EXPECT_EQ(ListItemCount(*form_), 0);
 }
 
 TEST_F(MainFormTest, PauseAndResumeThroughTheMenuCommand) {

@@ -17,6 +17,7 @@
 #include "help/HelpBinding.h"
 #include "help/NetLabel.h"
 #include "platform/win32/Controls.h"
+#include "platform/win32/Dpi.h"
 #include "platform/win32/Menus.h"
 #include "platform/win32/Wide.h"
 #include "storage/SchemeFile.h"
@@ -73,6 +74,13 @@ void Select(HWND list, std::initializer_list<int> rows) {
   for (int row : rows) ListView_SetItemState(list, row, LVIS_SELECTED, LVIS_SELECTED);
 }
 
+std::vector<HWND> Children(HWND window) {
+  std::vector<HWND> children;
+  for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+    children.push_back(child);
+  return children;
+}
+
 int RowImage(HWND list, int row) {
   LVITEMW item{};
   item.mask = LVIF_IMAGE;
@@ -126,11 +134,89 @@ TEST_F(MainWindowTest, ListsEntriesInFileOrderAndSortsByHeaderClicks) {
   EXPECT_EQ(Column(list(), 2), (std::vector<std::string>{"工具", "工具", "系统"}));
 }
 
+TEST_F(MainWindowTest, ChildControlsAreMadeAtTheFirstShowFromTheLoadedEntries) {
+  Start("lazy", Xml({{"3+87", "关闭计算机", "", "系统"},
+                     {"3+66", "b.exe", "", "工具"},
+                     {"3+87", "dup.exe", "", "其他"}}));
+  Create();
+  const HWND window = form_->hwnd();
+  EXPECT_TRUE(Children(window).empty()) << "hidden in the tray the window has no controls";
+  EXPECT_TRUE(CombinationTaken(MOD_CONTROL | MOD_ALT, 'W'));
+  EXPECT_TRUE(CombinationTaken(MOD_CONTROL | MOD_ALT, 'B'));
+  EXPECT_EQ(form_->StatusText(), "");
+  EXPECT_TRUE(Children(window).empty()) << "reading the status text makes none";
+
+  ShowWindow(window, SW_SHOWNORMAL);
+  const std::vector<HWND> children = Children(window);
+  EXPECT_EQ(children.size(), 8u);
+  const HWND rows = FindWindowExW(window, nullptr, WC_LISTVIEWW, nullptr);
+  ASSERT_NE(rows, nullptr);
+  EXPECT_EQ(rows, list());
+  EXPECT_EQ(Column(rows, 0),
+            (std::vector<std::string>{"Ctrl + ALT + W", "Ctrl + ALT + B", "Ctrl + ALT + W"}));
+  EXPECT_EQ(Column(rows, 1), (std::vector<std::string>{"关闭计算机", "b.exe", "dup.exe"}));
+  EXPECT_EQ(Column(rows, 2), (std::vector<std::string>{"系统", "工具", "其他"}));
+  const UINT dpi = DpiForWindow(window);
+  EXPECT_EQ(Header_GetItemCount(ListView_GetHeader(rows)), 3);
+  EXPECT_EQ(ListView_GetColumnWidth(rows, 1), ScaleForDpi(185, dpi));
+  EXPECT_NE(FindWindowExW(window, nullptr, STATUSCLASSNAMEW, nullptr), nullptr);
+  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(window, IDC_MAIN_ADD)));
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(window, IDC_MAIN_CHANGE)));
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(window, IDC_MAIN_DELETE)));
+  // Laid out for the window's DPI, in its font.
+  RECT listRect{};
+  GetWindowRect(rows, &listRect);
+  EXPECT_EQ(listRect.right - listRect.left, ScaleForDpi(354, dpi));
+  for (HWND child : children) {
+    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0)), UiFont(dpi))
+        << "control " << GetDlgCtrlID(child) << " at " << dpi;
+  }
+  // The icons, with the mark of the row whose hotkey the first row holds.
+  ASSERT_NE(ListView_GetImageList(rows, LVSIL_SMALL), nullptr);
+  EXPECT_EQ(RowImage(rows, 2), RowImage(rows, 0) + 1);
+
+  // Hidden and shown again: the same controls, no second set.
+  ShowWindow(window, SW_HIDE);
+  ShowWindow(window, SW_SHOWNORMAL);
+  EXPECT_EQ(Children(window), children);
+  EXPECT_EQ(ListView_GetItemCount(rows), 3);
+}
+
+TEST_F(MainWindowTest, WhatChangesBeforeTheFirstShowIsWhatItShows) {
+  Start("lazy-switch", Xml({{"3+65", "a.exe", "", ""}}));
+  WriteSchemeFile(directory_ + "Data\\工作.xml",
+                  Xml({{"3+67", "c.exe", "", "工"}, {"3+68", "d.exe", "", "具"}}));
+  Create();
+  // The scheme switched from the tray menu while the window was never shown.
+  Command(IDM_TRAY_SCHEME_FIRST);
+  EXPECT_EQ(form_->scheme().activePath, directory_ + "Data\\工作.xml");
+  EXPECT_TRUE(CombinationTaken(MOD_CONTROL | MOD_ALT, 'D'));
+  EXPECT_FALSE(CombinationTaken(MOD_CONTROL | MOD_ALT, 'A'));
+  // Then its file changed and an editing dialog reloaded it.
+  WriteSchemeFile(
+      directory_ + "Data\\工作.xml",
+      Xml({{"3+67", "c.exe", "", "工"}, {"3+68", "d.exe", "", "具"}, {"3+69", "e.exe", "", "新"}}));
+  MainFormEditorHost(*form_).ResetAndLoad();
+  // A hint of the tray menu went to the status bar.
+  SendMessageW(form_->hwnd(), WM_MENUSELECT, MAKEWPARAM(IDM_TRAY_SHOW, MF_HILITE),
+               reinterpret_cast<LPARAM>(form_->trayMenu()));
+  EXPECT_EQ(form_->StatusText(), "显示主窗体");
+  EXPECT_TRUE(Children(form_->hwnd()).empty());
+
+  ShowWindow(form_->hwnd(), SW_SHOWNORMAL);
+  ASSERT_NE(FindWindowExW(form_->hwnd(), nullptr, WC_LISTVIEWW, nullptr), nullptr);
+  EXPECT_EQ(Column(list(), 1), (std::vector<std::string>{"c.exe", "d.exe", "e.exe"}));
+  EXPECT_EQ(Column(list(), 2), (std::vector<std::string>{"工", "具", "新"}));
+  EXPECT_EQ(form_->StatusText(), "显示主窗体");
+  EXPECT_NE(ListView_GetImageList(list(), LVSIL_SMALL), nullptr);
+}
+
 TEST_F(MainWindowTest, SelectionRulesAndTheEditorHandOff) {
   Start(
       "selection",
       Xml({{"3+65", "a.exe", "A", "x"}, {"3+66", "b.exe", "B", "y"}, {"3+67", "c.exe", "C", "z"}}));
   Create();
+  list();  // the window was never shown: the controls are made on demand
   HWND change = GetDlgItem(form_->hwnd(), IDC_MAIN_CHANGE);
   HWND remove = GetDlgItem(form_->hwnd(), IDC_MAIN_DELETE);
   EXPECT_FALSE(IsWindowEnabled(change));
@@ -171,6 +257,7 @@ TEST_F(MainWindowTest, DeletingSeveralEntriesLeavesTheOthers) {
                        {"3+67", "c.exe", "", ""},
                        {"3+68", "d.exe", "", ""}}));
   Create();
+  list();  // the window was never shown: the controls are made on demand
   form_->M_ListViewColumnClick(1);
   form_->M_ListViewColumnClick(1);  // d, c, b, a
   Select(list(), {0, 2});           // d.exe and b.exe
