@@ -20,7 +20,7 @@ class MainFormEditorHost : public EntryEditorHost {
   bool HotkeysPaused() const override { return form_.service().paused(); }
   void ResetAndLoad() override {
     form_.ResetAndLoad();
-    form_.AssignIcons();
+    form_.RefreshIcons();
   }
   void OpenScheme(const std::string& path) override { form_.OpenScheme(path); }
   void ResetSortState() override { form_.ResetSortState(); }

@@ -138,9 +138,9 @@ class TMainForm : public Window, public ProgramControl, private SchemeMenuHost {
   void M_ListViewDblClick();
   void LV_PopupMenuPopup();
   void DropFileTargetDrop(const std::vector<std::string>& paths);
-  // Gives every list row its file icon, or the mark of a hotkey the system
-  // refused; done when the window is shown, since nobody sees them before.
-  void AssignIcons();
+  // After the rows changed: their icons now when the window is visible,
+  // else at the next show.
+  void RefreshIcons();
   void AutoRun_NClick();
   void DeletRuel_NClick();
   void N5Click();
@@ -179,9 +179,9 @@ class TMainForm : public Window, public ProgramControl, private SchemeMenuHost {
   void ShowListMenu(POINT screen);
   void RunAction(const std::string& action);
   void ShowPauseState();
-  // After the rows changed: their icons now when the window is visible,
-  // else at the next show.
-  void RefreshIcons();
+  // Gives every list row its file icon, or the mark of a hotkey the system
+  // refused; done when the window is shown, since nobody sees them before.
+  void AssignIcons();
   void ReleaseIcons();
   void FillList(const std::vector<HotkeyListItem>& items);
   void SetEditCommands(EditCommands commands);

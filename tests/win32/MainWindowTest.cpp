@@ -209,6 +209,13 @@ TEST_F(MainWindowTest, WhatChangesBeforeTheFirstShowIsWhatItShows) {
   EXPECT_EQ(Column(list(), 2), (std::vector<std::string>{"工", "具", "新"}));
   EXPECT_EQ(form_->StatusText(), "显示主窗体");
   EXPECT_NE(ListView_GetImageList(list(), LVSIL_SMALL), nullptr);
+  // Hidden again, a reload by an editing dialog (opened from the tray)
+  // leaves the icons to the next show.
+  ShowWindow(form_->hwnd(), SW_HIDE);
+  MainFormEditorHost(*form_).ResetAndLoad();
+  EXPECT_EQ(ListView_GetImageList(list(), LVSIL_SMALL), nullptr);
+  ShowWindow(form_->hwnd(), SW_SHOWNORMAL);
+  EXPECT_NE(ListView_GetImageList(list(), LVSIL_SMALL), nullptr);
 }
 
 TEST_F(MainWindowTest, SelectionRulesAndTheEditorHandOff) {
