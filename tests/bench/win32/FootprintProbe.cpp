@@ -10,6 +10,8 @@
 //                                   milliseconds (typing excluded), and of
 //                                   them those until the prompt showed and
 //                                   those after the password was typed.
+//                                   Exit code 5: the typed keys did not
+//                                   reach the prompt (start again).
 //   probe latency VK COUNT          press Ctrl+Alt+VK COUNT times; each time,
 //                                   the time until an F13 press arrives.
 //                                   Prints p50 and p99 in milliseconds.
@@ -30,6 +32,8 @@ namespace {
 
 constexpr int kProbeHotkeyId = 0x7F00;
 constexpr DWORD kEffectKey = VK_F13;
+// The password typed, how long until the prompt must be gone.
+constexpr double kAstrayMs = 5000;
 
 double NowMs() {
   static LARGE_INTEGER frequency = [] {
@@ -112,7 +116,15 @@ int Start(const wchar_t* exe, UINT virtualKey, const wchar_t* password) {
     TypeIntoForeground(prompt, password);
     typing = NowMs() - promptShown;
   }
+  const double typed = NowMs();
   while (!IsTaken(virtualKey)) {
+    // Keys can go astray when the window manager keeps the foreground
+    // elsewhere: the prompt is still up long after the typing. That start
+    // is not measured; the caller starts again.
+    if (password && NowMs() - typed > kAstrayMs && FindPrompt(process.dwProcessId)) {
+      TerminateProcess(process.hProcess, 1);
+      return 5;
+    }
     if (NowMs() - started > 20000) return 4;
     Sleep(1);
   }
