@@ -70,7 +70,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   tray.uCallbackMessage = WM_APP;
   tray.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
   std::wcscpy(tray.szTip, L"Floor");
-  if (!Shell_NotifyIconW(NIM_ADD, &tray)) return 3;
+  // Without a tray (or with one slow to answer) the program goes on, as a
+  // tray program must.
+  Shell_NotifyIconW(NIM_ADD, &tray);
 #endif
   if (!RegisterHotKey(window, kHotkeyId, MOD_CONTROL | MOD_ALT, virtualKey)) return 2;
   MSG message;
