@@ -131,10 +131,17 @@ def wait_until(condition, what, seconds=20):
 
 
 def stop(exe_name):
+    """Ends the program and waits until its hotkeys are free: Wine gives a
+    killed program's registrations back a moment after the process has gone,
+    and a program started before that could not register the same key."""
     wine("taskkill", "/f", "/im", exe_name, check=False)
     deadline = time.time() + 10
     while linux_pid(exe_name) and time.time() < deadline:
         time.sleep(0.1)
+    for vk in (VK_F9, VK_F10):
+        while (wine(PROBE, "taken", vk).startswith("taken") and linux_pid(exe_name) is None
+               and time.time() < deadline):
+            time.sleep(0.1)
 
 
 PROBE_KEYS_ASTRAY = 5  # the probe's exit code when its typing missed the prompt
