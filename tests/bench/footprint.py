@@ -168,17 +168,13 @@ def start_once(exe, vk, password):
 
 
 def median_starts(programs):
-    """The median start time of each program, taken in turns (one start of
-    each per round), so that a change in the machine's load falls on all of
-    them alike. The order turns round by round: a start right after another
-    program has ended is slower, and each program follows each other one as
-    often."""
-    times = {program[0]: [] for program in programs}
-    for round_number in range(STARTS):
-        turn = round_number % len(programs)
-        for name, exe, vk, password in programs[turn:] + programs[:turn]:
-            times[name].append(start_once(exe, vk, password))
-            stop(os.path.basename(exe))
+    """The median start time of each program, its starts one after another
+    (taken in turns, a program could not register a key the one stopped just
+    before still held in Wine for a moment, now and then)."""
+    times = {}
+    for name, exe, vk, password in programs:
+        times[name] = [start_once(exe, vk, password) for _ in range(STARTS)]
+        stop(os.path.basename(exe))
     return {name: statistics.median(values) for name, values in times.items()}
 
 
