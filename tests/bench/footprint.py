@@ -168,9 +168,7 @@ def start_once(exe, vk, password):
 
 
 def median_starts(programs):
-    """The median start time of each program, its starts one after another
-    (taken in turns, a program could not register a key the one stopped just
-    before still held in Wine for a moment, now and then)."""
+    """The median start time of each program, its starts one after another."""
     times = {}
     for name, exe, vk, password in programs:
         times[name] = [start_once(exe, vk, password) for _ in range(STARTS)]
