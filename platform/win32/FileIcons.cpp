@@ -4,8 +4,6 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
-#include <vector>
-
 #include "platform/win32/WinHandles.h"
 
 namespace tav {
@@ -92,12 +90,10 @@ std::optional<IconLocation> RegisteredIcon(const std::wstring& extension,
                                value, &length))) {
     return std::nullopt;
   }
-  std::wstring location = value;
-  if (location == L"%1" || location == L"\"%1\"") return IconLocation{file, 0};
-  std::vector<wchar_t> buffer(location.begin(), location.end());
-  buffer.resize(MAX_PATH + 16, L'\0');
-  const int index = PathParseIconLocationW(buffer.data());
-  std::wstring iconFile = ExpandEnvironment(buffer.data());
+  if (lstrcmpW(value, L"%1") == 0 || lstrcmpW(value, L"\"%1\"") == 0) return IconLocation{file, 0};
+  // Splits "file,index" in place: the buffer keeps the file.
+  const int index = PathParseIconLocationW(value);
+  const std::wstring iconFile = ExpandEnvironment(value);
   if (iconFile.empty() || iconFile.find(L'%') != std::wstring::npos) return std::nullopt;
   return IconLocation{iconFile, index};
 }
