@@ -130,6 +130,25 @@ class Session:
         wait_for(lambda: self.tavctl("started") == 0,
                  what="the program's start (its scheme open or a dialog up)")
 
+    def process_state(self):
+        if not self.program:
+            return "not started"
+        code = self.program.poll()
+        return "runs" if code is None else "ended with %s" % code
+
+    def visible_window_names(self):
+        """The titles of the visible windows that have one: what a failure
+        screenshot shows, in words."""
+        ids = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "."],
+                             capture_output=True, text=True).stdout.split()
+        names = []
+        for window in ids:
+            name = subprocess.run(["xdotool", "getwindowname", window],
+                                  capture_output=True, text=True).stdout.strip()
+            if name:
+                names.append(name)
+        return names
+
     def program_running(self):
         return self.tavctl("running") == 0
 
@@ -194,7 +213,15 @@ class Session:
         of its toolbar button (by command id) or tab (by index) `item`."""
         out = self.path("rect.txt")
         args = ("rect", window, control) if item is None else ("itemrect", window, control, item)
-        check(self.tavctl(*args, wine_path(out)) == 0, "%s is on the display" % (args,))
+        answers = []
+
+        def found():
+            answers.append(self.tavctl(*args, wine_path(out)))
+            return answers[-1] == 0
+        try:
+            wait_for(found, timeout=10.0, what="%s on the display" % (args,))
+        except AssertionError as failure:
+            raise AssertionError("%s (tavctl answered %s)" % (failure, sorted(set(answers))))
         with open(out) as f:
             return tuple(int(n) for n in f.read().split())
 
@@ -255,6 +282,8 @@ def run(test, session_class=None):
     except AssertionError as failure:
         print("FAILED %s: %s" % (test.__name__, failure))
         print("target log:", session.target_events())
+        print("the program's process:", session.process_state())
+        print("windows on the display:", session.visible_window_names())
         session.screenshot("failure.png")
         print("screen at the failure:", session.path("failure.png"))
         sys.exit(1)

@@ -96,8 +96,7 @@ def script_written_in_the_editor_runs_from_its_hotkey(session):
     # since the target field names no script.
     answer = session.tavctl("command", IDC_MAIN_ADD)
     check(answer == 0, "添加 is chosen (tavctl answered %d; the program's process %s)" %
-          (answer, "runs" if session.program.poll() is None
-           else "ended with %s" % session.program.returncode))
+          (answer, session.process_state()))
     activate(visible_window(session, HOTKEY_EDITOR, "the hotkey editor"))
     session.click_control(HOTKEY_EDITOR, IDC_EDITOR_SCRIPT)
     activate(visible_window(session, r"^编辑脚本 - \[未命名\]$", "the script editor"))
