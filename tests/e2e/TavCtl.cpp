@@ -38,6 +38,12 @@
 //                                      tab of a tab control, by its index)
 //        tavctl.exe text WINDOW ID OUT (writes the text of control ID of the
 //                                      window WINDOW to OUT in UTF-8)
+//        tavctl.exe foreground TITLE  (exit code 0 while the window titled
+//                                      TITLE is the foreground window, the
+//                                      one that gets the keys)
+//        tavctl.exe hotkeyfree MOD VK (exit code 0 while no program holds the
+//                                      combination as its hotkey, 1 while
+//                                      one does)
 #include <windows.h>
 
 #include <shellapi.h>
@@ -311,6 +317,23 @@ int WriteControlText(HWND control, const wchar_t* outFile) {
   return WriteUtf8(outFile, Utf8(text));
 }
 
+bool IsForeground(const wchar_t* title) {
+  HWND foreground = GetForegroundWindow();
+  if (!foreground) return false;
+  wchar_t caption[256] = {};
+  GetWindowTextW(foreground, caption, 256);
+  return std::wcscmp(caption, title) == 0;
+}
+
+// A combination is free when this process can take it as its own hotkey; it
+// gives it back at once.
+bool IsHotkeyFree(UINT modifiers, UINT virtualKey) {
+  constexpr int kProbeId = 1;
+  if (!RegisterHotKey(nullptr, kProbeId, modifiers, virtualKey)) return false;
+  UnregisterHotKey(nullptr, kProbeId);
+  return true;
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -336,6 +359,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     return WriteItemRect(ControlOf(argv[2], _wtoi(argv[3])), _wtoi(argv[4]), argv[5]);
   if (argc >= 5 && std::wcscmp(argv[1], L"text") == 0)
     return WriteControlText(ControlOf(argv[2], _wtoi(argv[3])), argv[4]);
+  if (argc >= 3 && std::wcscmp(argv[1], L"foreground") == 0) return IsForeground(argv[2]) ? 0 : 1;
+  if (argc >= 4 && std::wcscmp(argv[1], L"hotkeyfree") == 0)
+    return IsHotkeyFree(static_cast<UINT>(_wtoi(argv[2])), static_cast<UINT>(_wtoi(argv[3]))) ? 0
+                                                                                              : 1;
   HWND mainWindow = FindWindowW(L"TMainForm", nullptr);
   if (argc >= 2 && std::wcscmp(argv[1], L"running") == 0) return mainWindow ? 0 : 1;
   if (argc >= 2 && std::wcscmp(argv[1], L"started") == 0)

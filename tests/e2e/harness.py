@@ -36,6 +36,43 @@ def check(condition, message):
         raise AssertionError(message)
 
 
+def tavctl(*args):
+    """Runs the remote control; answers its exit code."""
+    return subprocess.run(["wine", os.path.join(TOOLS_DIR, "tavctl.exe")] +
+                          [str(a) for a in args], stdout=subprocess.DEVNULL,
+                          stderr=subprocess.DEVNULL).returncode
+
+
+def activate(window):
+    """Gives the X window `window` the keyboard focus and waits until Wine
+    has made it the foreground window, the one the next keys go to."""
+    for command in ("windowactivate", "windowfocus"):
+        subprocess.run(["xdotool", command, "--sync", window],
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    wait_until_foreground(window)
+
+
+def window_name(window):
+    return subprocess.run(["xdotool", "getwindowname", window],
+                          capture_output=True, text=True).stdout.rstrip("\n")
+
+
+def is_foreground(title, within):
+    """Whether the window titled `title` is or becomes the foreground window
+    within `within` seconds."""
+    try:
+        wait_for(lambda: tavctl("foreground", title) == 0, timeout=within)
+        return True
+    except AssertionError:
+        return False
+
+
+def wait_until_foreground(window):
+    title = window_name(window)
+    wait_for(lambda: tavctl("foreground", title) == 0, timeout=10.0,
+             what="%r to be the foreground window" % title)
+
+
 def scheme_xml(entries, password=""):
     """A scheme file's text: entries are (key text, action, hint, category)."""
     lines = ['<?xml version="1.0" encoding="GB2312"?>', "<velmora>", "\t<set>",
@@ -102,11 +139,13 @@ class Session:
         return self.target_events()
 
     def focus_target(self, click=False):
-        """Gives the target the keyboard focus. Once another Wine window has
-        been active (a message box, say), Wine may keep that one as the
-        foreground window although the X focus is back on the target: `click`
-        then clicks into the target's top left corner, which makes Wine
-        activate it (the corner, so as not to hit a box centred above it)."""
+        """Gives the target the keyboard focus and waits until Wine has made
+        it the foreground window. Once another Wine window has been active (a
+        message box, a program the hotkey started), Wine may keep that one as
+        the foreground window although the X focus is back on the target: a
+        click into the target's top left corner then makes Wine activate it
+        (the corner, so as not to hit a box centred above it). `click` clicks
+        at once."""
         # A search that meets a window being destroyed (a dialog that just
         # closed) ends early without a result: search again.
         def target_ids():
@@ -115,14 +154,14 @@ class Session:
         wait_for(target_ids, timeout=5.0, what="the target window on the display")
         ids = target_ids()
         check(ids, "the target window is on the display")
-        subprocess.run(["xdotool", "windowactivate", "--sync", ids[-1]],
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        subprocess.run(["xdotool", "windowfocus", "--sync", ids[-1]],
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        if click:
+        for command in ("windowactivate", "windowfocus"):
+            subprocess.run(["xdotool", command, "--sync", ids[-1]],
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        title = window_name(ids[-1])
+        if click or not is_foreground(title, within=1.0):
             subprocess.run(["xdotool", "mousemove", "--window", ids[-1], "10", "10", "click", "1"],
                            check=True)
-        time.sleep(0.3)
+        wait_until_foreground(ids[-1])
 
     def start_program(self):
         self.program = subprocess.Popen(["wine", self.path("tavrelin.exe")], cwd=self.dir,
@@ -143,8 +182,7 @@ class Session:
                              capture_output=True, text=True).stdout.split()
         names = []
         for window in ids:
-            name = subprocess.run(["xdotool", "getwindowname", window],
-                                  capture_output=True, text=True).stdout.strip()
+            name = window_name(window)
             if name:
                 names.append(name)
         return names
@@ -153,9 +191,11 @@ class Session:
         return self.tavctl("running") == 0
 
     def tavctl(self, *args):
-        return subprocess.run(["wine", os.path.join(TOOLS_DIR, "tavctl.exe")] +
-                              [str(a) for a in args], stdout=subprocess.DEVNULL,
-                              stderr=subprocess.DEVNULL).returncode
+        return tavctl(*args)
+
+    def hotkey_free(self, modifiers, virtual_key):
+        """Whether no program holds the combination as its hotkey."""
+        return self.tavctl("hotkeyfree", modifiers, virtual_key) == 0
 
     def press(self, keys):
         self.focus_target()
@@ -193,10 +233,7 @@ class Session:
     def dismiss_box(self, window):
         """Answers the dialog box with X window id `window` with Enter (its
         default button)."""
-        for command in ("windowactivate", "windowfocus"):
-            subprocess.run(["xdotool", command, "--sync", window],
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        time.sleep(0.3)
+        activate(window)
         subprocess.run(["xdotool", "key", "Return"], check=True)
 
     def control_text(self, window, control=0):

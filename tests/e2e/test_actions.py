@@ -36,8 +36,9 @@ def paste_puts_the_text_into_the_focused_window(session):
     session.hold("shift")
     session.wait_for_events(lambda e: "down 16" in e[done:], what="Shift to be held")
     session.press("F9")
-    session.wait_for_events(lambda e: "up %d" % CTRL in e[done:], what="the second paste")
-    time.sleep(0.5)
+    session.wait_for_events(
+        lambda e: "up %d" % CTRL in e[done:] and key_events(e[done:], [F9])[-1] == "down 16",
+        what="the second paste to end by pressing Shift again")
     session.release("shift")
     events = session.wait_for_events(lambda e: e[-1] == "up 16", what="Shift to be released")
     check(key_events(events[done:], [F9]) ==
@@ -89,9 +90,10 @@ def script_starts_a_second_script(session):
     session.start_program()
 
     session.press("F9")
-    session.wait_for_events(lambda e: "char d" in e and "char e" in e, what="both scripts' keys")
-    time.sleep(1.0)  # both runs' end hooks
-    events = session.target_events()
+    # Each run's end lets go of Shift, Ctrl and Alt; neither script holds Alt.
+    events = session.wait_for_events(
+        lambda e: "char d" in e and "char e" in e and e.count("up %d" % ALT) == 2,
+        what="both scripts' keys and both runs' ends")
     chars = [e for e in events if e.startswith("char ")]
     # The first run goes on without waiting for the second, so "d" may come
     # anywhere after "c".

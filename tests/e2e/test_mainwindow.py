@@ -5,9 +5,8 @@ the list with the reason in the status bar."""
 import hashlib
 import os
 import subprocess
-import time
 
-from harness import TOOLS_DIR, check, run_selected, wait_for, wine_path
+from harness import TOOLS_DIR, activate, check, run_selected, wait_for, wine_path
 
 IDM_TRAY_SHOW = 2043
 MAIN_TITLE = "^Tavrelin 4.6.0 Final"
@@ -19,10 +18,7 @@ def visible(title_pattern):
 
 
 def type_into(window, text):
-    for command in ("windowactivate", "windowfocus"):
-        subprocess.run(["xdotool", command, "--sync", window],
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    time.sleep(0.3)
+    activate(window)
     subprocess.run(["xdotool", "type", "--delay", "60", text], check=True)
     subprocess.run(["xdotool", "key", "Return"], check=True)
 

@@ -47,10 +47,11 @@ def storm_of_runs_keeps_the_program_answering_and_it_ends_cleanly(session):
     events = session.wait_for_events(
         lambda e: sum(1 for x in e if x == "paste storm") == RUNS, timeout=60,
         what="every run's paste")
-    # Each run ends holding Ctrl; its end releases Shift, Ctrl and Alt.
-    wait_for(lambda: held_modifiers(session.target_events()) == [], timeout=30,
-             what="the runs to end")
-    time.sleep(1.0)
+    # Each run ends holding Ctrl; its end releases Shift, Ctrl and Alt. No run
+    # holds Alt, so each Alt key-up is one run's end.
+    session.wait_for_events(lambda e: e.count("up %d" % ALT) == RUNS, timeout=30,
+                            what="every run's end")
+    check(held_modifiers(session.target_events()) == [], "the runs left no modifier down")
     # Runs overlap: another run's Ctrl may be down at the A, so count keys,
     # not characters.
     check(sum(1 for x in session.target_events() if x == "down 65") == RUNS,

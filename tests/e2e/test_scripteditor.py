@@ -6,7 +6,7 @@ exactly the lines the aids wrote, in code page 936 with CR LF."""
 import os
 import subprocess
 
-from harness import (IDM_EXIT, check, held_modifiers, key_events, run, wait_for,
+from harness import (IDM_EXIT, activate, check, held_modifiers, key_events, run, wait_for,
                      wine_path)
 
 IDC_MAIN_ADD = 2012  # the main window's "添加" button
@@ -43,12 +43,6 @@ SHIFT_UP_LINES = ["$$/弹起", "Key_Up~~~:Shift"]
 
 def xdotool(*args):
     subprocess.run(["xdotool"] + [str(a) for a in args], check=True)
-
-
-def activate(window):
-    for command in ("windowactivate", "windowfocus"):
-        subprocess.run(["xdotool", command, "--sync", window],
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
 
 def visible_window(session, title_pattern, what):
