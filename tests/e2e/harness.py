@@ -49,7 +49,7 @@ def activate(window):
     for command in ("windowactivate", "windowfocus"):
         subprocess.run(["xdotool", command, "--sync", window],
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    wait_until_foreground(window)
+    wait_until_foreground(window_name(window))
 
 
 def window_name(window):
@@ -67,10 +67,8 @@ def is_foreground(title, within):
         return False
 
 
-def wait_until_foreground(window):
-    title = window_name(window)
-    wait_for(lambda: tavctl("foreground", title) == 0, timeout=10.0,
-             what="%r to be the foreground window" % title)
+def wait_until_foreground(title):
+    check(is_foreground(title, within=10.0), "%r became the foreground window" % title)
 
 
 def scheme_xml(entries, password=""):
@@ -161,7 +159,7 @@ class Session:
         if click or not is_foreground(title, within=1.0):
             subprocess.run(["xdotool", "mousemove", "--window", ids[-1], "10", "10", "click", "1"],
                            check=True)
-        wait_until_foreground(ids[-1])
+        wait_until_foreground(title)
 
     def start_program(self):
         self.program = subprocess.Popen(["wine", self.path("tavrelin.exe")], cwd=self.dir,
