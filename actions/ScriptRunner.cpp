@@ -163,17 +163,17 @@ void PasteText(Platform& platform, ProgramControl& program, const std::string& t
 
 // One run of a script file on a thread of its own. The runner keeps it
 // until the run has ended, then joins and releases it.
-class ScriptRunner::TDoScript {
+class ScriptRunner::ScriptRun {
  public:
-  TDoScript(ScriptRunner& runner, std::string fileName)
+  ScriptRun(ScriptRunner& runner, std::string fileName)
       : runner_(runner), fileName_(std::move(fileName)) {}
-  ~TDoScript() {
+  ~ScriptRun() {
     if (thread_.joinable()) thread_.join();
   }
-  TDoScript(const TDoScript&) = delete;
-  TDoScript& operator=(const TDoScript&) = delete;
+  ScriptRun(const ScriptRun&) = delete;
+  ScriptRun& operator=(const ScriptRun&) = delete;
 
-  void Start() { thread_ = std::thread(&TDoScript::Execute, this); }
+  void Start() { thread_ = std::thread(&ScriptRun::Execute, this); }
 
   // Read and written under the runner's runsMutex_.
   bool ended = false;
@@ -263,7 +263,7 @@ void ScriptRunner::PressMouseButton(std::string_view button) {
 void ScriptRunner::StartScript(const std::string& fileName) {
   // Runs that have ended are joined here, outside the lock (declared first,
   // so destroyed after the lock is released).
-  std::list<std::unique_ptr<TDoScript>> ended;
+  std::list<std::unique_ptr<ScriptRun>> ended;
   std::lock_guard lock(runsMutex_);
   if (runControl_.StopRequested()) return;
   for (auto it = runs_.begin(); it != runs_.end();) {
@@ -271,7 +271,7 @@ void ScriptRunner::StartScript(const std::string& fileName) {
     if ((*it)->ended) ended.splice(ended.end(), runs_, it);
     it = next;
   }
-  runs_.push_back(std::make_unique<TDoScript>(*this, fileName));
+  runs_.push_back(std::make_unique<ScriptRun>(*this, fileName));
   try {
     runs_.back()->Start();
   } catch (...) {
@@ -336,14 +336,14 @@ void ScriptRunner::ReleaseModifiersAtEnd() {
   if (!released) SendModifierKeyUps(platform_);
 }
 
-void ScriptRunner::MarkEnded(TDoScript& run) {
+void ScriptRunner::MarkEnded(ScriptRun& run) {
   std::lock_guard lock(runsMutex_);
   run.ended = true;
   runEnded_.notify_all();
 }
 
 void ScriptRunner::WaitForRuns() {
-  std::list<std::unique_ptr<TDoScript>> ended;
+  std::list<std::unique_ptr<ScriptRun>> ended;
   std::unique_lock lock(runsMutex_);
   runEnded_.wait(lock, [this] {
     return std::all_of(runs_.begin(), runs_.end(), [](const auto& run) { return run->ended; });

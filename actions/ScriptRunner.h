@@ -104,14 +104,14 @@ class ScriptRunner {
   void WaitForRuns();
 
  private:
-  class TDoScript;
+  class ScriptRun;
 
   void Delay(std::string_view argument, int32_t unitMilliseconds);
   void PressMouseButton(std::string_view button);
   void RunToEnd(const std::string& fileName);
   void ReportError(std::exception_ptr error);
   void ReleaseModifiersAtEnd();
-  void MarkEnded(TDoScript& run);
+  void MarkEnded(ScriptRun& run);
 
   Platform& platform_;
   ProgramControl& program_;
@@ -121,7 +121,7 @@ class ScriptRunner {
 
   std::mutex runsMutex_;  // guards runs_ and each run's end mark
   std::condition_variable runEnded_;
-  std::list<std::unique_ptr<TDoScript>> runs_;
+  std::list<std::unique_ptr<ScriptRun>> runs_;
 };
 
 }  // namespace tav

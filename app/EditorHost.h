@@ -2,7 +2,7 @@
 // reload after a change, the sort state, the entry table), answered by it.
 #pragma once
 
-#include "app/MainForm.h"
+#include "app/MainWindow.h"
 #include "dialogs/EditingDialogs.h"
 #include "dialogs/model/EntryEditing.h"
 #include "help/HelpBinding.h"
@@ -10,9 +10,9 @@
 
 namespace tav {
 
-class MainFormEditorHost : public EntryEditorHost {
+class MainWindowEditorHost : public EntryEditorHost {
  public:
-  explicit MainFormEditorHost(TMainForm& form) : form_(form) {}
+  explicit MainWindowEditorHost(MainWindow& form) : form_(form) {}
 
   std::string ActiveSchemePath() const override { return form_.scheme().activePath; }
   bool SchemeIsProtected() const override { return form_.scheme().isProtected; }
@@ -27,11 +27,11 @@ class MainFormEditorHost : public EntryEditorHost {
   const EntryTable& Slots() const override { return form_.service().slots(); }
 
  private:
-  TMainForm& form_;
+  MainWindow& form_;
 };
 
 // What "新建方案" does to the three scheme menus.
-inline SchemeMenuCallbacks SchemeMenuCallbacksFor(TMainForm& form) {
+inline SchemeMenuCallbacks SchemeMenuCallbacksFor(MainWindow& form) {
   return {
       .hasItem =
           [&form](const std::string& name) { return form.schemeMenus().Find(name).has_value(); },
@@ -50,7 +50,7 @@ inline SchemeMenuCallbacks SchemeMenuCallbacksFor(TMainForm& form) {
 
 // Gives "添加", "修改", a file drop and "新建方案" their dialogs, and the
 // hotkey editor its help topic.
-inline void ConnectEditingDialogs(TMainForm& form, EditingDialogs& editing,
+inline void ConnectEditingDialogs(MainWindow& form, EditingDialogs& editing,
                                   const std::string& programDirectory) {
   const auto owner = [&form] { return IsWindowVisible(form.hwnd()) ? form.hwnd() : nullptr; };
   form.SetHotkeyEditor([&form, &editing, owner](const HotkeyEditorRequest& request) {

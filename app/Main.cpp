@@ -7,9 +7,9 @@
 #include <string>
 
 #include "app/EditorHost.h"
-#include "app/MainForm.h"
+#include "app/MainWindow.h"
 #include "app/ScriptEditorLink.h"
-#include "editor/ScriptEditorForm.h"
+#include "editor/ScriptEditorWindow.h"
 #include "help/HelpBinding.h"
 #include "help/HelpTopics.h"
 #include "platform/win32/MessageLoop.h"
@@ -36,28 +36,28 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   tav::SchemeState scheme;
   // The password prompt first: opening a protected default scheme at start
   // needs it before any window has been shown.
-  tav::TfrmLogin login(platform, scheme.rememberedPassword);
-  tav::TMainForm mainForm(platform, ProgramDirectory(platform), login, scheme);
-  if (!mainForm.Create()) return 1;
-  tav::MainFormEditorHost editorHost(mainForm);
+  tav::PasswordPrompt login(platform, scheme.rememberedPassword);
+  tav::MainWindow mainWindow(platform, ProgramDirectory(platform), login, scheme);
+  if (!mainWindow.Create()) return 1;
+  tav::MainWindowEditorHost editorHost(mainWindow);
   const std::string programDirectory = ProgramDirectory(platform);
   tav::EditingDialogs editing(platform, programDirectory, editorHost,
-                              tav::SchemeMenuCallbacksFor(mainForm));
-  tav::ConnectEditingDialogs(mainForm, editing, programDirectory);
+                              tav::SchemeMenuCallbacksFor(mainWindow));
+  tav::ConnectEditingDialogs(mainWindow, editing, programDirectory);
   // Made on first use; the hotkey editor shows it when a script is edited.
   tav::ScriptEditorOnDemand scriptEditor([&] {
-    auto editor = std::make_unique<tav::TfrmScripEditor>(platform, programDirectory);
-    tav::TfrmScripEditor& made = *editor;
+    auto editor = std::make_unique<tav::ScriptEditorWindow>(platform, programDirectory);
+    tav::ScriptEditorWindow& made = *editor;
     made.hooks.showHelp = [&made, &programDirectory] {
       tav::ShowHelpTopic(made.hwnd(), programDirectory, tav::kScriptEditorTopic);
     };
-    made.hooks.showAbout = [&made, &mainForm] { mainForm.ShowAboutBox(made.hwnd()); };
+    made.hooks.showAbout = [&made, &mainWindow] { mainWindow.ShowAboutBox(made.hwnd()); };
     return editor;
   });
   tav::LinkScriptEditor(scriptEditor, editing, platform);
   tav::RunMessageLoop();
   platform.BeginShutdown();
-  if (!mainForm.StopActions(std::chrono::seconds(3))) {
+  if (!mainWindow.StopActions(std::chrono::seconds(3))) {
     // A script run is held by something that does not end (a message box of
     // its own): end the process, which ends every thread.
     ExitProcess(0);

@@ -112,7 +112,7 @@ bool SchemeMenus::DeleteFromMenu(int position) {
   return true;
 }
 
-void SchemeMenus::DeleteMenuClick() {
+void SchemeMenus::SayWhenNoSchemeToDelete() {
   if (!users_.empty()) return;
   platform_.MessageBox("除了默认方案外，您还没有其他自定义方案。", kApplicationTitle,
                        mb::kOk | mb::kIconInformation);

@@ -59,7 +59,7 @@ class SchemeMenus {
   // whether the item went away.
   bool DeleteFromMenu(int position);
   // A click on "删除方案" itself: with no user schemes, says so.
-  void DeleteMenuClick();
+  void SayWhenNoSchemeToDelete();
 
   // Checks an item without opening anything: the default scheme (nullopt)
   // or user scheme `position`.

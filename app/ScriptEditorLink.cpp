@@ -6,10 +6,10 @@ namespace tav {
 
 namespace {
 
-using EditorSource = std::function<TfrmScripEditor&()>;
+using EditorSource = std::function<ScriptEditorWindow&()>;
 
 // The editor's own button for the operation chooser.
-void LinkWizard(TfrmScripEditor& script, EditingDialogs& dialogs) {
+void LinkWizard(ScriptEditorWindow& script, EditingDialogs& dialogs) {
   script.hooks.showWizard = [&script, &dialogs] {
     dialogs.router().set_target(InsertionTarget::kScriptEditor);
     dialogs.chooser().ShowModal(script.hwnd());
@@ -23,17 +23,17 @@ void LinkDialogs(const EditorSource& source, EditingDialogs& dialogs, Platform& 
       [source](const std::string& text) { source().InsertAtCaret(text); });
 
   dialogs.editor().openScriptEditor = [source, &dialogs, &platform](
-                                          TAddOrChange_Form& editor,
-                                          const TAddOrChange_Form::ScriptRequest& request) {
-    using Kind = TAddOrChange_Form::ScriptRequest::Kind;
-    TfrmScripEditor* script = nullptr;
+                                          HotkeyEditorDialog& editor,
+                                          const HotkeyEditorDialog::ScriptRequest& request) {
+    using Kind = HotkeyEditorDialog::ScriptRequest::Kind;
+    ScriptEditorWindow* script = nullptr;
     bool ready = false;
     const bool loaded = RunGuarded(platform, [&] {
       script = &source();
       LinkWizard(*script, dialogs);
       switch (request.kind) {
         case Kind::kNew:
-          script->actNewExecute();
+          script->NewScript();
           ready = true;
           break;
         case Kind::kOpen:
@@ -54,18 +54,18 @@ void LinkDialogs(const EditorSource& source, EditingDialogs& dialogs, Platform& 
 
 }  // namespace
 
-TfrmScripEditor& ScriptEditorOnDemand::Get() {
+ScriptEditorWindow& ScriptEditorOnDemand::Get() {
   if (!editor_) editor_ = make_();
   return *editor_;
 }
 
 void LinkScriptEditor(ScriptEditorOnDemand& script, EditingDialogs& dialogs, Platform& platform) {
-  LinkDialogs([&script]() -> TfrmScripEditor& { return script.Get(); }, dialogs, platform);
+  LinkDialogs([&script]() -> ScriptEditorWindow& { return script.Get(); }, dialogs, platform);
 }
 
-void LinkScriptEditor(TfrmScripEditor& script, EditingDialogs& dialogs, Platform& platform) {
+void LinkScriptEditor(ScriptEditorWindow& script, EditingDialogs& dialogs, Platform& platform) {
   LinkWizard(script, dialogs);
-  LinkDialogs([&script]() -> TfrmScripEditor& { return script; }, dialogs, platform);
+  LinkDialogs([&script]() -> ScriptEditorWindow& { return script; }, dialogs, platform);
 }
 
 }  // namespace tav

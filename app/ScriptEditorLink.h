@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "dialogs/EditingDialogs.h"
-#include "editor/ScriptEditorForm.h"
+#include "editor/ScriptEditorWindow.h"
 #include "platform/Platform.h"
 
 namespace tav {
@@ -18,23 +18,23 @@ namespace tav {
 // out of the start-up time and of the memory of a program idle in the tray.
 class ScriptEditorOnDemand {
  public:
-  using Make = std::function<std::unique_ptr<TfrmScripEditor>()>;
+  using Make = std::function<std::unique_ptr<ScriptEditorWindow>()>;
   explicit ScriptEditorOnDemand(Make make) : make_(std::move(make)) {}
 
   // The editor, made now if it does not exist yet.
-  TfrmScripEditor& Get();
+  ScriptEditorWindow& Get();
   // The editor if it was made, else null.
-  TfrmScripEditor* IfMade() const { return editor_.get(); }
+  ScriptEditorWindow* IfMade() const { return editor_.get(); }
 
  private:
   Make make_;
-  std::unique_ptr<TfrmScripEditor> editor_;
+  std::unique_ptr<ScriptEditorWindow> editor_;
 };
 
 // Both objects must outlive the link. Errors while a script is loaded for the
 // hotkey editor are reported through `platform`, and the editor is not shown.
 void LinkScriptEditor(ScriptEditorOnDemand& script, EditingDialogs& dialogs, Platform& platform);
 // The same for an editor that exists already.
-void LinkScriptEditor(TfrmScripEditor& script, EditingDialogs& dialogs, Platform& platform);
+void LinkScriptEditor(ScriptEditorWindow& script, EditingDialogs& dialogs, Platform& platform);
 
 }  // namespace tav

@@ -49,8 +49,8 @@ std::u16string DecodeCp936ToUtf16Lenient(std::string_view bytes) {
   const int length = MultiByteToWideChar(936, 0, bytes.data(), inLength, nullptr, 0);
   if (length <= 0) return std::u16string();
   std::u16string out(static_cast<size_t>(length), u'\0');
-  MultiByteToWideChar(936, 0, bytes.data(), inLength,
-                      reinterpret_cast<wchar_t*>(out.data()), length);
+  MultiByteToWideChar(936, 0, bytes.data(), inLength, reinterpret_cast<wchar_t*>(out.data()),
+                      length);
   return out;
 }
 

@@ -17,9 +17,9 @@
 
 #include <string>
 
-#include "dialogs/HotkeyEditor.h"
+#include "dialogs/HotkeyEditorDialog.h"
 #include "dialogs/InputDialog.h"
-#include "dialogs/OperationChooser.h"
+#include "dialogs/OperationChooserDialog.h"
 
 namespace tav {
 
@@ -39,17 +39,17 @@ class EditingDialogs {
   EditingDialogs& operator=(const EditingDialogs&) = delete;
 
   InsertionRouter& router() { return router_; }
-  TAddOrChange_Form& editor() { return editor_; }
-  TDoList_Form& chooser() { return chooser_; }
-  TFavorites_Form& favourites() { return favourites_; }
-  TAddOrChangeSort_Form& input() { return input_; }
+  HotkeyEditorDialog& editor() { return editor_; }
+  OperationChooserDialog& chooser() { return chooser_; }
+  FavouritesDialog& favourites() { return favourites_; }
+  InputDialog& input() { return input_; }
 
  private:
   InsertionRouter router_;
-  TAddOrChangeSort_Form input_;
-  TFavorites_Form favourites_;
-  TDoList_Form chooser_;
-  TAddOrChange_Form editor_;
+  InputDialog input_;
+  FavouritesDialog favourites_;
+  OperationChooserDialog chooser_;
+  HotkeyEditorDialog editor_;
 };
 
 }  // namespace tav

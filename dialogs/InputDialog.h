@@ -1,4 +1,4 @@
-// TAddOrChangeSort_Form: the one-line input dialog. As "新建方案" it names
+// InputDialog: the one-line input dialog. As "新建方案" it names
 // a new scheme, which it creates in Data and opens; as "粘贴单行文本" it
 // takes the text of a paste action for the insertion target.
 #pragma once
@@ -11,20 +11,20 @@
 
 namespace tav {
 
-class TAddOrChangeSort_Form : public Dialog {
+class InputDialog : public Dialog {
  public:
   // `programDirectory` ends in a separator; `menus` is the main window's
   // side of a new scheme.
-  TAddOrChangeSort_Form(Platform& platform, std::string programDirectory, InsertionRouter& router,
-                        SchemeMenuCallbacks menus);
+  InputDialog(Platform& platform, std::string programDirectory, InsertionRouter& router,
+              SchemeMenuCallbacks menus);
 
   // The two openers: caption, prompt and an empty input, shown modally.
   void OpenForNewScheme(HWND owner);
   void OpenForPasteText(HWND owner);
 
-  void FormShow();
-  void OK_BitBtnClick();
-  void C_BitBtnClick();
+  void OnShow();
+  void OnOk();
+  void OnCancel();
 
  protected:
   bool OnInit() override;

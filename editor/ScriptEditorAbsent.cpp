@@ -3,53 +3,53 @@
 // costs in the executable; the program that ships has the editor. Asked to
 // show a script, it says the editor is not part of this build.
 #include "base/Version.h"
-#include "editor/ScriptEditorForm.h"
+#include "editor/ScriptEditorWindow.h"
 
 namespace tav {
 
-TfrmScripEditor::TfrmScripEditor(Platform& platform, std::string programDir)
+ScriptEditorWindow::ScriptEditorWindow(Platform& platform, std::string programDir)
     : platform_(platform),
       programDir_(std::move(programDir)),
       model_(*this, programDir_ + "Script\\") {}
 
-TfrmScripEditor::~TfrmScripEditor() = default;
+ScriptEditorWindow::~ScriptEditorWindow() = default;
 
-void TfrmScripEditor::actNewExecute() {}
-bool TfrmScripEditor::OpenScriptFile(const std::string&) {
+void ScriptEditorWindow::NewScript() {}
+bool ScriptEditorWindow::OpenScriptFile(const std::string&) {
   return true;
 }
-void TfrmScripEditor::NewScriptAt(const std::string&) {}
-void TfrmScripEditor::InsertAtCaret(const std::string&) {}
+void ScriptEditorWindow::NewScriptAt(const std::string&) {}
+void ScriptEditorWindow::InsertAtCaret(const std::string&) {}
 
-void TfrmScripEditor::ShowModalOver(HWND) {
+void ScriptEditorWindow::ShowModalOver(HWND) {
   platform_.MessageBox("这个版本没有脚本编辑器。", kApplicationTitle,
                        mb::kOk | mb::kIconInformation);
 }
 
-LRESULT TfrmScripEditor::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT ScriptEditorWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return Window::HandleMessage(message, wParam, lParam);
 }
 
-bool TfrmScripEditor::TextIsEmpty() {
+bool ScriptEditorWindow::TextIsEmpty() {
   return true;
 }
-std::vector<std::string> TfrmScripEditor::Lines() {
+std::vector<std::string> ScriptEditorWindow::Lines() {
   return {};
 }
-void TfrmScripEditor::SetLines(const std::vector<std::string>&) {}
-void TfrmScripEditor::ClearAll() {}
-void TfrmScripEditor::ReplaceSelection(const std::string&) {}
-int TfrmScripEditor::ShowMessage(const std::string& text, const std::string& caption,
-                                 unsigned style) {
+void ScriptEditorWindow::SetLines(const std::vector<std::string>&) {}
+void ScriptEditorWindow::ClearAll() {}
+void ScriptEditorWindow::ReplaceSelection(const std::string&) {}
+int ScriptEditorWindow::ShowMessage(const std::string& text, const std::string& caption,
+                                    unsigned style) {
   return platform_.MessageBox(text, caption, style);
 }
-void TfrmScripEditor::ShowCaption(const std::string&) {}
-void TfrmScripEditor::EnableSave(bool) {}
-std::optional<std::string> TfrmScripEditor::ChooseScriptToOpen(const std::string&) {
+void ScriptEditorWindow::ShowCaption(const std::string&) {}
+void ScriptEditorWindow::EnableSave(bool) {}
+std::optional<std::string> ScriptEditorWindow::ChooseScriptToOpen(const std::string&) {
   return std::nullopt;
 }
-std::optional<std::string> TfrmScripEditor::ChooseScriptToSave(const std::string&,
-                                                               const std::string&) {
+std::optional<std::string> ScriptEditorWindow::ChooseScriptToSave(const std::string&,
+                                                                  const std::string&) {
   return std::nullopt;
 }
 

@@ -69,7 +69,7 @@ void HighlighterAttribute::Changed() {
   if (notify_) notify_();
 }
 
-TSynSampleSyn::TSynSampleSyn()
+ScriptHighlighter::ScriptHighlighter()
     : CommentAttri("Comment", kFontItalic, MakeRgb(0, 0, 128), std::nullopt),
       IdentifierAttri("Identifier", kFontRegular, std::nullopt, std::nullopt),
       KeyAttri("Reserved Word", kFontBold, std::nullopt, std::nullopt),
@@ -85,41 +85,41 @@ TSynSampleSyn::TSynSampleSyn()
   MakeMethodTables();
 }
 
-void TSynSampleSyn::MakeMethodTables() {
+void ScriptHighlighter::MakeMethodTables() {
   for (int c = 0; c < 256; ++c) {
-    Routine routine = &TSynSampleSyn::UnknownProc;
+    Routine routine = &ScriptHighlighter::UnknownProc;
     if (c == 0) {
-      routine = &TSynSampleSyn::NullProc;
+      routine = &ScriptHighlighter::NullProc;
     } else if (c == kLf) {
-      routine = &TSynSampleSyn::LineFeedProc;
+      routine = &ScriptHighlighter::LineFeedProc;
     } else if (c == kCr) {
-      routine = &TSynSampleSyn::CarriageReturnProc;
+      routine = &ScriptHighlighter::CarriageReturnProc;
     } else if (c <= 32) {
-      routine = &TSynSampleSyn::SpaceProc;
+      routine = &ScriptHighlighter::SpaceProc;
     } else if (c == '"') {
-      routine = &TSynSampleSyn::StringProc;
+      routine = &ScriptHighlighter::StringProc;
     } else if (c == '$') {
-      routine = &TSynSampleSyn::DollarCommentOpenProc;
+      routine = &ScriptHighlighter::DollarCommentOpenProc;
     } else if (c == '@') {
-      routine = &TSynSampleSyn::AtCommentOpenProc;
+      routine = &ScriptHighlighter::AtCommentOpenProc;
     } else if (kChars.identifier[c]) {
-      routine = &TSynSampleSyn::IdentProc;
+      routine = &ScriptHighlighter::IdentProc;
     }
     procTable_[c] = routine;
   }
-  identFuncTable_.fill(&TSynSampleSyn::AltFunc);
-  identFuncTable_[52] = &TSynSampleSyn::FuncHello;
-  identFuncTable_[72] = &TSynSampleSyn::FuncWorld;
+  identFuncTable_.fill(&ScriptHighlighter::AltFunc);
+  identFuncTable_[52] = &ScriptHighlighter::FuncHello;
+  identFuncTable_[72] = &ScriptHighlighter::FuncWorld;
 }
 
-void TSynSampleSyn::SetLine(const char* line, int lineIndex) {
+void ScriptHighlighter::SetLine(const char* line, int lineIndex) {
   line_ = line;
   run_ = 0;
   lineIndex_ = lineIndex;
   Next();
 }
 
-void TSynSampleSyn::Next() {
+void ScriptHighlighter::Next() {
   tokenStart_ = run_;
   if (range_ == ScanRange::kAtComment) {
     AtCommentBodyProc();
@@ -129,7 +129,7 @@ void TSynSampleSyn::Next() {
   (this->*procTable_[At(line_, run_)])();
 }
 
-const HighlighterAttribute* TSynSampleSyn::GetTokenAttribute() const {
+const HighlighterAttribute* ScriptHighlighter::GetTokenAttribute() const {
   switch (tokenKind_) {
     case TokenKind::kComment:
       return &CommentAttri;
@@ -150,7 +150,7 @@ const HighlighterAttribute* TSynSampleSyn::GetTokenAttribute() const {
   return nullptr;
 }
 
-const HighlighterAttribute* TSynSampleSyn::GetDefaultAttribute(int role) const {
+const HighlighterAttribute* ScriptHighlighter::GetDefaultAttribute(int role) const {
   switch (role) {
     case static_cast<int>(AttributeRole::kComment):
       return &CommentAttri;
@@ -167,26 +167,26 @@ const HighlighterAttribute* TSynSampleSyn::GetDefaultAttribute(int role) const {
   }
 }
 
-bool TSynSampleSyn::IsIdentChar(unsigned char byte) {
+bool ScriptHighlighter::IsIdentChar(unsigned char byte) {
   return kChars.identifier[byte];
 }
 
-std::string_view TSynSampleSyn::IdentChars() {
+std::string_view ScriptHighlighter::IdentChars() {
   return "ABCDEFGHIJKLMNOPQRSTUVWXYZ_abcdefghijklmnopqrstuvwxyz";
 }
 
-bool TSynSampleSyn::IsLineEnd(std::size_t at) const {
+bool ScriptHighlighter::IsLineEnd(std::size_t at) const {
   const char byte = line_[at];
   return byte == 0 || byte == kLf || byte == kCr;
 }
 
 // Reads at most up to the zero byte that ends the line: a mismatch stops the
 // comparison before it.
-bool TSynSampleSyn::MatchesAt(std::size_t at, const char (&marker)[4]) const {
+bool ScriptHighlighter::MatchesAt(std::size_t at, const char (&marker)[4]) const {
   return line_[at] == marker[0] && line_[at + 1] == marker[1] && line_[at + 2] == marker[2];
 }
 
-void TSynSampleSyn::ScanCommentUntil(const char (&marker)[4]) {
+void ScriptHighlighter::ScanCommentUntil(const char (&marker)[4]) {
   tokenKind_ = TokenKind::kComment;
   for (;;) {
     if (MatchesAt(run_, marker)) {
@@ -200,27 +200,27 @@ void TSynSampleSyn::ScanCommentUntil(const char (&marker)[4]) {
   }
 }
 
-void TSynSampleSyn::NullProc() {
+void ScriptHighlighter::NullProc() {
   tokenKind_ = TokenKind::kNull;
 }
 
-void TSynSampleSyn::LineFeedProc() {
+void ScriptHighlighter::LineFeedProc() {
   tokenKind_ = TokenKind::kSpace;
   ++run_;
 }
 
-void TSynSampleSyn::CarriageReturnProc() {
+void ScriptHighlighter::CarriageReturnProc() {
   tokenKind_ = TokenKind::kSpace;
   ++run_;
   if (line_[run_] == kLf) ++run_;
 }
 
-void TSynSampleSyn::SpaceProc() {
+void ScriptHighlighter::SpaceProc() {
   tokenKind_ = TokenKind::kSpace;
   while (At(line_, run_) >= 1 && At(line_, run_) <= 32) ++run_;
 }
 
-void TSynSampleSyn::StringProc() {
+void ScriptHighlighter::StringProc() {
   ++run_;
   range_ = ScanRange::kString;
   tokenKind_ = TokenKind::kString;
@@ -236,7 +236,7 @@ void TSynSampleSyn::StringProc() {
   }
 }
 
-void TSynSampleSyn::DollarCommentOpenProc() {
+void ScriptHighlighter::DollarCommentOpenProc() {
   ++run_;
   if (line_[run_] == '$' && line_[run_ + 1] == '/') {
     range_ = ScanRange::kDollarComment;
@@ -248,11 +248,11 @@ void TSynSampleSyn::DollarCommentOpenProc() {
 }
 
 // Starts at the opener's second "$", so "$$/$$/" closes right after opening.
-void TSynSampleSyn::DollarCommentBodyProc() {
+void ScriptHighlighter::DollarCommentBodyProc() {
   ScanCommentUntil("$$/");
 }
 
-void TSynSampleSyn::AtCommentOpenProc() {
+void ScriptHighlighter::AtCommentOpenProc() {
   ++run_;
   if (line_[run_] == '$' && line_[run_ + 1] == '%') {
     range_ = ScanRange::kAtComment;
@@ -265,7 +265,7 @@ void TSynSampleSyn::AtCommentOpenProc() {
 
 // Inside an open "@$%" comment a line break is a space token and the end of
 // the text the end-of-line token; the range stays open over both.
-void TSynSampleSyn::AtCommentBodyProc() {
+void ScriptHighlighter::AtCommentBodyProc() {
   switch (line_[run_]) {
     case 0:
       NullProc();
@@ -281,7 +281,7 @@ void TSynSampleSyn::AtCommentBodyProc() {
   }
 }
 
-std::size_t TSynSampleSyn::HashIdentifier() {
+std::size_t ScriptHighlighter::HashIdentifier() {
   toIdent_ = line_ + run_;
   std::size_t sum = 0;
   std::size_t length = 0;
@@ -295,7 +295,7 @@ std::size_t TSynSampleSyn::HashIdentifier() {
 
 // A word matches when its length and every byte's hash agree, which compares
 // letters without regard to case.
-bool TSynSampleSyn::KeyComp(std::string_view word) const {
+bool ScriptHighlighter::KeyComp(std::string_view word) const {
   if (word.size() != stringLen_) return false;
   for (std::size_t i = 0; i < stringLen_; ++i) {
     if (kChars.hash[At(toIdent_, i)] != kChars.hash[static_cast<unsigned char>(word[i])]) {
@@ -305,19 +305,19 @@ bool TSynSampleSyn::KeyComp(std::string_view word) const {
   return true;
 }
 
-TokenKind TSynSampleSyn::AltFunc() {
+TokenKind ScriptHighlighter::AltFunc() {
   return TokenKind::kIdentifier;
 }
 
-TokenKind TSynSampleSyn::FuncHello() {
+TokenKind ScriptHighlighter::FuncHello() {
   return KeyComp("Hello") ? TokenKind::kKey : TokenKind::kIdentifier;
 }
 
-TokenKind TSynSampleSyn::FuncWorld() {
+TokenKind ScriptHighlighter::FuncWorld() {
   return KeyComp("World") ? TokenKind::kKey : TokenKind::kIdentifier;
 }
 
-void TSynSampleSyn::IdentProc() {
+void ScriptHighlighter::IdentProc() {
   const std::size_t sum = HashIdentifier();
   tokenKind_ = sum < kWordSlots ? (this->*identFuncTable_[sum])() : TokenKind::kIdentifier;
   run_ += stringLen_;
@@ -327,7 +327,7 @@ void TSynSampleSyn::IdentProc() {
 // Digits, punctuation and each double-byte character are tokens of their
 // own. A lead byte that ends the text stands alone rather than taking the
 // terminating zero as its trail byte.
-void TSynSampleSyn::UnknownProc() {
+void ScriptHighlighter::UnknownProc() {
   tokenKind_ = TokenKind::kUnknown;
   const bool lead = IsCp936LeadByte(At(line_, run_));
   ++run_;

@@ -85,11 +85,11 @@ enum class AttributeRole {
   kWhitespace = 4
 };
 
-class TSynSampleSyn {
+class ScriptHighlighter {
  public:
-  TSynSampleSyn();
-  TSynSampleSyn(const TSynSampleSyn&) = delete;
-  TSynSampleSyn& operator=(const TSynSampleSyn&) = delete;
+  ScriptHighlighter();
+  ScriptHighlighter(const ScriptHighlighter&) = delete;
+  ScriptHighlighter& operator=(const ScriptHighlighter&) = delete;
 
   // Starts a line: `line` must stay valid and end in a zero byte while the
   // line is scanned. Scans the first token.
@@ -128,8 +128,8 @@ class TSynSampleSyn {
   void OnAttributeChange(std::function<void()> notify) { notify_ = std::move(notify); }
 
  private:
-  using Routine = void (TSynSampleSyn::*)();
-  using WordTest = TokenKind (TSynSampleSyn::*)();
+  using Routine = void (ScriptHighlighter::*)();
+  using WordTest = TokenKind (ScriptHighlighter::*)();
 
   static constexpr int kWordSlots = 73;
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Draws the program's own pictures with ImageMagick: the strip of 16 x 16
-# menu images (app/res/menu.bmp, magenta is transparent) and the 300 x 60
-# banner of the about box (app/res/banner.jpg). The results are committed;
+# menu images (res/images/menu.bmp, magenta is transparent) and the 300 x 60
+# banner of the about box (res/images/banner.jpg). The results are committed;
 # run this again only to change a picture.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -31,10 +31,10 @@ for i in "${!images[@]}"; do
     "$work/$i.png"
   files+=("$work/$i.png")
 done
-convert "${files[@]}" +append -alpha off -type TrueColor BMP3:"$root/app/res/menu.bmp"
+convert "${files[@]}" +append -alpha off -type TrueColor BMP3:"$root/res/images/menu.bmp"
 
 convert -size 60x300 gradient:'#1f3f7f-#4f8fd8' -rotate 270 \
   -font "$font" -fill white -pointsize 26 -gravity west -annotate +14-6 'Tavrelin' \
   -pointsize 12 -fill '#dfe9ff' -gravity west -annotate +16+18 '一键直达 · 热键管理' \
   -fill '#ffffff40' -draw 'circle 262,30 262,4' -fill '#ffffff30' -draw 'circle 285,48 285,36' \
-  -quality 90 "$root/app/res/banner.jpg"
+  -quality 90 "$root/res/images/banner.jpg"

@@ -44,7 +44,7 @@ for _ in $(seq 1 100); do
   sleep 0.2
 done
 # The tray menu's 显示主窗体, its number read from the program's resource header.
-show_command=$(awk '$2 == "IDM_TRAY_SHOW" {print $3}' "$root/app/resource.h")
+show_command=$(awk '$2 == "IDM_TRAY_SHOW" {print $3}' "$root/res/resource.h")
 wine "$tavctl" command "$show_command" 2>/dev/null || true
 shown=no
 for _ in $(seq 1 50); do

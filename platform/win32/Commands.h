@@ -1,9 +1,9 @@
 // Commands dispatched through a table from command id to a member handler,
 // instead of a growing switch.
 //
-//   static constexpr Command<TfrmLogin> kCommands[] = {
-//       {IDOK, &TfrmLogin::btnLoginClick},
-//       {IDCANCEL, &TfrmLogin::btnCancelClick},
+//   static constexpr Command<PasswordPrompt> kCommands[] = {
+//       {IDOK, &PasswordPrompt::OnOk},
+//       {IDCANCEL, &PasswordPrompt::OnCancel},
 //   };
 //   DispatchCommand(kCommands, *this, id);
 #pragma once

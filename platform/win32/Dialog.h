@@ -1,16 +1,16 @@
 // Dialog: base class of every window made from a DIALOGEX template of the
-// resource script (app/tavrelin.rc). The dialog procedure keeps `this` from
+// resource script (res/tavrelin.rc). The dialog procedure keeps `this` from
 // WM_INITDIALOG on and hands each message to a named handler; every handler
 // runs inside the error guard, so an error is reported and the dialog goes on.
 //
 // Adding a dialog:
-//   1. app/resource.h: the template id (IDD_...) and control ids (IDC_...),
-//      in your block of ids; app/tavrelin.rc: a DIALOGEX in dialog units
+//   1. res/resource.h: the template id (IDD_...) and control ids (IDC_...),
+//      in your block of ids; res/tavrelin.rc: a DIALOGEX in dialog units
 //      with `FONT 9, "宋体", 0, 0, 0x86` and DS_SETFONT | DS_MODALFRAME.
-//   2. class TfrmX : public Dialog { TfrmX(Platform& p) : Dialog(p, IDD_X) {} };
+//   2. class ExampleDialog : public Dialog { ExampleDialog(Platform& p) : Dialog(p, IDD_X) {} };
 //      override OnInit (fill the controls; false after SetFocus) and
 //      OnCommand, which looks the id up in a command table:
-//        static constexpr Command<TfrmX> kCommands[] = {{IDOK, &TfrmX::btnOKClick}};
+//        static constexpr Command<ExampleDialog> kCommands[] = {{IDOK, &ExampleDialog::OnOk}};
 //        bool OnCommand(int id, int) override { return DispatchCommand(kCommands, *this, id); }
 //   3. Modal: ShowModal(owner) until a handler calls EndModal(result).
 //      Modeless: CreateModeless(owner), then ShowWindow; the program's

@@ -2,13 +2,13 @@
 // status-bar hint, image and handler. The table builds the menu, answers the
 // hint of a command and dispatches the command to its handler.
 //
-//   static constexpr MenuItem<TMainForm> kFileMenu[] = {
+//   static constexpr MenuItem<MainWindow> kFileMenu[] = {
 //       {.id = IDM_STOP, .caption = "暂停工作", .hint = "暂停所有热键",
-//        .image = 3, .handler = &TMainForm::MStop_NClick},
+//        .image = 3, .handler = &MainWindow::PauseOrResume},
 //       {},  // a separator
-//       {.id = IDM_EXIT, .caption = "退出", .handler = &TMainForm::Exit_NClick},
+//       {.id = IDM_EXIT, .caption = "退出", .handler = &MainWindow::OnExitItem},
 //   };
-//   static constexpr MenuItem<TMainForm> kMenuBar[] = {
+//   static constexpr MenuItem<MainWindow> kMenuBar[] = {
 //       {.caption = "文件", .submenu = kFileMenu}};
 //   SetMenu(hwnd(), BuildMenuBar(kMenuBar, &images).release());
 //   ... WM_COMMAND: DispatchMenuCommand(kMenuBar, *this, id);

@@ -62,7 +62,7 @@ void BM_ScanTenMegabyteScript(benchmark::State& state) {
   const std::vector<std::string> lines = GenerateScript(10 * 1024 * 1024);
   std::size_t bytes = 0;
   for (const std::string& line : lines) bytes += line.size();
-  TSynSampleSyn scanner;
+  ScriptHighlighter scanner;
   // The count of 0 below means something only if the counter sees allocations.
   const long long probe = allocations.load();
   auto* sample = new std::string(64, 'x');

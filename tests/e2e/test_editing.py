@@ -7,7 +7,7 @@ import subprocess
 
 from harness import IDM_EXIT, check, count_lines, run, wait_for
 
-IDM_NEW_SCHEME = 2034  # NewRule_N
+IDM_NEW_SCHEME = 2034
 IDC_MAIN_ADD = 2012    # the "添加" button
 
 

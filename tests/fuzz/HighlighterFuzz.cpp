@@ -16,7 +16,7 @@ namespace {
 
 using tav::fuzz::Check;
 
-void ScanLine(tav::TSynSampleSyn& scanner, std::string_view bytes, int index) {
+void ScanLine(tav::ScriptHighlighter& scanner, std::string_view bytes, int index) {
   std::vector<char> line(bytes.begin(), bytes.end());
   line.push_back('\0');
   const size_t length = std::strlen(line.data());
@@ -44,7 +44,7 @@ void ScanLine(tav::TSynSampleSyn& scanner, std::string_view bytes, int index) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view input = tav::fuzz::Bytes(data, size);
-  tav::TSynSampleSyn scanner;
+  tav::ScriptHighlighter scanner;
   int index = 0;
   size_t start = 0;
   // Lines as the editor hands them over: each with its own line break.

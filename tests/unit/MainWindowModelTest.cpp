@@ -366,11 +366,11 @@ TEST_F(SchemeMenusTest, LockMarksFollowTheCheckedItem) {
 }
 
 TEST_F(SchemeMenusTest, TheDeleteMenuSaysWhenThereIsNothingToDelete) {
-  menus_->DeleteMenuClick();
+  menus_->SayWhenNoSchemeToDelete();
   EXPECT_TRUE(platform_.Calls().empty());
   for (const std::string name : {"home.xml", "work.xml", "game.xml"}) fs::remove(Scheme(name));
   menus_->ListMenus();
-  menus_->DeleteMenuClick();
+  menus_->SayWhenNoSchemeToDelete();
   EXPECT_THAT(
       platform_.Calls(),
       ElementsAre("MessageBox(除了默认方案外，您还没有其他自定义方案。|Tavrelin 4.6.0 Final|64)"));

@@ -24,7 +24,7 @@ void PrintTo(const Token& token, std::ostream* out) {
 constexpr int kComment = 0, kIdent = 1, kKey = 2, kNull = 3, kSpace = 4, kString = 5, kOther = 7;
 
 // The tokens of one line, the closing end-of-line token included.
-std::vector<Token> Scan(TSynSampleSyn& scanner, const std::string& line) {
+std::vector<Token> Scan(ScriptHighlighter& scanner, const std::string& line) {
   std::vector<Token> tokens;
   scanner.SetLine(line.c_str(), 0);
   for (;;) {
@@ -36,7 +36,7 @@ std::vector<Token> Scan(TSynSampleSyn& scanner, const std::string& line) {
 }
 
 std::vector<Token> ScanFresh(const std::string& line) {
-  TSynSampleSyn scanner;
+  ScriptHighlighter scanner;
   return Scan(scanner, line);
 }
 
@@ -126,7 +126,7 @@ TEST(ScriptScanner, ChineseOutsideCommentsIsOneTokenPerCharacter) {
 }
 
 TEST(ScriptScanner, AtCommentRunsAcrossLines) {
-  TSynSampleSyn scanner;
+  ScriptHighlighter scanner;
   EXPECT_EQ(Scan(scanner, "@$% start"), (std::vector<Token>{{"@$% start", kComment}, {"", kNull}}));
   EXPECT_EQ(scanner.GetRange(), ScanRange::kAtComment);
   EXPECT_EQ(Scan(scanner, ""), (std::vector<Token>{{"", kNull}}));
@@ -140,7 +140,7 @@ TEST(ScriptScanner, AtCommentRunsAcrossLines) {
 }
 
 TEST(ScriptScanner, LineCommentsAndStringsEndWithTheirLine) {
-  TSynSampleSyn scanner;
+  ScriptHighlighter scanner;
   Scan(scanner, "$$/打开文件");
   EXPECT_EQ(scanner.GetRange(), ScanRange::kUnknown);
   EXPECT_EQ(Scan(scanner, "Hello"), (std::vector<Token>{{"Hello", kKey}, {"", kNull}}));
@@ -156,7 +156,7 @@ TEST(ScriptScanner, LineCommentsAndStringsEndWithTheirLine) {
 }
 
 TEST(ScriptScanner, AttributesAndFixedValues) {
-  TSynSampleSyn scanner;
+  ScriptHighlighter scanner;
   EXPECT_EQ(scanner.CommentAttri.Name(), "Comment");
   EXPECT_EQ(scanner.CommentAttri.Style(), kFontItalic);
   EXPECT_EQ(scanner.CommentAttri.Foreground(), MakeRgb(0, 0, 128));
@@ -199,7 +199,7 @@ TEST(ScriptScanner, AttributesAndFixedValues) {
 TEST(ScriptScanner, RandomLinesAreCoveredByTokensWithoutGaps) {
   const std::string alphabet = "$$$@@%%/\"\"aHeloWrd_ 1:~\r\n\t\x81\x40\xB0\xA1\xFE";
   std::mt19937 random(20261208);
-  TSynSampleSyn scanner;
+  ScriptHighlighter scanner;
   for (int round = 0; round < 20000; ++round) {
     const std::size_t length = random() % 24;
     std::vector<char> line(length + 1, 0);

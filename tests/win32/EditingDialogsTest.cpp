@@ -12,13 +12,13 @@
 #include <fstream>
 
 #include "actions/TextCipher.h"
-#include "app/resource.h"
 #include "base/AtomicFile.h"
-#include "dialogs/HotkeyEditor.h"
+#include "dialogs/HotkeyEditorDialog.h"
 #include "dialogs/InputDialog.h"
-#include "dialogs/OperationChooser.h"
+#include "dialogs/OperationChooserDialog.h"
 #include "platform/win32/Controls.h"
 #include "platform/win32/Wide.h"
+#include "res/resource.h"
 #include "storage/SchemeFile.h"
 #include "tests/win32/Win32TestSupport.h"
 
@@ -110,10 +110,10 @@ class EditingDialogsTest : public ::testing::Test {
       [this](const std::string& path, const std::string& name) {
         menuCalls_.push_back("open " + FileNameOf(path) + " " + name);
       }};
-  TAddOrChangeSort_Form input_{platform_, directory_, router_, menus_};
-  TFavorites_Form favourites_{platform_, router_};
-  TDoList_Form chooser_{platform_, router_, favourites_, input_};
-  TAddOrChange_Form editor_{platform_, directory_, host_, router_, chooser_};
+  InputDialog input_{platform_, directory_, router_, menus_};
+  FavouritesDialog favourites_{platform_, router_};
+  OperationChooserDialog chooser_{platform_, router_, favourites_, input_};
+  HotkeyEditorDialog editor_{platform_, directory_, host_, router_, chooser_};
 };
 
 // --- The hotkey editor -------------------------------------------------------
@@ -262,7 +262,7 @@ TEST_F(EditingDialogsTest, StatusBarTellsOfAHotkeyInUse) {
 }
 
 TEST_F(EditingDialogsTest, ScriptButtonOpensNewOrExistingScripts) {
-  using Kind = TAddOrChange_Form::ScriptRequest::Kind;
+  using Kind = HotkeyEditorDialog::ScriptRequest::Kind;
   const std::string script = directory_ + "宏.TSC";
   WriteSchemeFile(script, "Delay:10\r\n");
   struct Case {
@@ -274,9 +274,9 @@ TEST_F(EditingDialogsTest, ScriptButtonOpensNewOrExistingScripts) {
                         {"notepad.exe", Kind::kNew},
                         {"", Kind::kNew}};
   for (const Case& c : cases) {
-    std::vector<TAddOrChange_Form::ScriptRequest> requests;
-    editor_.openScriptEditor = [&](TAddOrChange_Form& editor,
-                                   const TAddOrChange_Form::ScriptRequest& request) {
+    std::vector<HotkeyEditorDialog::ScriptRequest> requests;
+    editor_.openScriptEditor = [&](HotkeyEditorDialog& editor,
+                                   const HotkeyEditorDialog::ScriptRequest& request) {
       requests.push_back(request);
       editor.SetTarget(directory_ + "new.tsc");  // the script editor saved a file
     };
@@ -390,7 +390,7 @@ TEST_F(EditingDialogsTest, FavouritesFromAFolderBuiltByTheTest) {
       << "[InternetShortcut]\r\nURL=http://site.example/\r\n";
   std::ofstream(folder / L"desktop.ini", std::ios::binary) << "[.ShellClassInfo]\r\n";
   std::ofstream(folder / L"a.lnk", std::ios::binary) << "x";
-  favourites_.FormCreate(Narrow(folder.wstring()));
+  favourites_.OnCreate(Narrow(folder.wstring()));
 
   std::string statusOfLink;
   bool openAfterFolder = false;

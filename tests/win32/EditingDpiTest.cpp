@@ -8,9 +8,9 @@
 
 #include <string>
 
-#include "app/resource.h"
 #include "dialogs/EditingDialogs.h"
 #include "platform/win32/Dpi.h"
+#include "res/resource.h"
 #include "tests/win32/Win32TestSupport.h"
 
 namespace tav::test {
@@ -61,7 +61,7 @@ TEST(EditingDpiTest, EveryCaptionFitsAtTheDisplaysDpi) {
   QuietWin32Platform platform;
   NoHost host;
   EditingDialogs dialogs(platform, "C:\\", host, {});
-  dialogs.editor().openScriptEditor = [](TAddOrChange_Form&, const auto&) {};
+  dialogs.editor().openScriptEditor = [](HotkeyEditorDialog&, const auto&) {};
   int shown = 0;
 
   DialogWatch chooser(L"选择您要进行的操作", [&](HWND dialog) {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/MainForm.h"
+#include "app/MainWindow.h"
 #include "tests/win32/Win32TestSupport.h"
 
 namespace {
@@ -61,10 +61,10 @@ int main() {
   InitCommonControlsEx(&controls);
   test::QuietWin32Platform platform;
   SchemeState scheme;
-  TfrmLogin login(platform, scheme.rememberedPassword);
+  PasswordPrompt login(platform, scheme.rememberedPassword);
   const std::string directory =
       test::MakeProgramDirectory("bench-main", test::SchemeXml(HundredEntries()));
-  TMainForm form(platform, directory, login, scheme);
+  MainWindow form(platform, directory, login, scheme);
   if (!form.Create()) return 1;
   Pump();
 
@@ -79,7 +79,7 @@ int main() {
       UpdateWindow(form.hwnd());
       UpdateWindow(form.listView());  // the list painted
     }));
-    sort.push_back(Milliseconds([&] { form.M_ListViewColumnClick(run % 3); }));
+    sort.push_back(Milliseconds([&] { form.SortByColumn(run % 3); }));
     ShowWindow(form.hwnd(), SW_HIDE);
     Pump();
   }

@@ -9,10 +9,10 @@
 #include <memory>
 
 #include "app/EditorHost.h"
-#include "app/resource.h"
 #include "base/AtomicFile.h"
 #include "platform/win32/Controls.h"
 #include "platform/win32/Wide.h"
+#include "res/resource.h"
 #include "tests/win32/Win32TestSupport.h"
 
 namespace tav::test {
@@ -41,9 +41,9 @@ class MainWindowEditingTest : public ::testing::Test {
         MakeProgramDirectory(std::string("main-editing-") +
                                  ::testing::UnitTest::GetInstance()->current_test_info()->name(),
                              SchemeXml({{"3+65", "notepad.exe"}}));
-    form_ = std::make_unique<TMainForm>(platform_, directory_, login_, scheme_);
+    form_ = std::make_unique<MainWindow>(platform_, directory_, login_, scheme_);
     ASSERT_TRUE(form_->Create());
-    host_ = std::make_unique<MainFormEditorHost>(*form_);
+    host_ = std::make_unique<MainWindowEditorHost>(*form_);
     editing_ = std::make_unique<EditingDialogs>(platform_, directory_, *host_,
                                                 SchemeMenuCallbacksFor(*form_));
     ConnectEditingDialogs(*form_, *editing_, directory_);
@@ -69,10 +69,10 @@ class MainWindowEditingTest : public ::testing::Test {
 
   QuietWin32Platform platform_;
   SchemeState scheme_;
-  TfrmLogin login_{platform_, scheme_.rememberedPassword};
+  PasswordPrompt login_{platform_, scheme_.rememberedPassword};
   std::string directory_;
-  std::unique_ptr<TMainForm> form_;
-  std::unique_ptr<MainFormEditorHost> host_;
+  std::unique_ptr<MainWindow> form_;
+  std::unique_ptr<MainWindowEditorHost> host_;
   std::unique_ptr<EditingDialogs> editing_;
 };
 
@@ -126,7 +126,7 @@ TEST_F(MainWindowEditingTest, ChangeReplacesTheSelectedEntry) {
   ListView_SetItemState(form_->listView(), 0, LVIS_SELECTED | LVIS_FOCUSED,
                         LVIS_SELECTED | LVIS_FOCUSED);
   Command(IDC_MAIN_CHANGE);
-  TAddOrChange_Form& editor = editing_->editor();
+  HotkeyEditorDialog& editor = editing_->editor();
   ASSERT_TRUE(editor.IsShowing());
   EXPECT_EQ(editor.Input().hotkey, (HotkeyCode{3, 'A'}));
   EXPECT_EQ(editor.Input().action, "notepad.exe");

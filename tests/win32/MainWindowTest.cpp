@@ -8,18 +8,18 @@
 
 #include "actions/TextCipher.h"
 #include "app/EditorHost.h"
-#include "app/MainForm.h"
-#include "app/resource.h"
+#include "app/MainWindow.h"
 #include "base/AtomicFile.h"
 #include "base/Errors.h"
 #include "base/PathConversion.h"
-#include "help/AboutForm.h"
+#include "help/AboutBox.h"
 #include "help/HelpBinding.h"
 #include "help/NetLabel.h"
 #include "platform/win32/Controls.h"
 #include "platform/win32/Dpi.h"
 #include "platform/win32/Menus.h"
 #include "platform/win32/Wide.h"
+#include "res/resource.h"
 #include "storage/SchemeFile.h"
 #include "tests/win32/Win32TestSupport.h"
 
@@ -96,7 +96,7 @@ class MainWindowTest : public ::testing::Test {
     std::filesystem::create_directories(PathFromUtf8(directory_ + "Data"));
   }
   void Create() {
-    form_ = std::make_unique<TMainForm>(platform_, directory_, login_, scheme_);
+    form_ = std::make_unique<MainWindow>(platform_, directory_, login_, scheme_);
     ASSERT_TRUE(form_->Create());
     form_->SetHotkeyEditor(
         [this](const HotkeyEditorRequest& request) { requests_.push_back(request); });
@@ -109,9 +109,9 @@ class MainWindowTest : public ::testing::Test {
 
   QuietWin32Platform platform_;
   SchemeState scheme_;
-  TfrmLogin login_{platform_, scheme_.rememberedPassword};
+  PasswordPrompt login_{platform_, scheme_.rememberedPassword};
   std::string directory_;
-  std::unique_ptr<TMainForm> form_;
+  std::unique_ptr<MainWindow> form_;
   std::vector<HotkeyEditorRequest> requests_;
 };
 
@@ -126,11 +126,11 @@ TEST_F(MainWindowTest, ListsEntriesInFileOrderAndSortsByHeaderClicks) {
 
   // "ALT + C" < "CTRL + A" < "CTRL + ALT + B": letters compare folded, a
   // shorter text first.
-  form_->M_ListViewColumnClick(0);
+  form_->SortByColumn(0);
   EXPECT_EQ(Column(list(), 1), (std::vector<std::string>{"cmd.exe", "calc.exe", "notepad.exe"}));
-  form_->M_ListViewColumnClick(0);  // the same header again: descending
+  form_->SortByColumn(0);  // the same header again: descending
   EXPECT_EQ(Column(list(), 1), (std::vector<std::string>{"notepad.exe", "calc.exe", "cmd.exe"}));
-  form_->M_ListViewColumnClick(2);  // another header: ascending by category
+  form_->SortByColumn(2);  // another header: ascending by category
   EXPECT_EQ(Column(list(), 2), (std::vector<std::string>{"工具", "工具", "系统"}));
 }
 
@@ -196,7 +196,7 @@ TEST_F(MainWindowTest, WhatChangesBeforeTheFirstShowIsWhatItShows) {
   WriteSchemeFile(
       directory_ + "Data\\工作.xml",
       Xml({{"3+67", "c.exe", "", "工"}, {"3+68", "d.exe", "", "具"}, {"3+69", "e.exe", "", "新"}}));
-  MainFormEditorHost(*form_).ResetAndLoad();
+  MainWindowEditorHost(*form_).ResetAndLoad();
   // A hint of the tray menu went to the status bar.
   SendMessageW(form_->hwnd(), WM_MENUSELECT, MAKEWPARAM(IDM_TRAY_SHOW, MF_HILITE),
                reinterpret_cast<LPARAM>(form_->trayMenu()));
@@ -212,7 +212,7 @@ TEST_F(MainWindowTest, WhatChangesBeforeTheFirstShowIsWhatItShows) {
   // Hidden again, a reload by an editing dialog (opened from the tray)
   // leaves the icons to the next show.
   ShowWindow(form_->hwnd(), SW_HIDE);
-  MainFormEditorHost(*form_).ResetAndLoad();
+  MainWindowEditorHost(*form_).ResetAndLoad();
   EXPECT_EQ(ListView_GetImageList(list(), LVSIL_SMALL), nullptr);
   ShowWindow(form_->hwnd(), SW_SHOWNORMAL);
   EXPECT_NE(ListView_GetImageList(list(), LVSIL_SMALL), nullptr);
@@ -228,16 +228,16 @@ TEST_F(MainWindowTest, SelectionRulesAndTheEditorHandOff) {
   HWND remove = GetDlgItem(form_->hwnd(), IDC_MAIN_DELETE);
   EXPECT_FALSE(IsWindowEnabled(change));
   EXPECT_FALSE(IsWindowEnabled(remove));
-  form_->M_ListViewColumnClick(1);
-  form_->M_ListViewColumnClick(1);  // c, b, a
+  form_->SortByColumn(1);
+  form_->SortByColumn(1);  // c, b, a
   Select(list(), {0, 1, 2});
-  form_->M_ListViewClick();
+  form_->OnListClick();
   EXPECT_FALSE(IsWindowEnabled(change));
   EXPECT_TRUE(IsWindowEnabled(remove));
-  form_->LV_PopupMenuPopup();
+  form_->OnListMenuPopup();
   EXPECT_TRUE(IsWindowEnabled(change));
   EXPECT_FALSE(GetMenuState(form_->listMenu(), IDM_LIST_CHANGE, MF_BYCOMMAND) & MF_GRAYED);
-  form_->ChangeBitBtnClick();  // the first selected in list order: c.exe, slot 2
+  form_->ChangeEntry();  // the first selected in list order: c.exe, slot 2
   ASSERT_EQ(requests_.size(), 1u);
   EXPECT_EQ(requests_[0].caption, "修改热键");
   EXPECT_EQ(requests_[0].slot, 2);
@@ -245,13 +245,13 @@ TEST_F(MainWindowTest, SelectionRulesAndTheEditorHandOff) {
   EXPECT_EQ(requests_[0].hint, "C");
 
   Select(list(), {});
-  form_->M_ListViewClick();
+  form_->OnListClick();
   EXPECT_FALSE(IsWindowEnabled(change));
   EXPECT_FALSE(IsWindowEnabled(remove));
-  form_->ChangeBitBtnClick();
+  form_->ChangeEntry();
   EXPECT_EQ(platform_.messages.back(), "请选择您要修改的热键|Tavrelin 4.6.0 Final");
 
-  form_->DropFileTargetDrop({"C:\\Tools\\便笺.exe", "C:\\Tools\\other.exe"});
+  form_->OnFilesDropped({"C:\\Tools\\便笺.exe", "C:\\Tools\\other.exe"});
   ASSERT_EQ(requests_.size(), 2u);
   EXPECT_EQ(requests_[1].caption, "添加热键");
   EXPECT_EQ(requests_[1].action, "C:\\Tools\\便笺.exe");
@@ -265,10 +265,10 @@ TEST_F(MainWindowTest, DeletingSeveralEntriesLeavesTheOthers) {
                        {"3+68", "d.exe", "", ""}}));
   Create();
   list();  // the window was never shown: the controls are made on demand
-  form_->M_ListViewColumnClick(1);
-  form_->M_ListViewColumnClick(1);  // d, c, b, a
-  Select(list(), {0, 2});           // d.exe and b.exe
-  form_->DelBitBtnClick();          // the quiet platform answers OK
+  form_->SortByColumn(1);
+  form_->SortByColumn(1);  // d, c, b, a
+  Select(list(), {0, 2});  // d.exe and b.exe
+  form_->DeleteEntries();  // the quiet platform answers OK
   EXPECT_EQ(platform_.messages.back(), "您真的决定要删除您所选定的这2个热键吗？|删除热键");
   EXPECT_EQ(Column(list(), 1), (std::vector<std::string>{"a.exe", "c.exe"}));
   EXPECT_EQ(form_->sort().lastColumn(), -1);
@@ -357,11 +357,11 @@ TEST_F(MainWindowTest, PauseSwitchesTheImagesAndTheWindowIcon) {
   Start("pause", Xml({{"3+77", "notepad.exe", "", ""}}));
   Create();
   const HICON running = form_->WindowIcon();
-  form_->MStop_NClick();
+  form_->PauseOrResume();
   EXPECT_NE(form_->WindowIcon(), running);
   EXPECT_EQ(MenuItemText(form_->menuBar(), IDM_MAIN_STOP), "开始工作");
   EXPECT_EQ(MenuItemText(form_->trayMenu(), IDM_TRAY_STOP), "开始工作");
-  form_->MStop_NClick();
+  form_->PauseOrResume();
   EXPECT_EQ(form_->WindowIcon(), running);
   EXPECT_EQ(MenuItemText(form_->menuBar(), IDM_MAIN_STOP), "停止工作");
 }
@@ -370,7 +370,7 @@ TEST_F(MainWindowTest, StartAtLogOnShowsWhatIsStored) {
   Start("autorun", Xml({}));
   Create();
   const bool before = GetMenuState(form_->menuBar(), IDM_AUTORUN, MF_BYCOMMAND) & MF_CHECKED;
-  form_->AutoRun_NClick();
+  form_->ToggleStartAtLogon();
   const std::optional<std::string> machine =
       platform_.ReadRunValue(RunKey::kMachine, "tarnu_hotkey");
   const std::optional<std::string> user =
@@ -378,7 +378,7 @@ TEST_F(MainWindowTest, StartAtLogOnShowsWhatIsStored) {
   const bool stored = (machine && !machine->empty()) || (user && !user->empty());
   EXPECT_EQ((GetMenuState(form_->menuBar(), IDM_AUTORUN, MF_BYCOMMAND) & MF_CHECKED) != 0, stored);
   EXPECT_NE(stored, before);
-  form_->AutoRun_NClick();  // back as it was
+  form_->ToggleStartAtLogon();  // back as it was
   EXPECT_EQ((GetMenuState(form_->menuBar(), IDM_AUTORUN, MF_BYCOMMAND) & MF_CHECKED) != 0, before);
 }
 
@@ -398,7 +398,7 @@ TEST_F(MainWindowTest, AboutBoxTexts) {
     SendMessageW(GetDlgItem(box, IDC_ABOUT_MAIL), WM_LBUTTONUP, 0, 0);
     PressButton(box, IDC_ABOUT_CLOSE);
   });
-  form_->N5Click();
+  form_->ShowAbout();
   NetLabel::SetOpener(nullptr);
   EXPECT_EQ(watch.count(), 1);
   EXPECT_EQ(texts, (std::vector<std::string>{"Tavrelin 4.6.0 Final", "http://tavrelin.example.com",
@@ -441,7 +441,7 @@ TEST_F(MainWindowTest, SetPasswordReencryptsEveryTextAndMarksTheMenus) {
 
   {  // none -> set
     DialogWatch watch(L"设置访问口令", answer(L"甲乙", L"甲乙"));
-    form_->miSetPasswordClick();
+    form_->SetSchemePassword();
   }
   EXPECT_EQ(stored(), std::make_pair(DigestText("甲乙"), plain("甲乙")));
   EXPECT_TRUE(HasImageAt(form_->MainSchemeMenu(), 0));
@@ -453,20 +453,20 @@ TEST_F(MainWindowTest, SetPasswordReencryptsEveryTextAndMarksTheMenus) {
       answer(L"x", L"y")(dialog);
       PressButton(dialog, IDCANCEL);
     });
-    form_->miSetPasswordClick();
+    form_->SetSchemePassword();
   }
   EXPECT_EQ(platform_.messages.back(), "两次的口令不相同！|提示");
   EXPECT_EQ(stored().first, DigestText("甲乙"));
 
   {  // change
     DialogWatch watch(L"设置访问口令", answer(L"new", L"new"));
-    form_->miSetPasswordClick();
+    form_->SetSchemePassword();
   }
   EXPECT_EQ(stored(), std::make_pair(DigestText("new"), plain("new")));
 
   {  // remove
     DialogWatch watch(L"设置访问口令", answer(L"", L""));
-    form_->miSetPasswordClick();
+    form_->SetSchemePassword();
   }
   EXPECT_EQ(stored(), std::make_pair(std::string(), plain("")));
   EXPECT_FALSE(HasImageAt(form_->MainSchemeMenu(), 0));
@@ -477,12 +477,12 @@ TEST_F(MainWindowTest, SetPasswordReencryptsEveryTextAndMarksTheMenus) {
 TEST_F(MainWindowTest, AddAndNewSchemeOpenTheEditingDialogs) {
   Start("editing", Xml({{"3+65", "a.exe", "", ""}}));
   Create();
-  MainFormEditorHost host(*form_);
+  MainWindowEditorHost host(*form_);
   EditingDialogs editing(platform_, directory_, host, SchemeMenuCallbacksFor(*form_));
   ConnectEditingDialogs(*form_, editing, directory_);
   EXPECT_FALSE(GetMenuState(form_->menuBar(), IDM_NEW_SCHEME, MF_BYCOMMAND) & MF_GRAYED);
   DialogWatch add(L"添加热键", [](HWND dialog) { PressButton(dialog, IDCANCEL); });
-  form_->AddBitBtnClick();
+  form_->AddEntry();
   EXPECT_EQ(add.count(), 1);
   DialogWatch input(L"新建方案", [](HWND dialog) { PressButton(dialog, IDCANCEL); });
   Command(IDM_NEW_SCHEME);

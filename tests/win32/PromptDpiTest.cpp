@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/resource.h"
-#include "dialogs/LoginForm.h"
+#include "dialogs/PasswordPrompt.h"
 #include "platform/win32/Dpi.h"
+#include "res/resource.h"
 #include "tests/win32/Win32TestSupport.h"
 
 namespace tav::test {
@@ -48,7 +48,7 @@ int IconWidth(HICON icon) {
 TEST(PromptDpiTest, FontControlsAndIconFollowTheDpiAndNoTextIsCut) {
   QuietWin32Platform platform;
   std::string remembered;
-  TfrmLogin login(platform, remembered);
+  PasswordPrompt login(platform, remembered);
   bool measured = false;
   DialogWatch watch(L"密码", [&](HWND prompt) {
     measured = true;

@@ -15,7 +15,7 @@
 #include "base/AtomicFile.h"
 #include "base/PathConversion.h"
 #include "base/TextEncoding.h"
-#include "editor/ScriptEditorForm.h"
+#include "editor/ScriptEditorWindow.h"
 #include "platform/RecordingPlatform.h"
 
 namespace {
@@ -61,7 +61,7 @@ const char kSample[] =
 int main(int argc, char** argv) {
   const bool show = argc > 1 && std::string(argv[1]) == "--show";
   tav::RecordingPlatform platform;
-  tav::TfrmScripEditor form(platform, "C:\\");
+  tav::ScriptEditorWindow form(platform, "C:\\");
   const std::string path =
       tav::PathToUtf8(std::filesystem::temp_directory_path() / "tavrelin-bench.tsc");
   tav::WriteFileAtomically(path, show ? tav::Utf8ToCp936(kSample) : GenerateScript(10000));

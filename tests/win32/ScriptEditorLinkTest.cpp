@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "app/ScriptEditorLink.h"
-#include "app/resource.h"
 #include "base/AtomicFile.h"
 #include "base/PathConversion.h"
 #include "base/TextEncoding.h"
 #include "platform/RecordingPlatform.h"
+#include "res/resource.h"
 #include "tests/win32/Win32TestSupport.h"
 
 namespace tav::test {
@@ -48,7 +48,7 @@ class ScriptEditorLinkTest : public ::testing::Test {
   RecordingPlatform platform_;
   NoSchemeHost host_;
   EditingDialogs dialogs_{platform_, "C:\\prog\\", host_, {}};
-  TfrmScripEditor script_{platform_, "C:\\prog\\"};
+  ScriptEditorWindow script_{platform_, "C:\\prog\\"};
   std::filesystem::path dir_;
 };
 
@@ -60,7 +60,7 @@ TEST_F(ScriptEditorLinkTest, SavedScriptGoesToTheTargetFieldWhenTheEditorCloses)
     PostMessageW(window, WM_CLOSE, 0, 0);  // answered Yes: saved, then closed
   });
   dialogs_.editor().openScriptEditor(dialogs_.editor(),
-                                     TAddOrChange_Form::ScriptRequestFor("notepad.exe"));
+                                     HotkeyEditorDialog::ScriptRequestFor("notepad.exe"));
   EXPECT_EQ(shown.count(), 1);
   EXPECT_EQ(dialogs_.editor().Input().action, path + ".tsc");
   EXPECT_EQ(Cp936ToUtf8(ReadWholeFile(path + ".tsc")),
@@ -81,7 +81,7 @@ TEST_F(ScriptEditorLinkTest, MissingScriptIsOfferedAsTheNameOfTheFirstSave) {
     SendMessageW(window, WM_COMMAND, IDC_SCRIPT_ACTINGCOPY, 0);
     PostMessageW(window, WM_CLOSE, 0, 0);  // answered Yes: saved, then closed
   });
-  dialogs_.editor().openScriptEditor(dialogs_.editor(), TAddOrChange_Form::ScriptRequestFor(path));
+  dialogs_.editor().openScriptEditor(dialogs_.editor(), HotkeyEditorDialog::ScriptRequestFor(path));
   EXPECT_EQ(shown.count(), 1);
   EXPECT_EQ(suggested, path);
   EXPECT_EQ(Cp936ToUtf8(ReadWholeFile(path)),
@@ -124,7 +124,7 @@ TEST_F(ScriptEditorLinkTest, WizardResultGoesInAtTheCaret) {
     ASSERT_TRUE(dialogs_.chooser().SelectPath({"Tavrelin相关", "关闭Tavrelin"}));
     PressButton(dialog, IDOK);
   });
-  script_.Wize_TBtnClick();
+  script_.ShowWizard();
   EXPECT_EQ(chooser.count(), 1);
   EXPECT_EQ(script_.EditorText(), "关闭Tavrelin");
   EXPECT_EQ(dialogs_.editor().Input().action, "");
@@ -135,7 +135,7 @@ TEST_F(ScriptEditorLinkTest, UnreadableScriptIsReportedAndTheEditorStaysHidden) 
   WriteFileAtomically(path, "Key_Press:A\r\n\x81");
   DialogWatch shown(L"编辑脚本 - [未命名]",
                     [](HWND window) { PostMessageW(window, WM_CLOSE, 0, 0); });
-  dialogs_.editor().openScriptEditor(dialogs_.editor(), TAddOrChange_Form::ScriptRequestFor(path));
+  dialogs_.editor().openScriptEditor(dialogs_.editor(), HotkeyEditorDialog::ScriptRequestFor(path));
   EXPECT_EQ(shown.count(), 0);
   EXPECT_EQ(platform_.CallsStartingWith("MessageBox").size(), 1u);
 }
@@ -150,7 +150,7 @@ TEST(ScriptEditorOnDemandTest, MadeAtTheFirstRequestAndKept) {
   int made = 0;
   ScriptEditorOnDemand script([&] {
     ++made;
-    return std::make_unique<TfrmScripEditor>(platform, "C:\\prog\\");
+    return std::make_unique<ScriptEditorWindow>(platform, "C:\\prog\\");
   });
   LinkScriptEditor(script, dialogs, platform);
   EXPECT_EQ(made, 0);
@@ -160,7 +160,7 @@ TEST(ScriptEditorOnDemandTest, MadeAtTheFirstRequestAndKept) {
                     [](HWND window) { PostMessageW(window, WM_CLOSE, 0, 0); });
   for (int request = 0; request < 2; ++request) {
     dialogs.editor().openScriptEditor(dialogs.editor(),
-                                      TAddOrChange_Form::ScriptRequestFor("notepad.exe"));
+                                      HotkeyEditorDialog::ScriptRequestFor("notepad.exe"));
   }
   EXPECT_EQ(shown.count(), 2);
   EXPECT_EQ(made, 1);
@@ -171,7 +171,7 @@ TEST(ScriptEditorOnDemandTest, MadeAtTheFirstRequestAndKept) {
     ASSERT_TRUE(dialogs.chooser().SelectPath({"Tavrelin相关", "关闭Tavrelin"}));
     PressButton(dialog, IDOK);
   });
-  script.IfMade()->Wize_TBtnClick();
+  script.IfMade()->ShowWizard();
   EXPECT_EQ(chooser.count(), 1);
   EXPECT_EQ(script.IfMade()->EditorText(), "关闭Tavrelin");
 }

@@ -5,13 +5,13 @@
 
 #include <stdexcept>
 
-#include "app/resource.h"
 #include "platform/win32/Commands.h"
 #include "platform/win32/Controls.h"
 #include "platform/win32/Dialog.h"
 #include "platform/win32/Layout.h"
 #include "platform/win32/Menus.h"
 #include "platform/win32/MessageLoop.h"
+#include "res/resource.h"
 #include "tests/win32/Win32TestSupport.h"
 
 namespace tav::test {

@@ -1,4 +1,4 @@
-#include "app/MainForm.h"
+#include "app/MainWindow.h"
 
 #include <algorithm>
 #include <cstring>
@@ -7,13 +7,12 @@
 #include <thread>
 
 #include "actions/TextCipher.h"
-#include "app/resource.h"
 #include "base/AtomicFile.h"
 #include "base/Errors.h"
-#include "dialogs/SetPasswordForm.h"
-#include "dialogs/SettingForm.h"
+#include "dialogs/SetPasswordDialog.h"
+#include "dialogs/SettingsDialog.h"
 #include "dialogs/model/LegacyUpdate.h"
-#include "help/AboutForm.h"
+#include "help/AboutBox.h"
 #include "help/HelpBinding.h"
 #include "help/HelpTopics.h"
 #include "platform/ErrorGuard.h"
@@ -22,6 +21,7 @@
 #include "platform/win32/Dpi.h"
 #include "platform/win32/FileIcons.h"
 #include "platform/win32/Wide.h"
+#include "res/resource.h"
 #include "storage/SchemeFile.h"
 #include "storage/SettingsFile.h"
 
@@ -35,7 +35,7 @@ constexpr const char* kCaption = kApplicationTitle;
 constexpr const char* kPausedCaption = "开始工作";
 constexpr const char* kRunningCaption = "停止工作";
 
-// Menu_ImageList's pictures by role.
+// The menu pictures by role.
 constexpr int kImagePause = 0;
 constexpr int kImageHelp = 2;  // also the list's icon for what has no file icon
 constexpr int kImageDelete = 11;
@@ -85,12 +85,12 @@ constexpr ControlHint kControlHints[] = {
 // The hints of the menu bar's own menus, by position.
 constexpr const char* kMenuBarHints[] = {"文件", "设置Tavrelin", "", "帮助"};
 
-using Item = MenuItem<TMainForm>;
+using Item = MenuItem<MainWindow>;
 
 constexpr Item kFileMenu[] = {
-    {IDM_MAIN_STOP, "暂停工作", "暂停/开始Tavrelin", kImagePause, &TMainForm::MStop_NClick},
+    {IDM_MAIN_STOP, "暂停工作", "暂停/开始Tavrelin", kImagePause, &MainWindow::PauseOrResume},
     {},
-    {IDM_MAIN_EXIT, "退出", "退出Tavrelin", 1, &TMainForm::CloseBitBtnClick},
+    {IDM_MAIN_EXIT, "退出", "退出Tavrelin", 1, &MainWindow::OnCloseButton},
 };
 constexpr Item kOpenSchemeMenu[] = {
     {IDM_DEFAULT_SCHEME, kDefaultSchemeHint, kDefaultSchemeHint},
@@ -98,10 +98,10 @@ constexpr Item kOpenSchemeMenu[] = {
 };
 constexpr Item kEditSchemeMenu[] = {
     {IDM_NEW_SCHEME, "新建方案", "新建方案", kImageNewScheme},
-    {IDM_DELETE_SCHEME, "删除方案", "删除方案", kImageDelete, &TMainForm::DeletRuel_NClick},
+    {IDM_DELETE_SCHEME, "删除方案", "删除方案", kImageDelete, &MainWindow::OnDeleteSchemeItem},
 };
 constexpr Item kSettingsMenu[] = {
-    {IDM_AUTORUN, "开机自动运行", "开机自动运行", 9, &TMainForm::AutoRun_NClick},
+    {IDM_AUTORUN, "开机自动运行", "开机自动运行", 9, &MainWindow::ToggleStartAtLogon},
     {},
     {0, "选择热键设置方案", "选择热键设置方案", 8, nullptr, kOpenSchemeMenu},
     {0, "编辑方案", "编辑热键设置方案", 6, nullptr, kEditSchemeMenu},
@@ -118,7 +118,7 @@ constexpr Item kHelpMenu[] = {
     {IDM_MAIL, "给作者写信", "给作者写信", 4},
     {},
     {IDM_HELP, "帮助", "帮助", kImageHelp},
-    {IDM_ABOUT, "关于", "关于Tavrelin", 3, &TMainForm::N5Click},
+    {IDM_ABOUT, "关于", "关于Tavrelin", 3, &MainWindow::ShowAbout},
 };
 constexpr Item kMenuBar[] = {
     {0, "文件", "文件", -1, nullptr, kFileMenu},
@@ -131,18 +131,18 @@ constexpr Item kTraySchemeMenu[] = {
     {},
 };
 constexpr Item kTrayMenu[] = {
-    {IDM_TRAY_SHOW, "显示主窗体", "显示主窗体", 12, &TMainForm::ShowMainWindow},
-    {IDM_TRAY_STOP, "暂停工作", "停止工作", kImagePause, &TMainForm::MStop_NClick},
+    {IDM_TRAY_SHOW, "显示主窗体", "显示主窗体", 12, &MainWindow::ShowMainWindow},
+    {IDM_TRAY_STOP, "暂停工作", "停止工作", kImagePause, &MainWindow::PauseOrResume},
     {},
     {0, "热键设置方案", "热键设置方案", 8, nullptr, kTraySchemeMenu},
     {},
-    {IDM_TRAY_ABOUT, "关于", "关于", 3, &TMainForm::N5Click},
-    {IDM_TRAY_EXIT, "退出", "退出Tavrelin", 1, &TMainForm::CloseBitBtnClick},
+    {IDM_TRAY_ABOUT, "关于", "关于", 3, &MainWindow::ShowAbout},
+    {IDM_TRAY_EXIT, "退出", "退出Tavrelin", 1, &MainWindow::OnCloseButton},
 };
 constexpr Item kListMenu[] = {
-    {IDM_LIST_ADD, "添加", "添加热键", 13, &TMainForm::AddBitBtnClick},
-    {IDM_LIST_CHANGE, "修改", "修改您所选定的热键", 7, &TMainForm::ChangeBitBtnClick},
-    {IDM_LIST_DELETE, "删除", "删除您所选定的热键", kImageDelete, &TMainForm::DelBitBtnClick},
+    {IDM_LIST_ADD, "添加", "添加热键", 13, &MainWindow::AddEntry},
+    {IDM_LIST_CHANGE, "修改", "修改您所选定的热键", 7, &MainWindow::ChangeEntry},
+    {IDM_LIST_DELETE, "删除", "删除您所选定的热键", kImageDelete, &MainWindow::DeleteEntries},
 };
 
 HICON LoadSmallIcon(int id) {
@@ -178,8 +178,8 @@ HMENU SubMenuAt(HMENU menu, int position) {
 
 }  // namespace
 
-TMainForm::TMainForm(Win32Platform& platform, std::string programDirectory, TfrmLogin& login,
-                     SchemeState& scheme)
+MainWindow::MainWindow(Win32Platform& platform, std::string programDirectory, PasswordPrompt& login,
+                       SchemeState& scheme)
     : platform_(platform),
       programDirectory_(std::move(programDirectory)),
       service_(platform),
@@ -187,11 +187,11 @@ TMainForm::TMainForm(Win32Platform& platform, std::string programDirectory, Tfrm
       scheme_(scheme),
       system_(platform) {}
 
-TMainForm::~TMainForm() {
+MainWindow::~MainWindow() {
   if (menuImageList_) ImageList_Destroy(menuImageList_);
 }
 
-bool TMainForm::Create() {
+bool MainWindow::Create() {
   normalIcon_.reset(LoadSmallIcon(IDI_TRAY_NORMAL));
   pausedIcon_.reset(LoadSmallIcon(IDI_TRAY_PAUSED));
   layout_ = Layout(kLayout, {kClientWidth, kClientHeight});
@@ -208,24 +208,25 @@ bool TMainForm::Create() {
   dispatcher_ = std::make_unique<ActionDispatcher>(platform_, *this);
   schemeMenus_ = std::make_unique<SchemeMenus>(platform_, programDirectory_,
                                                static_cast<SchemeMenuHost&>(*this));
-  about_ = std::make_unique<TAbout_Form>(platform_);
-  setPasswordForm_ = std::make_unique<TfrmSetPassword>(platform_, scheme_, [this](bool protect) {
-    schemeMenus_->MarkCheckedItems(protect);
-    RenderSchemeMenus();
-  });
-  settingForm_ = std::make_unique<TfrmSetting>(
+  about_ = std::make_unique<AboutBox>(platform_);
+  setPasswordDialog_ =
+      std::make_unique<SetPasswordDialog>(platform_, scheme_, [this](bool protect) {
+        schemeMenus_->MarkCheckedItems(protect);
+        RenderSchemeMenus();
+      });
+  settingsDialog_ = std::make_unique<SettingsDialog>(
       platform_, programDirectory_,
       [this](bool autoRun) { SetMenuItemChecked(menuBar(), IDM_AUTORUN, autoRun); },
       [this](HWND owner, const std::string& topic) {
         ShowHelpTopic(owner, programDirectory_, topic);
       });
-  if (!settings_) settings_ = [this] { settingForm_->ShowModal(VisibleWindow()); };
+  if (!settings_) settings_ = [this] { settingsDialog_->ShowModal(VisibleWindow()); };
   if (!legacyConversion_) legacyConversion_ = [this] { ConvertLegacyFiles(); };
-  FormCreate();
+  OnCreate();
   return true;
 }
 
-void TMainForm::FormCreate() {
+void MainWindow::OnCreate() {
   service_.set_paused(false);
   SetText(hwnd(), kCaption);
   CreateMenus();
@@ -244,18 +245,18 @@ void TMainForm::FormCreate() {
 
 static HIMAGELIST LoadMenuImages();
 
-void TMainForm::CreateMenus() {
+void MainWindow::CreateMenus() {
   menuImageList_ = LoadMenuImages();
   menuImages_ = std::make_unique<MenuImages>(menuImageList_);
-  SetMenu(hwnd(), BuildMenuBar<TMainForm>(kMenuBar, menuImages_.get()).release());
-  trayMenu_ = BuildPopupMenu<TMainForm>(kTrayMenu, menuImages_.get());
-  listMenu_ = BuildPopupMenu<TMainForm>(kListMenu, menuImages_.get());
+  SetMenu(hwnd(), BuildMenuBar<MainWindow>(kMenuBar, menuImages_.get()).release());
+  trayMenu_ = BuildPopupMenu<MainWindow>(kTrayMenu, menuImages_.get());
+  listMenu_ = BuildPopupMenu<MainWindow>(kListMenu, menuImages_.get());
   SetMenuItemEnabled(listMenu_.get(), IDM_LIST_CHANGE, false);
   SetMenuItemEnabled(listMenu_.get(), IDM_LIST_DELETE, false);
   EnableOptionalItems();
 }
 
-void TMainForm::EnsureControls() {
+void MainWindow::EnsureControls() {
   if (listView_) return;
   CreateControls();
   InsertRows();
@@ -263,7 +264,7 @@ void TMainForm::EnsureControls() {
   SetEditCommands(editCommands_);
 }
 
-void TMainForm::CreateControls() {
+void MainWindow::CreateControls() {
   const struct {
     int id;
     const wchar_t* className;
@@ -301,14 +302,14 @@ void TMainForm::CreateControls() {
   ScaleColumns();
 }
 
-void TMainForm::ScaleColumns() {
+void MainWindow::ScaleColumns() {
   const UINT dpi = DpiForWindow(hwnd());
   for (const ListColumn& column : kColumns) {
     ListView_SetColumnWidth(listView_, column.index, ScaleForDpi(column.width, dpi));
   }
 }
 
-// Menu_ImageList from the picture strip: magenta pixels become transparent
+// The menu image list from the picture strip: magenta pixels become transparent
 // through the alpha channel rather than a mask, so that the pictures scale
 // cleanly into the larger image lists of higher DPIs.
 static HIMAGELIST LoadMenuImages() {
@@ -346,41 +347,41 @@ static HIMAGELIST LoadMenuImages() {
   return images;
 }
 
-void TMainForm::EnableOptionalItems() {
+void MainWindow::EnableOptionalItems() {
   HMENU bar = menuBar();
   SetMenuItemEnabled(bar, IDM_NEW_SCHEME, static_cast<bool>(newScheme_));
   SetMenuItemEnabled(bar, IDM_SETTINGS, static_cast<bool>(settings_));
   SetMenuItemEnabled(bar, IDM_UPDATE, static_cast<bool>(legacyConversion_));
 }
 
-void TMainForm::SetNewSchemeDialog(std::function<void()> open) {
+void MainWindow::SetNewSchemeDialog(std::function<void()> open) {
   newScheme_ = std::move(open);
   if (hwnd()) RenderSchemeMenus();
 }
 
-void TMainForm::SetSettingsDialog(std::function<void()> open) {
+void MainWindow::SetSettingsDialog(std::function<void()> open) {
   settings_ = std::move(open);
   if (hwnd()) EnableOptionalItems();
 }
 
-void TMainForm::SetLegacyConversion(std::function<void()> run) {
+void MainWindow::SetLegacyConversion(std::function<void()> run) {
   legacyConversion_ = std::move(run);
   if (hwnd()) EnableOptionalItems();
 }
 
-HMENU TMainForm::MainSchemeMenu() const {
+HMENU MainWindow::MainSchemeMenu() const {
   return SubMenuAt(SubMenuAt(menuBar(), 1), 2);
 }
 
-HMENU TMainForm::TraySchemeMenu() const {
+HMENU MainWindow::TraySchemeMenu() const {
   return SubMenuAt(trayMenu_.get(), 3);
 }
 
-HMENU TMainForm::DeleteSchemeMenu() const {
+HMENU MainWindow::DeleteSchemeMenu() const {
   return SubMenuAt(SubMenuAt(SubMenuAt(menuBar(), 1), 3), 1);
 }
 
-void TMainForm::RenderSchemeMenus() {
+void MainWindow::RenderSchemeMenus() {
   const std::vector<SchemeMenuEntry>& users = schemeMenus_->userSchemes();
   const size_t shown = std::min<size_t>(users.size(), IDM_SCHEME_LIMIT);
   const HBITMAP lock = menuImages_->Bitmap(kImageLock);
@@ -429,7 +430,7 @@ void TMainForm::RenderSchemeMenus() {
   DrawMenuBar(hwnd());
 }
 
-bool TMainForm::OpenScheme(const std::string& path) {
+bool MainWindow::OpenScheme(const std::string& path) {
   if (login_.IsShowing()) return false;
   if (!FileExists(path)) {
     platform_.MessageBox("配置文件“" + FileNameOf(path) + "”不存在", "",
@@ -455,7 +456,7 @@ bool TMainForm::OpenScheme(const std::string& path) {
   return true;
 }
 
-std::string TMainForm::DigestOfRememberedPassword() const {
+std::string MainWindow::DigestOfRememberedPassword() const {
   try {
     return DigestText(scheme_.rememberedPassword);
   } catch (const EncodingError&) {
@@ -463,25 +464,25 @@ std::string TMainForm::DigestOfRememberedPassword() const {
   }
 }
 
-std::string TMainForm::RememberedPasswordDigest() {
+std::string MainWindow::RememberedPasswordDigest() {
   return DigestOfRememberedPassword();
 }
 
-bool TMainForm::CheckPassword(const std::string& digest) {
+bool MainWindow::CheckPassword(const std::string& digest) {
   return login_.Run(digest, /*checkOnly=*/true, VisibleWindow());
 }
 
-HWND TMainForm::VisibleWindow() const {
+HWND MainWindow::VisibleWindow() const {
   return IsWindowVisible(hwnd()) ? hwnd() : nullptr;
 }
 
-void TMainForm::Reload() {
+void MainWindow::Reload() {
   ResetAndLoad();
   service_.RegisterAll();
   RefreshIcons();  // after the registration: refused entries get their mark
 }
 
-void TMainForm::ResetAndLoad() {
+void MainWindow::ResetAndLoad() {
   ShowPauseState();
   service_.ResetSlots();
   std::vector<HotkeyListItem> items;
@@ -500,7 +501,7 @@ void TMainForm::ResetAndLoad() {
   FillList(items);
 }
 
-void TMainForm::ReloadAfterEdit() {
+void MainWindow::ReloadAfterEdit() {
   sort_.Reset();
   if (service_.paused()) {
     ResetAndLoad();
@@ -510,7 +511,7 @@ void TMainForm::ReloadAfterEdit() {
   }
 }
 
-void TMainForm::FillList(const std::vector<HotkeyListItem>& items) {
+void MainWindow::FillList(const std::vector<HotkeyListItem>& items) {
   items_ = items;
   InsertRows();
   selectionText_.clear();
@@ -518,7 +519,7 @@ void TMainForm::FillList(const std::vector<HotkeyListItem>& items) {
   SetEditCommands(CommandsAfterListClick(0));
 }
 
-void TMainForm::InsertRows() {
+void MainWindow::InsertRows() {
   if (!listView_) return;  // EnsureControls lists `items_` when it makes the list
   SendMessageW(listView_, WM_SETREDRAW, FALSE, 0);
   ListView_DeleteAllItems(listView_);
@@ -530,7 +531,7 @@ void TMainForm::InsertRows() {
   InvalidateRect(listView_, nullptr, TRUE);
 }
 
-void TMainForm::RefreshIcons() {
+void MainWindow::RefreshIcons() {
   if (IsWindowVisible(hwnd())) {
     AssignIcons();
   } else {
@@ -538,14 +539,14 @@ void TMainForm::RefreshIcons() {
   }
 }
 
-void TMainForm::ReleaseIcons() {
+void MainWindow::ReleaseIcons() {
   iconsStale_ = true;
   if (!listView_) return;
   HIMAGELIST previous = ListView_SetImageList(listView_, nullptr, LVSIL_SMALL);
   if (previous) ImageList_Destroy(previous);
 }
 
-void TMainForm::AssignIcons() {
+void MainWindow::AssignIcons() {
   if (!listView_) return;  // the first show gives them
   iconsStale_ = false;
   const int size = SystemMetricForDpi(SM_CXSMICON, DpiForWindow(hwnd()));
@@ -575,18 +576,18 @@ void TMainForm::AssignIcons() {
   }
 }
 
-void TMainForm::SetStatus(const std::string& text) {
+void MainWindow::SetStatus(const std::string& text) {
   statusText_ = text;
   if (statusBar_) {
     SendMessageW(statusBar_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(Widen(text).c_str()));
   }
 }
 
-std::string TMainForm::StatusText() const {
+std::string MainWindow::StatusText() const {
   return statusBar_ ? TextOf(statusBar_) : statusText_;
 }
 
-void TMainForm::SetEditCommands(EditCommands commands) {
+void MainWindow::SetEditCommands(EditCommands commands) {
   editCommands_ = commands;
   if (listView_) {
     EnableWindow(GetDlgItem(hwnd(), IDC_MAIN_CHANGE), commands.change);
@@ -596,7 +597,7 @@ void TMainForm::SetEditCommands(EditCommands commands) {
   SetMenuItemEnabled(listMenu_.get(), IDM_LIST_DELETE, commands.remove);
 }
 
-std::vector<HotkeyListItem> TMainForm::SelectedItems() const {
+std::vector<HotkeyListItem> MainWindow::SelectedItems() const {
   std::vector<HotkeyListItem> selected;
   for (int row : SelectedListRows(listView_)) {
     const auto slot = static_cast<size_t>(ListRowData(listView_, row));
@@ -605,7 +606,7 @@ std::vector<HotkeyListItem> TMainForm::SelectedItems() const {
   return selected;
 }
 
-void TMainForm::ShowSelectedEntry(int row) {
+void MainWindow::ShowSelectedEntry(int row) {
   const auto slot = static_cast<int>(ListRowData(listView_, row));
   if (slot < 0 || slot >= static_cast<int>(items_.size())) return;
   const std::string refusal = service_.RefusalText(slot);
@@ -613,7 +614,7 @@ void TMainForm::ShowSelectedEntry(int row) {
   SetStatus(selectionText_);
 }
 
-void TMainForm::M_ListViewClick() {
+void MainWindow::OnListClick() {
   const int selected = ListView_GetSelectedCount(listView_);
   if (selected == 0) {
     selectionText_.clear();
@@ -622,38 +623,38 @@ void TMainForm::M_ListViewClick() {
   SetEditCommands(CommandsAfterListClick(selected));
 }
 
-void TMainForm::LV_PopupMenuPopup() {
+void MainWindow::OnListMenuPopup() {
   SetEditCommands(CommandsForListMenu(ListView_GetSelectedCount(listView_)));
 }
 
-void TMainForm::M_ListViewDblClick() {
-  if (ListView_GetSelectedCount(listView_) > 0) ChangeBitBtnClick();
+void MainWindow::OnListDoubleClick() {
+  if (ListView_GetSelectedCount(listView_) > 0) ChangeEntry();
 }
 
-void TMainForm::M_ListViewColumnClick(int column) {
+void MainWindow::SortByColumn(int column) {
   sort_.ColumnClick(column);
   ListView_SortItems(
       listView_,
       [](LPARAM a, LPARAM b, LPARAM self) -> int {
-        const auto* form = reinterpret_cast<const TMainForm*>(self);
+        const auto* form = reinterpret_cast<const MainWindow*>(self);
         return form->sort_.Compare(form->items_[static_cast<size_t>(a)],
                                    form->items_[static_cast<size_t>(b)]);
       },
       reinterpret_cast<LPARAM>(this));
 }
 
-void TMainForm::ShowListMenu(POINT screen) {
-  LV_PopupMenuPopup();
+void MainWindow::ShowListMenu(POINT screen) {
+  OnListMenuPopup();
   SetForegroundWindow(hwnd());
   TrackPopupMenu(listMenu_.get(), TPM_RIGHTBUTTON, screen.x, screen.y, 0, hwnd(), nullptr);
 }
 
-void TMainForm::AddBitBtnClick() {
+void MainWindow::AddEntry() {
   if (!editor_) return;
   editor_(AddRequest());
 }
 
-void TMainForm::ChangeBitBtnClick() {
+void MainWindow::ChangeEntry() {
   const std::vector<int> rows = SelectedListRows(listView_);
   if (rows.empty()) {
     platform_.MessageBox("请选择您要修改的热键", kApplicationTitle, mb::kOk | mb::kIconInformation);
@@ -663,24 +664,24 @@ void TMainForm::ChangeBitBtnClick() {
   if (editor_) editor_(ChangeRequest(service_.slots()[slot], slot));
 }
 
-void TMainForm::DelBitBtnClick() {
+void MainWindow::DeleteEntries() {
   if (DeleteSelectedEntries(platform_, scheme_.activePath, SelectedItems())) ReloadAfterEdit();
 }
 
-void TMainForm::HideBitBtnClick() {
+void MainWindow::OnHideButton() {
   ShowWindow(hwnd(), SW_HIDE);
 }
 
-void TMainForm::CloseBitBtnClick() {
+void MainWindow::OnCloseButton() {
   CloseMainWindow();
 }
 
-void TMainForm::DropFileTargetDrop(const std::vector<std::string>& paths) {
+void MainWindow::OnFilesDropped(const std::vector<std::string>& paths) {
   if (paths.empty() || !editor_) return;
   editor_(DropRequest(paths.front()));
 }
 
-void TMainForm::OnDropFiles(HDROP drop) {
+void MainWindow::OnDropFiles(HDROP drop) {
   POINT point{};
   DragQueryPoint(drop, &point);  // client coordinates of the main window
   RECT list{};
@@ -698,10 +699,10 @@ void TMainForm::OnDropFiles(HDROP drop) {
     }
   }
   DragFinish(drop);
-  DropFileTargetDrop(paths);
+  OnFilesDropped(paths);
 }
 
-void TMainForm::AutoRun_NClick() {
+void MainWindow::ToggleStartAtLogon() {
   const bool wanted =
       GetMenuState(menuBar(), IDM_AUTORUN, MF_BYCOMMAND) & MF_CHECKED ? false : true;
   const SystemOperations::AutoRunPlace place = system_.WriteAutoRun(wanted);
@@ -715,20 +716,20 @@ void TMainForm::AutoRun_NClick() {
   }
 }
 
-void TMainForm::DeletRuel_NClick() {
-  schemeMenus_->DeleteMenuClick();
+void MainWindow::OnDeleteSchemeItem() {
+  schemeMenus_->SayWhenNoSchemeToDelete();
 }
 
-void TMainForm::DefRuleClick() {
+void MainWindow::OpenDefaultScheme() {
   schemeMenus_->OpenFromMenu(kDefaultSchemeHint);
   RenderSchemeMenus();
 }
 
-bool TMainForm::OnSchemeCommand(int id) {
+bool MainWindow::OnSchemeCommand(int id) {
   const auto inRange = [id](int first) { return id >= first && id < first + IDM_SCHEME_LIMIT; };
   const std::vector<SchemeMenuEntry>& users = schemeMenus_->userSchemes();
   if (id == IDM_DEFAULT_SCHEME || id == IDM_TRAY_DEFAULT) {
-    DefRuleClick();
+    OpenDefaultScheme();
   } else if (inRange(IDM_OPEN_SCHEME_FIRST) || inRange(IDM_TRAY_SCHEME_FIRST)) {
     const size_t k = static_cast<size_t>(
         id - (inRange(IDM_OPEN_SCHEME_FIRST) ? IDM_OPEN_SCHEME_FIRST : IDM_TRAY_SCHEME_FIRST));
@@ -743,23 +744,23 @@ bool TMainForm::OnSchemeCommand(int id) {
   return true;
 }
 
-void TMainForm::NewRule_NClick() {
+void MainWindow::NewScheme() {
   if (newScheme_) newScheme_();
 }
 
-void TMainForm::miSetPasswordClick() {
-  setPasswordForm_->ShowModal(VisibleWindow());
+void MainWindow::SetSchemePassword() {
+  setPasswordDialog_->ShowModal(VisibleWindow());
 }
 
-void TMainForm::miSetttingClick() {
+void MainWindow::OpenSettings() {
   if (settings_) settings_();
 }
 
-void TMainForm::miUpdateClick() {
+void MainWindow::RunLegacyConversion() {
   if (legacyConversion_) legacyConversion_();
 }
 
-bool TMainForm::RestoresClipboardAfterPaste() {
+bool MainWindow::RestoresClipboardAfterPaste() {
   try {
     return SettingsFile(programDirectory_).ReadRestoreClipboard();
   } catch (const Error&) {
@@ -767,7 +768,7 @@ bool TMainForm::RestoresClipboardAfterPaste() {
   }
 }
 
-void TMainForm::ConvertLegacyFiles() {
+void MainWindow::ConvertLegacyFiles() {
   // An error stops the command only at hotkey.ini, before any user scheme
   // was added; later files report their own failures and go on.
   UpdateLegacyFiles(platform_, programDirectory_, [this](const std::string& schemeName) {
@@ -779,42 +780,42 @@ void TMainForm::ConvertLegacyFiles() {
   if (!scheme_.activePath.empty()) ReloadAfterEdit();
 }
 
-void TMainForm::N7Click() {
+void MainWindow::OpenHomePage() {
   platform_.ShellOpen(std::string("http://") + kHomePage);
 }
 
-void TMainForm::N6Click() {
+void MainWindow::WriteMail() {
   platform_.ShellOpen(std::string("mailto:") + kMailAddress);
 }
 
-void TMainForm::N3Click() {
+void MainWindow::OpenHelpFile() {
   platform_.ShellOpen(HelpFilePath(programDirectory_));
 }
 
-void TMainForm::N5Click() {
+void MainWindow::ShowAbout() {
   ShowAboutBox(VisibleWindow());
 }
 
-void TMainForm::ShowAboutBox(HWND owner) {
+void MainWindow::ShowAboutBox(HWND owner) {
   about_->ShowModal(owner);
 }
 
-void TMainForm::Show_NClick() {
+void MainWindow::OnShowItem() {
   ShowMainWindow();
 }
 
-void TMainForm::Exit_NClick() {
+void MainWindow::OnExitItem() {
   CloseMainWindow();
 }
 
-void TMainForm::MStop_NClick() {
+void MainWindow::PauseOrResume() {
   service_.UnregisterHotkeys(false);
   service_.set_paused(!service_.paused());
   ShowPauseState();
   if (!service_.paused()) OpenScheme(scheme_.activePath);
 }
 
-void TMainForm::ShowPauseState() {
+void MainWindow::ShowPauseState() {
   const bool paused = service_.paused();
   HICON icon = paused ? pausedIcon_.get() : normalIcon_.get();
   tray_->SetIcon(icon);
@@ -829,11 +830,11 @@ void TMainForm::ShowPauseState() {
   DrawMenuBar(hwnd());
 }
 
-HICON TMainForm::WindowIcon() const {
+HICON MainWindow::WindowIcon() const {
   return reinterpret_cast<HICON>(SendMessageW(hwnd(), WM_GETICON, ICON_SMALL, 0));
 }
 
-void TMainForm::ShowMainWindow() {
+void MainWindow::ShowMainWindow() {
   if (login_.IsShowing() || IsWindowVisible(hwnd())) return;
   const std::string digest = ReadAccessPasswordDigest(programDirectory_);
   if (!digest.empty() && !login_.Run(digest, /*checkOnly=*/true, nullptr)) return;
@@ -842,26 +843,26 @@ void TMainForm::ShowMainWindow() {
   SetForegroundWindow(hwnd());
 }
 
-void TMainForm::CloseMainWindow() {
+void MainWindow::CloseMainWindow() {
   PostMessageW(hwnd(), WM_CLOSE, 0, 0);
 }
 
-void TMainForm::RegisterAll() {
+void MainWindow::RegisterAll() {
   service_.RegisterAll();
   // A paste from a script that runs on while the hotkeys are paused must
   // not bring them back.
   if (service_.paused()) service_.UnregisterHotkeys(false);
 }
 
-void TMainForm::ReleaseModifiers() {
+void MainWindow::ReleaseModifiers() {
   for (uint8_t key : {VK_SHIFT, VK_CONTROL, VK_MENU}) platform_.KeybdEvent(key, 0, kKeyEventKeyUp);
 }
 
-void TMainForm::RunAction(const std::string& action) {
+void MainWindow::RunAction(const std::string& action) {
   dispatcher_->RunAction(action);
 }
 
-bool TMainForm::StopActions(std::chrono::milliseconds timeout) {
+bool MainWindow::StopActions(std::chrono::milliseconds timeout) {
   if (!dispatcher_) return true;
   dispatcher_->RequestStop();
   // A run may be held by a message box of its own; the program does not wait
@@ -875,7 +876,7 @@ bool TMainForm::StopActions(std::chrono::milliseconds timeout) {
   return done.wait_for(timeout) == std::future_status::ready;
 }
 
-void TMainForm::WMHotkey(LPARAM lParam) {
+void MainWindow::OnHotkey(LPARAM lParam) {
   const int slot = service_.FindSlot(LOWORD(lParam), HIWORD(lParam));
   if (slot < 0) return;
   // A copy: the action may reload the scheme and so change the slot.
@@ -883,7 +884,7 @@ void TMainForm::WMHotkey(LPARAM lParam) {
   RunAction(action);
 }
 
-bool TMainForm::WMSysCommand(WPARAM wParam) {
+bool MainWindow::OnSysCommand(WPARAM wParam) {
   const UINT command = static_cast<UINT>(wParam & 0xFFF0);
   // The close box only sends the window to the tray.
   if (command == SC_CLOSE || command == SC_MINIMIZE) {
@@ -893,14 +894,14 @@ bool TMainForm::WMSysCommand(WPARAM wParam) {
   return false;
 }
 
-void TMainForm::TrayIconMessage(LPARAM lParam) {
+void MainWindow::OnTrayMessage(LPARAM lParam) {
   switch (static_cast<UINT>(lParam)) {
     case WM_LBUTTONDBLCLK:
       ShowMainWindow();
       break;
     case WM_LBUTTONUP:
       if (KeyHeld(VK_CONTROL)) {
-        MStop_NClick();
+        PauseOrResume();
       } else if (KeyHeld(VK_MENU)) {
         CloseMainWindow();
       }
@@ -913,7 +914,7 @@ void TMainForm::TrayIconMessage(LPARAM lParam) {
   }
 }
 
-void TMainForm::ShowTrayMenu() {
+void MainWindow::ShowTrayMenu() {
   POINT cursor;
   GetCursorPos(&cursor);
   SetForegroundWindow(hwnd());
@@ -921,39 +922,39 @@ void TMainForm::ShowTrayMenu() {
   PostMessageW(hwnd(), WM_NULL, 0, 0);
 }
 
-void TMainForm::OnCommand(int id) {
-  static constexpr Command<TMainForm> kButtons[] = {
-      {IDC_MAIN_ADD, &TMainForm::AddBitBtnClick},
-      {IDC_MAIN_CHANGE, &TMainForm::ChangeBitBtnClick},
-      {IDC_MAIN_DELETE, &TMainForm::DelBitBtnClick},
-      {IDC_MAIN_HIDE, &TMainForm::HideBitBtnClick},
-      {IDC_MAIN_CLOSE, &TMainForm::CloseBitBtnClick},
-      {IDM_NEW_SCHEME, &TMainForm::NewRule_NClick},
-      {IDM_SET_PASSWORD, &TMainForm::miSetPasswordClick},
-      {IDM_SETTINGS, &TMainForm::miSetttingClick},
-      {IDM_UPDATE, &TMainForm::miUpdateClick},
-      {IDM_HOME_PAGE, &TMainForm::N7Click},
-      {IDM_MAIL, &TMainForm::N6Click},
-      {IDM_HELP, &TMainForm::N3Click},
+void MainWindow::OnCommand(int id) {
+  static constexpr Command<MainWindow> kButtons[] = {
+      {IDC_MAIN_ADD, &MainWindow::AddEntry},
+      {IDC_MAIN_CHANGE, &MainWindow::ChangeEntry},
+      {IDC_MAIN_DELETE, &MainWindow::DeleteEntries},
+      {IDC_MAIN_HIDE, &MainWindow::OnHideButton},
+      {IDC_MAIN_CLOSE, &MainWindow::OnCloseButton},
+      {IDM_NEW_SCHEME, &MainWindow::NewScheme},
+      {IDM_SET_PASSWORD, &MainWindow::SetSchemePassword},
+      {IDM_SETTINGS, &MainWindow::OpenSettings},
+      {IDM_UPDATE, &MainWindow::RunLegacyConversion},
+      {IDM_HOME_PAGE, &MainWindow::OpenHomePage},
+      {IDM_MAIL, &MainWindow::WriteMail},
+      {IDM_HELP, &MainWindow::OpenHelpFile},
   };
   if (DispatchCommand(kButtons, *this, id)) return;
   if (OnSchemeCommand(id)) return;
-  if (DispatchMenuCommand<TMainForm>(kMenuBar, *this, static_cast<UINT>(id))) return;
-  if (DispatchMenuCommand<TMainForm>(kTrayMenu, *this, static_cast<UINT>(id))) return;
-  DispatchMenuCommand<TMainForm>(kListMenu, *this, static_cast<UINT>(id));
+  if (DispatchMenuCommand<MainWindow>(kMenuBar, *this, static_cast<UINT>(id))) return;
+  if (DispatchMenuCommand<MainWindow>(kTrayMenu, *this, static_cast<UINT>(id))) return;
+  DispatchMenuCommand<MainWindow>(kListMenu, *this, static_cast<UINT>(id));
 }
 
-LRESULT TMainForm::OnNotify(const NMHDR& header) {
+LRESULT MainWindow::OnNotify(const NMHDR& header) {
   if (header.hwndFrom != listView_) return 0;
   switch (header.code) {
     case NM_CLICK:
-      M_ListViewClick();
+      OnListClick();
       break;
     case NM_DBLCLK:
-      M_ListViewDblClick();
+      OnListDoubleClick();
       break;
     case LVN_COLUMNCLICK:
-      M_ListViewColumnClick(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
+      SortByColumn(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
       break;
     case LVN_ITEMCHANGED: {
       const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
@@ -964,7 +965,7 @@ LRESULT TMainForm::OnNotify(const NMHDR& header) {
       break;
     }
     case LVN_KEYDOWN:
-      if (reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey == VK_DELETE) DelBitBtnClick();
+      if (reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey == VK_DELETE) DeleteEntries();
       break;
     case LVN_GETINFOTIPW: {
       auto& tip = const_cast<NMLVGETINFOTIPW&>(reinterpret_cast<const NMLVGETINFOTIPW&>(header));
@@ -981,7 +982,7 @@ LRESULT TMainForm::OnNotify(const NMHDR& header) {
   return 0;
 }
 
-void TMainForm::OnMenuSelect(HMENU menu, UINT item, UINT flags) {
+void MainWindow::OnMenuSelect(HMENU menu, UINT item, UINT flags) {
   if (flags == 0xFFFF && !menu) {  // the menu closed
     SetStatus(selectionText_);
     return;
@@ -989,11 +990,11 @@ void TMainForm::OnMenuSelect(HMENU menu, UINT item, UINT flags) {
   std::string hint;
   if (flags & MF_POPUP) {
     if (menu == menuBar() && item < std::size(kMenuBarHints)) hint = kMenuBarHints[item];
-  } else if (auto text = MenuHint<TMainForm>(kMenuBar, item); !text.empty()) {
+  } else if (auto text = MenuHint<MainWindow>(kMenuBar, item); !text.empty()) {
     hint = text;
-  } else if (auto tray = MenuHint<TMainForm>(kTrayMenu, item); !tray.empty()) {
+  } else if (auto tray = MenuHint<MainWindow>(kTrayMenu, item); !tray.empty()) {
     hint = tray;
-  } else if (auto list = MenuHint<TMainForm>(kListMenu, item); !list.empty()) {
+  } else if (auto list = MenuHint<MainWindow>(kListMenu, item); !list.empty()) {
     hint = list;
   } else if (item == IDM_DELETE_SCHEME) {
     hint = "删除方案";
@@ -1003,7 +1004,7 @@ void TMainForm::OnMenuSelect(HMENU menu, UINT item, UINT flags) {
   SetStatus(hint);
 }
 
-void TMainForm::OnSetCursor(HWND control) {
+void MainWindow::OnSetCursor(HWND control) {
   if (control == hintControl_) return;
   hintControl_ = control;
   const int id = GetDlgCtrlID(control);
@@ -1016,7 +1017,7 @@ void TMainForm::OnSetCursor(HWND control) {
   SetStatus(selectionText_);
 }
 
-void TMainForm::FormClose() {
+void MainWindow::OnClose() {
   service_.UnregisterHotkeys(true);
   if (dispatcher_) dispatcher_->RequestStop();
   platform_.BeginShutdown();
@@ -1024,13 +1025,13 @@ void TMainForm::FormClose() {
   DestroyWindow(hwnd());
 }
 
-LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_HOTKEY:
-      RunGuarded(platform_, [&] { WMHotkey(lParam); });
+      RunGuarded(platform_, [&] { OnHotkey(lParam); });
       return 0;
     case WM_SYSCOMMAND:
-      if (WMSysCommand(wParam)) return 0;
+      if (OnSysCommand(wParam)) return 0;
       break;
     case WM_COMMAND:
       RunGuarded(platform_, [&] { OnCommand(LOWORD(wParam)); });
@@ -1081,13 +1082,13 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       ScaleColumns();
       return 0;
     case kTrayMessage:
-      RunGuarded(platform_, [&] { TrayIconMessage(lParam); });
+      RunGuarded(platform_, [&] { OnTrayMessage(lParam); });
       return 0;
     case Win32Platform::kRunCallMessage:
       RunGuarded(platform_, [&] { Win32Platform::RunPendingCall(lParam); });
       return 0;
     case WM_CLOSE:
-      FormClose();
+      OnClose();
       return 0;
     case WM_DESTROY:
       PostQuitMessage(0);

@@ -1,13 +1,13 @@
-#include "dialogs/SettingForm.h"
+#include "dialogs/SettingsDialog.h"
 
 #include <commctrl.h>
 
 #include <iterator>
 
-#include "app/resource.h"
 #include "platform/win32/Commands.h"
 #include "platform/win32/Controls.h"
 #include "platform/win32/Wide.h"
+#include "res/resource.h"
 
 namespace tav {
 
@@ -38,14 +38,14 @@ void SetChecked(HWND button, bool checked) {
 
 }  // namespace
 
-TfrmSetting::TfrmSetting(Platform& platform, std::string programDirectory,
-                         std::function<void(bool)> autoRunMarked, ShowHelp showHelp)
+SettingsDialog::SettingsDialog(Platform& platform, std::string programDirectory,
+                               std::function<void(bool)> autoRunMarked, ShowHelp showHelp)
     : Dialog(platform, IDD_SETTING),
       centre_(platform, std::move(programDirectory)),
       autoRunMarked_(std::move(autoRunMarked)),
       showHelp_(std::move(showHelp)) {}
 
-bool TfrmSetting::OnInit() {
+bool SettingsDialog::OnInit() {
   HWND tabs = Item(IDC_SET_PAGES);
   for (int i = 0; i < static_cast<int>(std::size(kPageTitles)); ++i) {
     std::wstring title = Widen(kPageTitles[i]);
@@ -69,61 +69,61 @@ bool TfrmSetting::OnInit() {
     SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
   }
   SetItemText(IDC_SET_SORT_EDIT, sortEditText_);
-  FormShow();
+  OnShow();
   SelectPage(page_);
   return true;
 }
 
-void TfrmSetting::FormShow() {
+void SettingsDialog::OnShow() {
   const SettingsForm form = centre_.Load();
   SetChecked(Item(IDC_SET_AUTORUN), form.autoRun);
   SetChecked(Item(IDC_SET_RESTORE_CLIPBOARD), form.restoreClipboard);
   SetChecked(Item(IDC_SET_CHANGE_PASSWORD), false);
   for (int id : kPasswordEdits) SetItemText(id, "");
-  chkPasswordClick();
+  OnPasswordCheck();
   FillCategories(form.categories);
-  edtSortChange();
+  OnCategoryEdit();
 }
 
-void TfrmSetting::SelectPage(int page) {
+void SettingsDialog::SelectPage(int page) {
   page_ = page;
   SendMessageW(Item(IDC_SET_PAGES), TCM_SETCURSEL, page, 0);
   for (int id : kBasePage) ShowWindow(Item(id), page == 0 ? SW_SHOW : SW_HIDE);
   for (int id : kSortPage) ShowWindow(Item(id), page == 1 ? SW_SHOW : SW_HIDE);
 }
 
-bool TfrmSetting::OnCommand(int id, int notifyCode) {
+bool SettingsDialog::OnCommand(int id, int notifyCode) {
   switch (id) {
     case IDOK:
       // Enter in the category edit adds the category rather than closing.
       if (GetFocus() == Item(IDC_SET_SORT_EDIT)) {
-        btnAddClick();
+        AddCategory();
       } else {
-        btnOKClick();
+        OnOk();
       }
       return true;
     case IDC_SET_CHANGE_PASSWORD:
-      if (notifyCode == BN_CLICKED) chkPasswordClick();
+      if (notifyCode == BN_CLICKED) OnPasswordCheck();
       return true;
     case IDC_SET_SORT_LIST:
-      if (notifyCode == LBN_SELCHANGE || notifyCode == LBN_SELCANCEL) lstSortClick();
+      if (notifyCode == LBN_SELCHANGE || notifyCode == LBN_SELCANCEL) OnCategoryClick();
       return true;
     case IDC_SET_SORT_EDIT:
-      if (notifyCode == EN_CHANGE) edtSortChange();
+      if (notifyCode == EN_CHANGE) OnCategoryEdit();
       return true;
     default:
       break;
   }
-  static constexpr Command<TfrmSetting> kCommands[] = {
-      {IDCANCEL, &TfrmSetting::btnCancelClick},
-      {IDC_SET_HELP, &TfrmSetting::btnHelpClick},
-      {IDC_SET_SORT_ADD, &TfrmSetting::btnAddClick},
-      {IDC_SET_SORT_DELETE, &TfrmSetting::btnDelClick},
+  static constexpr Command<SettingsDialog> kCommands[] = {
+      {IDCANCEL, &SettingsDialog::OnCancel},
+      {IDC_SET_HELP, &SettingsDialog::OnHelp},
+      {IDC_SET_SORT_ADD, &SettingsDialog::AddCategory},
+      {IDC_SET_SORT_DELETE, &SettingsDialog::DeleteCategory},
   };
   return DispatchCommand(kCommands, *this, id);
 }
 
-bool TfrmSetting::OnNotify(const NMHDR& header, LRESULT& result) {
+bool SettingsDialog::OnNotify(const NMHDR& header, LRESULT& result) {
   if (header.idFrom == IDC_SET_PAGES && header.code == TCN_SELCHANGE) {
     SelectPage(static_cast<int>(SendMessageW(header.hwndFrom, TCM_GETCURSEL, 0, 0)));
     result = 0;
@@ -132,13 +132,13 @@ bool TfrmSetting::OnNotify(const NMHDR& header, LRESULT& result) {
   return false;
 }
 
-void TfrmSetting::chkPasswordClick() {
+void SettingsDialog::OnPasswordCheck() {
   // A disabled edit shows the dialog colour, an enabled one the window colour.
   const bool on = Checked(Item(IDC_SET_CHANGE_PASSWORD));
   for (int id : kPasswordEdits) EnableWindow(Item(id), on);
 }
 
-void TfrmSetting::btnOKClick() {
+void SettingsDialog::OnOk() {
   SettingsForm form;
   form.autoRun = Checked(Item(IDC_SET_AUTORUN));
   form.restoreClipboard = Checked(Item(IDC_SET_RESTORE_CLIPBOARD));
@@ -151,45 +151,45 @@ void TfrmSetting::btnOKClick() {
   Close(IDOK);
 }
 
-void TfrmSetting::btnCancelClick() {
+void SettingsDialog::OnCancel() {
   Close(IDCANCEL);
 }
 
-void TfrmSetting::Close(INT_PTR result) {
+void SettingsDialog::Close(INT_PTR result) {
   sortEditText_ = ItemText(IDC_SET_SORT_EDIT);
   EndModal(result);
 }
 
-void TfrmSetting::btnHelpClick() {
+void SettingsDialog::OnHelp() {
   if (showHelp_) showHelp_(hwnd(), kHelpTopics[page_ == 1 ? 1 : 0]);
 }
 
-void TfrmSetting::edtSortChange() {
+void SettingsDialog::OnCategoryEdit() {
   EnableWindow(Item(IDC_SET_SORT_ADD), SettingsCentre::CanAddCategory(ItemText(IDC_SET_SORT_EDIT)));
 }
 
-void TfrmSetting::btnAddClick() {
+void SettingsDialog::AddCategory() {
   std::vector<std::string> categories = ListedCategories();
   if (!centre_.AddCategory(categories, ItemText(IDC_SET_SORT_EDIT))) return;
   FillCategories(categories);
   SetItemText(IDC_SET_SORT_EDIT, "");
-  edtSortChange();
+  OnCategoryEdit();
 }
 
-void TfrmSetting::lstSortClick() {
+void SettingsDialog::OnCategoryClick() {
   const LRESULT selected = SendMessageW(Item(IDC_SET_SORT_LIST), LB_GETCURSEL, 0, 0);
   EnableWindow(Item(IDC_SET_SORT_DELETE), selected != LB_ERR);
 }
 
-void TfrmSetting::btnDelClick() {
+void SettingsDialog::DeleteCategory() {
   HWND list = Item(IDC_SET_SORT_LIST);
   const LRESULT selected = SendMessageW(list, LB_GETCURSEL, 0, 0);
   if (selected != LB_ERR) SendMessageW(list, LB_DELETESTRING, selected, 0);
   SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
-  lstSortClick();
+  OnCategoryClick();
 }
 
-std::vector<std::string> TfrmSetting::ListedCategories() const {
+std::vector<std::string> SettingsDialog::ListedCategories() const {
   HWND list = Item(IDC_SET_SORT_LIST);
   const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
   std::vector<std::string> categories;
@@ -197,11 +197,11 @@ std::vector<std::string> TfrmSetting::ListedCategories() const {
   return categories;
 }
 
-void TfrmSetting::FillCategories(const std::vector<std::string>& categories) {
+void SettingsDialog::FillCategories(const std::vector<std::string>& categories) {
   HWND list = Item(IDC_SET_SORT_LIST);
   SendMessageW(list, LB_RESETCONTENT, 0, 0);
   for (const std::string& category : categories) AddListBoxItem(list, category);
-  lstSortClick();
+  OnCategoryClick();
 }
 
 }  // namespace tav

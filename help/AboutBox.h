@@ -1,4 +1,4 @@
-// TAbout_Form: the about box. The banner picture (a JPEG resource decoded by
+// AboutBox: the about box. The banner picture (a JPEG resource decoded by
 // libjpeg), the product name and version, the author's home page and mail
 // address as hyperlink labels, the copyright line and "关闭".
 #pragma once
@@ -13,10 +13,10 @@ inline constexpr const char* kHomePage = "tavrelin.example.com";
 inline constexpr const char* kMailAddress = "tavrelin@example.com";
 inline constexpr const char* kCopyright = "© 2026 Tavrelin 作者";
 
-class TAbout_Form : public Dialog {
+class AboutBox : public Dialog {
  public:
-  explicit TAbout_Form(Platform& platform);
-  ~TAbout_Form() override;
+  explicit AboutBox(Platform& platform);
+  ~AboutBox() override;
 
  protected:
   bool OnInit() override;
@@ -24,7 +24,7 @@ class TAbout_Form : public Dialog {
   bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
 
  private:
-  void BitBtn1Click();
+  void OnCloseButton();
   void DrawBanner(const DRAWITEMSTRUCT& item);
 
   HBITMAP banner_ = nullptr;  // decoded once, kept for the whole run

@@ -1,4 +1,4 @@
-// TfrmSetPassword ("设置访问口令"): sets, changes or removes the password of
+// SetPasswordDialog ("设置访问口令"): sets, changes or removes the password of
 // the active scheme. What it decides lives in dialogs/model/SetPassword.h;
 // the window passes the two texts and closes once the file is written.
 #pragma once
@@ -10,19 +10,20 @@
 
 namespace tav {
 
-class TfrmSetPassword : public Dialog {
+class SetPasswordDialog : public Dialog {
  public:
   // `saved` runs after the scheme file was written, with whether the scheme
   // is now protected (the main window marks its scheme menus).
-  TfrmSetPassword(Platform& platform, SchemePasswordState& state, std::function<void(bool)> saved);
+  SetPasswordDialog(Platform& platform, SchemePasswordState& state,
+                    std::function<void(bool)> saved);
 
  protected:
   bool OnInit() override;
   bool OnCommand(int id, int notifyCode) override;
 
  private:
-  void btnOKClick();
-  void btnCancelClick();
+  void OnOk();
+  void OnCancel();
 
   SchemePasswordState& state_;
   std::function<void(bool)> saved_;

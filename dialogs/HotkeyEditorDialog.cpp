@@ -1,4 +1,4 @@
-#include "dialogs/HotkeyEditor.h"
+#include "dialogs/HotkeyEditorDialog.h"
 
 #include "platform/win32/WinApi.h"
 
@@ -7,29 +7,29 @@
 
 #include <vector>
 
-#include "app/resource.h"
 #include "base/AsciiText.h"
 #include "base/AtomicFile.h"
 #include "dialogs/DisabledWindow.h"
-#include "dialogs/OperationChooser.h"
+#include "dialogs/OperationChooserDialog.h"
 #include "platform/win32/Commands.h"
 #include "platform/win32/Controls.h"
 #include "platform/win32/FileDialogs.h"
 #include "platform/win32/Wide.h"
+#include "res/resource.h"
 #include "storage/SettingsFile.h"
 
 namespace tav {
 
 namespace {
 
-constexpr Command<TAddOrChange_Form> kCommands[] = {
-    {IDC_EDITOR_OK, &TAddOrChange_Form::OK_BitBtnClick},
-    {IDCANCEL, &TAddOrChange_Form::C_BitBtnClick},
-    {IDC_EDITOR_FILE, &TAddOrChange_Form::File_SBtnClick},
-    {IDC_EDITOR_FOLDER, &TAddOrChange_Form::folder_SBtnClick},
-    {IDC_EDITOR_ACTION, &TAddOrChange_Form::SpeedButton3Click},
-    {IDC_EDITOR_SCRIPT, &TAddOrChange_Form::scrip_sbtnClick},
-    {IDC_EDITOR_HELP, &TAddOrChange_Form::btnHelpClick},
+constexpr Command<HotkeyEditorDialog> kCommands[] = {
+    {IDC_EDITOR_OK, &HotkeyEditorDialog::OnOk},
+    {IDCANCEL, &HotkeyEditorDialog::OnCancel},
+    {IDC_EDITOR_FILE, &HotkeyEditorDialog::ChooseFile},
+    {IDC_EDITOR_FOLDER, &HotkeyEditorDialog::ChooseFolder},
+    {IDC_EDITOR_ACTION, &HotkeyEditorDialog::ChooseOperation},
+    {IDC_EDITOR_SCRIPT, &HotkeyEditorDialog::ChooseScript},
+    {IDC_EDITOR_HELP, &HotkeyEditorDialog::OnHelp},
 };
 
 struct ToolTip {
@@ -51,17 +51,17 @@ std::string ExtensionOf(const std::string& path) {
 
 }  // namespace
 
-TAddOrChange_Form::TAddOrChange_Form(Platform& platform, std::string programDirectory,
-                                     EntryEditorHost& host, InsertionRouter& router,
-                                     TDoList_Form& chooser)
+HotkeyEditorDialog::HotkeyEditorDialog(Platform& platform, std::string programDirectory,
+                                       EntryEditorHost& host, InsertionRouter& router,
+                                       OperationChooserDialog& chooser)
     : Dialog(platform, IDD_HOTKEY_EDITOR),
       programDirectory_(std::move(programDirectory)),
       host_(host),
       router_(router),
       chooser_(chooser) {}
 
-void TAddOrChange_Form::OpenForAdd(HWND owner, const std::string& target,
-                                   const std::string& remark) {
+void HotkeyEditorDialog::OpenForAdd(HWND owner, const std::string& target,
+                                    const std::string& remark) {
   if (IsShowing()) {
     SetForegroundWindow(hwnd());
     return;
@@ -72,7 +72,7 @@ void TAddOrChange_Form::OpenForAdd(HWND owner, const std::string& target,
   ShowModal(owner);
 }
 
-void TAddOrChange_Form::OpenForChange(HWND owner, int slot, const HotkeySlot& entry) {
+void HotkeyEditorDialog::OpenForChange(HWND owner, int slot, const HotkeySlot& entry) {
   if (IsShowing()) {
     SetForegroundWindow(hwnd());
     return;
@@ -86,7 +86,7 @@ void TAddOrChange_Form::OpenForChange(HWND owner, int slot, const HotkeySlot& en
   SetForegroundWindow(hwnd());
 }
 
-void TAddOrChange_Form::SetTargetAndRemark(const std::string& target, const std::string& remark) {
+void HotkeyEditorDialog::SetTargetAndRemark(const std::string& target, const std::string& remark) {
   SetTarget(target);
   if (hwnd()) {
     SetItemText(IDC_EDITOR_REMARK, remark);
@@ -95,7 +95,7 @@ void TAddOrChange_Form::SetTargetAndRemark(const std::string& target, const std:
   }
 }
 
-void TAddOrChange_Form::SetTarget(const std::string& target) {
+void HotkeyEditorDialog::SetTarget(const std::string& target) {
   if (hwnd()) {
     SetItemText(IDC_EDITOR_TARGET, target);
   } else {
@@ -103,7 +103,7 @@ void TAddOrChange_Form::SetTarget(const std::string& target) {
   }
 }
 
-EntryInput TAddOrChange_Form::Input() const {
+EntryInput HotkeyEditorDialog::Input() const {
   if (!hwnd()) return pending_;
   const auto value =
       static_cast<uint16_t>(SendMessageW(Item(IDC_EDITOR_HOTKEY), HKM_GETHOTKEY, 0, 0));
@@ -111,7 +111,7 @@ EntryInput TAddOrChange_Form::Input() const {
           ItemText(IDC_EDITOR_CATEGORY)};
 }
 
-std::string TAddOrChange_Form::StatusText(int part) const {
+std::string HotkeyEditorDialog::StatusText(int part) const {
   HWND status = Item(IDC_EDITOR_STATUS);
   const auto length = LOWORD(SendMessageW(status, SB_GETTEXTLENGTHW, part, 0));
   std::wstring text(length + 1, L'\0');
@@ -120,25 +120,25 @@ std::string TAddOrChange_Form::StatusText(int part) const {
   return Narrow(text);
 }
 
-bool TAddOrChange_Form::OnInit() {
+bool HotkeyEditorDialog::OnInit() {
   SetText(hwnd(), caption_);
   HWND hotkey = Item(IDC_EDITOR_HOTKEY);
   SendMessageW(hotkey, HKM_SETRULES, kRefusedCombinations, MAKELPARAM(kReplacementModifiers, 0));
   SendMessageW(hotkey, HKM_SETHOTKEY, ToControlValue(pending_.hotkey), 0);
-  FormShow();
+  OnShow();
   SetItemText(IDC_EDITOR_TARGET, pending_.action);
   SetItemText(IDC_EDITOR_REMARK, pending_.hint);
   SetItemText(IDC_EDITOR_CATEGORY, category_);
   EnableWindow(Item(IDC_EDITOR_SCRIPT), openScriptEditor ? TRUE : FALSE);
   AddToolTips();
-  HotKeyChange();
-  Path_LabEditChange();
+  OnHotkeyChange();
+  OnTargetChange();
   SetForegroundWindow(hwnd());
   SetFocus(hotkey);
   return false;
 }
 
-void TAddOrChange_Form::AddToolTips() {
+void HotkeyEditorDialog::AddToolTips() {
   toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(),
                              nullptr, GetModuleHandleW(nullptr), nullptr);
@@ -155,42 +155,43 @@ void TAddOrChange_Form::AddToolTips() {
   }
 }
 
-bool TAddOrChange_Form::OnCommand(int id, int notifyCode) {
+bool HotkeyEditorDialog::OnCommand(int id, int notifyCode) {
   if (id == IDOK) {
     EnterPressed();
     return true;
   }
   if (notifyCode == EN_CHANGE && id == IDC_EDITOR_TARGET) {
-    Path_LabEditChange();
+    OnTargetChange();
     return true;
   }
   if (notifyCode == EN_CHANGE && id == IDC_EDITOR_HOTKEY) {
-    HotKeyChange();
+    OnHotkeyChange();
     return true;
   }
   if (notifyCode != BN_CLICKED) return false;
   return DispatchCommand(kCommands, *this, id);
 }
 
-bool TAddOrChange_Form::OnMessage(UINT message, WPARAM wParam, LPARAM /*lParam*/, INT_PTR& result) {
+bool HotkeyEditorDialog::OnMessage(UINT message, WPARAM wParam, LPARAM /*lParam*/,
+                                   INT_PTR& result) {
   if (message != WM_DROPFILES) return false;
-  DropFileTargetDrop(reinterpret_cast<HDROP>(wParam));
+  OnFilesDropped(reinterpret_cast<HDROP>(wParam));
   result = TRUE;
   return true;
 }
 
-void TAddOrChange_Form::EnterPressed() {
-  if (GetFocus() == Item(IDC_EDITOR_REMARK)) OK_BitBtnClick();
+void HotkeyEditorDialog::EnterPressed() {
+  if (GetFocus() == Item(IDC_EDITOR_REMARK)) OnOk();
 }
 
-void TAddOrChange_Form::FormShow() {
+void HotkeyEditorDialog::OnShow() {
   HWND combo = Item(IDC_EDITOR_CATEGORY);
   SendMessageW(combo, CB_RESETCONTENT, 0, 0);
   for (const std::string& category : ReadCategories(programDirectory_))
     AddComboItem(combo, category);
 }
 
-void TAddOrChange_Form::OK_BitBtnClick() {
+void HotkeyEditorDialog::OnOk() {
   const EntryInput input = Input();
   bool written = false;
   {
@@ -201,12 +202,12 @@ void TAddOrChange_Form::OK_BitBtnClick() {
   if (written) Close();
 }
 
-void TAddOrChange_Form::C_BitBtnClick() {
+void HotkeyEditorDialog::OnCancel() {
   Close();
 }
 
-void TAddOrChange_Form::Close() {
-  FormClose();
+void HotkeyEditorDialog::Close() {
+  OnClose();
   if (IsChangeMode()) {
     // Destroyed rather than hidden, so that the next add can show it modally.
     DestroyWindow(hwnd());
@@ -215,7 +216,7 @@ void TAddOrChange_Form::Close() {
   }
 }
 
-void TAddOrChange_Form::FormClose() {
+void HotkeyEditorDialog::OnClose() {
   category_ = ItemText(IDC_EDITOR_CATEGORY);
   pending_ = {};
   change_ = {};
@@ -224,7 +225,7 @@ void TAddOrChange_Form::FormClose() {
   SendMessageW(Item(IDC_EDITOR_HOTKEY), HKM_SETHOTKEY, 0, 0);
 }
 
-void TAddOrChange_Form::File_SBtnClick() {
+void HotkeyEditorDialog::ChooseFile() {
   std::vector<wchar_t> file(32768, L'\0');
   OPENFILENAMEW dialog{};
   dialog.lStructSize = sizeof dialog;
@@ -235,7 +236,7 @@ void TAddOrChange_Form::File_SBtnClick() {
   if (RunOpenFileDialog(dialog)) SetTarget(Narrow(file.data()));
 }
 
-void TAddOrChange_Form::folder_SBtnClick() {
+void HotkeyEditorDialog::ChooseFolder() {
   BROWSEINFOW browse{};
   browse.hwndOwner = hwnd();
   browse.ulFlags = BIF_RETURNONLYFSDIRS;
@@ -246,22 +247,22 @@ void TAddOrChange_Form::folder_SBtnClick() {
   CoTaskMemFree(chosen);
 }
 
-void TAddOrChange_Form::SpeedButton3Click() {
+void HotkeyEditorDialog::ChooseOperation() {
   router_.set_target(InsertionTarget::kHotkeyEditor);
   chooser_.ShowModal(hwnd());
 }
 
-TAddOrChange_Form::ScriptRequest TAddOrChange_Form::ScriptRequestFor(const std::string& target) {
+HotkeyEditorDialog::ScriptRequest HotkeyEditorDialog::ScriptRequestFor(const std::string& target) {
   if (!EqualsIgnoringAsciiCase(ExtensionOf(target), ".tsc")) return {ScriptRequest::Kind::kNew, {}};
   if (FileExists(target)) return {ScriptRequest::Kind::kOpen, target};
   return {ScriptRequest::Kind::kShowOnly, target};
 }
 
-void TAddOrChange_Form::scrip_sbtnClick() {
+void HotkeyEditorDialog::ChooseScript() {
   if (openScriptEditor) openScriptEditor(*this, ScriptRequestFor(ItemText(IDC_EDITOR_TARGET)));
 }
 
-void TAddOrChange_Form::btnHelpClick() {
+void HotkeyEditorDialog::OnHelp() {
   if (openHelp) {
     openHelp("AddHotkey.htm");
   } else {
@@ -269,7 +270,7 @@ void TAddOrChange_Form::btnHelpClick() {
   }
 }
 
-void TAddOrChange_Form::DropFileTargetDrop(HDROP drop) {
+void HotkeyEditorDialog::OnFilesDropped(HDROP drop) {
   if (DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) > 0) {
     const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
     std::wstring path(length + 1, L'\0');
@@ -282,11 +283,11 @@ void TAddOrChange_Form::DropFileTargetDrop(HDROP drop) {
   DragFinish(drop);
 }
 
-void TAddOrChange_Form::Path_LabEditChange() {
+void HotkeyEditorDialog::OnTargetChange() {
   ShowStatus();
 }
 
-void TAddOrChange_Form::HotKeyChange() {
+void HotkeyEditorDialog::OnHotkeyChange() {
   const int ownSlot = IsChangeMode() ? change_.position : -1;
   clashNotice_ = ClashNotice(platform(), host_.Slots(), ownSlot, Input().hotkey);
   ShowStatus();
@@ -294,7 +295,7 @@ void TAddOrChange_Form::HotKeyChange() {
 
 // The target text in the first part; a taken hotkey's notice in a second
 // part sized to it.
-void TAddOrChange_Form::ShowStatus() {
+void HotkeyEditorDialog::ShowStatus() {
   HWND status = Item(IDC_EDITOR_STATUS);
   RECT client{};
   GetClientRect(status, &client);

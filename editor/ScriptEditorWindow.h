@@ -21,12 +21,12 @@
 
 namespace tav {
 
-class TfrmScripEditor : public Window, private ScriptEditorView {
+class ScriptEditorWindow : public Window, private ScriptEditorView {
  public:
   // `programDir` ends in a backslash; scripts are kept in its "Script\".
   // Errors of the event handlers are reported through `platform`.
-  TfrmScripEditor(Platform& platform, std::string programDir);
-  ~TfrmScripEditor() override;
+  ScriptEditorWindow(Platform& platform, std::string programDir);
+  ~ScriptEditorWindow() override;
 
   // What the window asks of the rest of the program. Unset hooks do nothing.
   struct Hooks {
@@ -53,7 +53,7 @@ class TfrmScripEditor : public Window, private ScriptEditorView {
   Choosers choosers;
 
   // Operations other windows call.
-  void actNewExecute();
+  void NewScript();
   bool OpenScriptFile(const std::string& path);
   void NewScriptAt(const std::string& path);
   void InsertAtCaret(const std::string& text);
@@ -61,27 +61,27 @@ class TfrmScripEditor : public Window, private ScriptEditorView {
   void ShowModalOver(HWND owner);
 
   // Command handlers.
-  void actOpenExecute();
-  void actSaveExecute();
-  void actSaveAsExecute();
-  void actCutExecute();
-  void actCopyExecute();
-  void actPastExecute();
-  void actUndoExecute();
-  void actRedoExecute();
-  void ExitClick();
-  void File_TBtnClick();
-  void Folder_TBtnClick();
-  void Wize_TBtnClick();
-  void btnActingCutClick();
-  void btnActingCopyClick();
-  void btnActingPastClick();
-  void btnNoteClick();
-  void btnInsKeyClick();
-  void btnMouseClick();
-  void btnInsTimeClick();
-  void HelpTopicClick();
-  void AboutClick();
+  void OpenScript();
+  void SaveScript();
+  void SaveScriptAs();
+  void CutToClipboard();
+  void CopyToClipboard();
+  void PasteFromClipboard();
+  void UndoEdit();
+  void RedoEdit();
+  void OnExitItem();
+  void InsertOpenFile();
+  void InsertOpenFolder();
+  void ShowWizard();
+  void InsertCutMacro();
+  void InsertCopyMacro();
+  void InsertPasteMacro();
+  void InsertComment();
+  void InsertKeyCommand();
+  void InsertMouseCommand();
+  void InsertDelay();
+  void OpenHelp();
+  void ShowAbout();
 
   // Runs the close query and, when it allows, Close; false keeps it open.
   bool CloseWindow();
@@ -95,7 +95,7 @@ class TfrmScripEditor : public Window, private ScriptEditorView {
   HWND Control(int id) const { return GetDlgItem(hwnd(), id); }
   const ScriptEditorModel& Model() const { return model_; }
   HACCEL Accelerators() const { return accelerators_; }
-  TSynSampleSyn& Highlighter() { return highlighter_; }
+  ScriptHighlighter& Highlighter() { return highlighter_; }
   std::string Caption() const;
   bool CommandEnabled(int id) const;
   // The whole text as UTF-8, lines ended by CR LF.
@@ -118,7 +118,7 @@ class TfrmScripEditor : public Window, private ScriptEditorView {
   std::optional<std::string> ChooseScriptToSave(const std::string& initialDir,
                                                 const std::string& suggestedName) override;
 
-  void FormCreate();
+  void OnCreate();
   void CreateToolbar();
   void CreateAids();
   void ConfigureEditor();
@@ -135,7 +135,7 @@ class TfrmScripEditor : public Window, private ScriptEditorView {
   Platform& platform_;
   std::string programDir_;
   ScriptEditorModel model_;
-  TSynSampleSyn highlighter_;
+  ScriptHighlighter highlighter_;
   HWND editor_ = nullptr;
   HWND toolbar_ = nullptr;
   HWND tabs_ = nullptr;

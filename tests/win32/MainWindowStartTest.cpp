@@ -2,7 +2,7 @@
 // registrations that follow from them.
 #include <gtest/gtest.h>
 
-#include "app/MainForm.h"
+#include "app/MainWindow.h"
 #include "platform/win32/Wide.h"
 #include "platform/win32/WinApi.h"
 #include "tests/win32/Win32TestSupport.h"
@@ -18,15 +18,15 @@ std::wstring Caption(HWND window) {
   return text;
 }
 
-int ListItemCount(TMainForm& form) {
+int ListItemCount(MainWindow& form) {
   return ListView_GetItemCount(form.listView());
 }
 
-class MainFormTest : public ::testing::Test {
+class MainWindowStartTest : public ::testing::Test {
  protected:
   void Start(const std::string& name, const std::string& schemeXml) {
     directory_ = MakeProgramDirectory(name, schemeXml);
-    form_ = std::make_unique<TMainForm>(platform_, directory_, login_, scheme_);
+    form_ = std::make_unique<MainWindow>(platform_, directory_, login_, scheme_);
     ASSERT_TRUE(form_->Create());
   }
   void TearDown() override {
@@ -35,12 +35,12 @@ class MainFormTest : public ::testing::Test {
 
   QuietWin32Platform platform_;
   SchemeState scheme_;
-  TfrmLogin login_{platform_, scheme_.rememberedPassword};
+  PasswordPrompt login_{platform_, scheme_.rememberedPassword};
   std::string directory_;
-  std::unique_ptr<TMainForm> form_;
+  std::unique_ptr<MainWindow> form_;
 };
 
-TEST_F(MainFormTest, StartOpensTheDefaultSchemeHiddenAndRegistersIt) {
+TEST_F(MainWindowStartTest, StartOpensTheDefaultSchemeHiddenAndRegistersIt) {
   Start("default", SchemeXml({{"3+74", "notepad.exe"}, {"0+0", "listed only"}}));
   EXPECT_FALSE(IsWindowVisible(form_->hwnd()));
   EXPECT_EQ(Caption(form_->hwnd()), L"Tavrelin 4.6.0 Final -> 默认设置");
@@ -50,7 +50,7 @@ TEST_F(MainFormTest, StartOpensTheDefaultSchemeHiddenAndRegistersIt) {
   EXPECT_FALSE(form_->service().IsRegistered(1)) << "0+0 is listed but not registered";
 }
 
-TEST_F(MainFormTest, UserSchemeCaptionAndMissingScheme) {
+TEST_F(MainWindowStartTest, UserSchemeCaptionAndMissingScheme) {
   Start("user", SchemeXml({}));
   const std::string userScheme = directory_ + "Data\\工作.xml";
   WriteSchemeFile(userScheme, SchemeXml({{"3+75", "calc.exe"}}));
@@ -65,7 +65,7 @@ TEST_F(MainFormTest, UserSchemeCaptionAndMissingScheme) {
   EXPECT_TRUE(CombinationTaken(kCtrlAlt, 'K'));
 }
 
-TEST_F(MainFormTest, BadKeyTextStopsTheLoadAndRegistersNothingFromIt) {
+TEST_F(MainWindowStartTest, BadKeyTextStopsTheLoadAndRegistersNothingFromIt) {
   Start("badkey", SchemeXml({{"3+74", "notepad.exe"}, {"3+", "broken"}, {"3+76", "calc.exe"}}));
   // The error was reported by the general error report; the program goes on.
   ASSERT_EQ(platform_.messages.size(), 1u);
@@ -75,15 +75,15 @@ TEST_F(MainFormTest, BadKeyTextStopsTheLoadAndRegistersNothingFromIt) {
   EXPECT_FALSE(CombinationTaken(kCtrlAlt, 'L'));
 }
 
-TEST_F(MainFormTest, MalformedSchemeIsReportedAndNothingRegistered) {
+TEST_F(MainWindowStartTest, MalformedSchemeIsReportedAndNothingRegistered) {
   Start("malformed", "<?xml version=\"1.0\" encoding=\"GB2312\"?><velmora><set>");
   ASSERT_EQ(platform_.messages.size(), 1u);
   EXPECT_EQ(ListItemCount(*form_), 0);
 }
 
-TEST_F(MainFormTest, PauseAndResumeThroughTheMenuCommand) {
+TEST_F(MainWindowStartTest, PauseAndResumeThroughTheMenuCommand) {
   Start("pause", SchemeXml({{"3+77", "notepad.exe"}, {"3+80", "Tavrelin停止/开始工作"}}));
-  form_->MStop_NClick();
+  form_->PauseOrResume();
   EXPECT_TRUE(form_->service().paused());
   EXPECT_FALSE(CombinationTaken(kCtrlAlt, 'M'));
   EXPECT_TRUE(CombinationTaken(kCtrlAlt, 'P')) << "the pause hotkey stays";
@@ -95,7 +95,7 @@ TEST_F(MainFormTest, PauseAndResumeThroughTheMenuCommand) {
   EXPECT_FALSE(CombinationTaken(kCtrlAlt, 'M'));
   EXPECT_TRUE(CombinationTaken(kCtrlAlt, 'P'));
 
-  form_->MStop_NClick();
+  form_->PauseOrResume();
   EXPECT_FALSE(form_->service().paused());
   EXPECT_TRUE(CombinationTaken(kCtrlAlt, 'M'));
 }
@@ -109,7 +109,7 @@ void HoldKeys(bool ctrl, bool alt) {
   SetKeyboardState(keys);
 }
 
-TEST_F(MainFormTest, TrayLeftClickWithCtrlPausesBeforeAltEnds) {
+TEST_F(MainWindowStartTest, TrayLeftClickWithCtrlPausesBeforeAltEnds) {
   Start("tray", SchemeXml({{"3+78", "notepad.exe"}}));
   const struct {
     bool ctrl, alt;
@@ -123,7 +123,7 @@ TEST_F(MainFormTest, TrayLeftClickWithCtrlPausesBeforeAltEnds) {
   for (const auto& click : clicks) {
     SCOPED_TRACE(testing::Message() << "ctrl " << click.ctrl << ", alt " << click.alt);
     HoldKeys(click.ctrl, click.alt);
-    SendMessageW(form_->hwnd(), TMainForm::kTrayMessage, 0, WM_LBUTTONUP);
+    SendMessageW(form_->hwnd(), MainWindow::kTrayMessage, 0, WM_LBUTTONUP);
     HoldKeys(false, false);
     EXPECT_EQ(form_->service().paused(), click.pausedAfter);
     MSG close;

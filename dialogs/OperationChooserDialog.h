@@ -1,5 +1,5 @@
-// TDoList_Form, the operation chooser: a fixed tree of operations whose
-// chosen leaf gives an action string; and TFavorites_Form, the favourites
+// OperationChooserDialog, the operation chooser: a fixed tree of operations whose
+// chosen leaf gives an action string; and FavouritesDialog, the favourites
 // picker, which gives the address of one of the user's browser favourites.
 // Both deliver through the insertion target: to the hotkey editor's target
 // and remark fields, or into the script editor at the caret.
@@ -14,19 +14,19 @@
 
 namespace tav {
 
-class TAddOrChangeSort_Form;
+class InputDialog;
 
-class TFavorites_Form : public Dialog {
+class FavouritesDialog : public Dialog {
  public:
   // The tree is read once, here, from the user's favourites folder.
-  TFavorites_Form(Platform& platform, InsertionRouter& router);
+  FavouritesDialog(Platform& platform, InsertionRouter& router);
   // Reads the tree from another folder (tests).
-  void FormCreate(const std::string& folder);
+  void OnCreate(const std::string& folder);
 
-  void OK_BitBtnClick();
-  void C_BitBtnClick();
-  void Favorites_TreeViewClick();
-  void Favorites_TreeViewDblClick();
+  void OnOk();
+  void OnCancel();
+  void OnTreeClick();
+  void OnTreeDoubleClick();
 
   // Selects the node at this path of captions; false when there is none.
   bool SelectPath(const std::vector<std::string>& captions);
@@ -51,14 +51,14 @@ class TFavorites_Form : public Dialog {
   std::vector<std::string> selection_;  // kept from one opening to the next
 };
 
-class TDoList_Form : public Dialog {
+class OperationChooserDialog : public Dialog {
  public:
-  TDoList_Form(Platform& platform, InsertionRouter& router, TFavorites_Form& favourites,
-               TAddOrChangeSort_Form& input);
+  OperationChooserDialog(Platform& platform, InsertionRouter& router, FavouritesDialog& favourites,
+                         InputDialog& input);
 
-  void OK_BitBtnClick();
-  void C_BitBtnClick();
-  void M_TreeViewDblClick();
+  void OnOk();
+  void OnCancel();
+  void OnTreeDoubleClick();
 
   // Selects the node at this path of captions; false when there is none.
   bool SelectPath(const std::vector<std::string>& captions);
@@ -73,8 +73,8 @@ class TDoList_Form : public Dialog {
   std::vector<std::string> SelectedPath() const;
 
   InsertionRouter& router_;
-  TFavorites_Form& favourites_;
-  TAddOrChangeSort_Form& input_;
+  FavouritesDialog& favourites_;
+  InputDialog& input_;
   std::vector<std::string> selection_;  // kept from one opening to the next
 };
 

@@ -1,4 +1,4 @@
-// TAddOrChange_Form: the hotkey editor, in which the user defines one entry:
+// HotkeyEditorDialog: the hotkey editor, in which the user defines one entry:
 // the key combination, the action string (target field), a remark and a
 // category. "添加热键" adds an entry and is modal; "修改热键" replaces the
 // entry that was selected when it opened and is modeless, so the main
@@ -15,16 +15,16 @@
 
 namespace tav {
 
-class TDoList_Form;
+class OperationChooserDialog;
 
-class TAddOrChange_Form : public Dialog {
+class HotkeyEditorDialog : public Dialog {
  public:
   static constexpr const char* kAddCaption = "添加热键";
   static constexpr const char* kChangeCaption = "修改热键";
 
   // `programDirectory` ends in a separator (set.ini, the help file).
-  TAddOrChange_Form(Platform& platform, std::string programDirectory, EntryEditorHost& host,
-                    InsertionRouter& router, TDoList_Form& chooser);
+  HotkeyEditorDialog(Platform& platform, std::string programDirectory, EntryEditorHost& host,
+                     InsertionRouter& router, OperationChooserDialog& chooser);
 
   // Opens for a new entry, modally; the target and remark given (a file
   // dropped on the main window) fill the fields. When a change is being
@@ -50,7 +50,7 @@ class TAddOrChange_Form : public Dialog {
   // Shows the script editor modally for the request; it sets the target
   // field (SetTarget) when it closes with a file name. The script button is
   // disabled while this is empty.
-  std::function<void(TAddOrChange_Form& editor, const ScriptRequest& request)> openScriptEditor;
+  std::function<void(HotkeyEditorDialog& editor, const ScriptRequest& request)> openScriptEditor;
   // Opens a topic of the help file ("AddHotkey.htm"); without it the help
   // file is opened through the shell.
   std::function<void(const std::string& topic)> openHelp;
@@ -61,18 +61,18 @@ class TAddOrChange_Form : public Dialog {
   std::string StatusText(int part) const;
 
   // Handlers.
-  void FormShow();
-  void OK_BitBtnClick();
-  void C_BitBtnClick();
-  void FormClose();
-  void File_SBtnClick();
-  void folder_SBtnClick();
-  void SpeedButton3Click();
-  void scrip_sbtnClick();
-  void btnHelpClick();
-  void DropFileTargetDrop(HDROP drop);
-  void Path_LabEditChange();
-  void HotKeyChange();
+  void OnShow();
+  void OnOk();
+  void OnCancel();
+  void OnClose();
+  void ChooseFile();
+  void ChooseFolder();
+  void ChooseOperation();
+  void ChooseScript();
+  void OnHelp();
+  void OnFilesDropped(HDROP drop);
+  void OnTargetChange();
+  void OnHotkeyChange();
 
  protected:
   bool OnInit() override;
@@ -89,7 +89,7 @@ class TAddOrChange_Form : public Dialog {
   std::string programDirectory_;
   EntryEditorHost& host_;
   InsertionRouter& router_;
-  TDoList_Form& chooser_;
+  OperationChooserDialog& chooser_;
   std::string caption_ = kAddCaption;
   EntryUnderChange change_;
   // What the fields hold while the window does not exist.

@@ -5,9 +5,9 @@
 #include <memory>
 
 #include "actions/TextCipher.h"
-#include "app/MainForm.h"
-#include "app/resource.h"
-#include "dialogs/LoginForm.h"
+#include "app/MainWindow.h"
+#include "dialogs/PasswordPrompt.h"
+#include "res/resource.h"
 #include "tests/win32/Win32TestSupport.h"
 
 namespace tav::test {
@@ -22,7 +22,7 @@ struct Warning {
   bool promptDisabled;
 };
 
-class LoginFormTest : public ::testing::Test {
+class PasswordPromptTest : public ::testing::Test {
  protected:
   // Answers the prompt the next time it is shown: each (text, button) pair
   // is typed and pressed in turn.
@@ -36,7 +36,7 @@ class LoginFormTest : public ::testing::Test {
 
   QuietWin32Platform platform_;
   SchemeState scheme_;
-  TfrmLogin login_{platform_, scheme_.rememberedPassword};
+  PasswordPrompt login_{platform_, scheme_.rememberedPassword};
   std::unique_ptr<DialogWatch> prompt_;
   // Every warning box is recorded and answered with OK.
   std::vector<Warning> warnings_;
@@ -49,7 +49,7 @@ class LoginFormTest : public ::testing::Test {
       }};
 };
 
-TEST_F(LoginFormTest, RightPasswordIsAcceptedAndRememberedInSchemeOpenMode) {
+TEST_F(PasswordPromptTest, RightPasswordIsAcceptedAndRememberedInSchemeOpenMode) {
   AnswerPrompt({{L"口令abc", IDOK}});
   EXPECT_TRUE(login_.Run(DigestText("口令abc"), /*checkOnly=*/false, nullptr));
   EXPECT_EQ(prompt_->count(), 1);
@@ -58,14 +58,14 @@ TEST_F(LoginFormTest, RightPasswordIsAcceptedAndRememberedInSchemeOpenMode) {
   EXPECT_TRUE(warnings_.empty());
 }
 
-TEST_F(LoginFormTest, CheckOnlyModeLeavesTheRememberedPassword) {
+TEST_F(PasswordPromptTest, CheckOnlyModeLeavesTheRememberedPassword) {
   scheme_.rememberedPassword = "scheme";
   AnswerPrompt({{L"access", IDOK}});
   EXPECT_TRUE(login_.Run(DigestText("access"), /*checkOnly=*/true, nullptr));
   EXPECT_EQ(scheme_.rememberedPassword, "scheme");
 }
 
-TEST_F(LoginFormTest, WrongPasswordWarnsOwnedByThePromptWhichStaysWithTheText) {
+TEST_F(PasswordPromptTest, WrongPasswordWarnsOwnedByThePromptWhichStaysWithTheText) {
   bool stillOpenAfterWrongPassword = false;
   std::wstring textAfterWrongPassword;
   prompt_ = std::make_unique<DialogWatch>(L"密码", [&](HWND prompt) {
@@ -90,12 +90,12 @@ TEST_F(LoginFormTest, WrongPasswordWarnsOwnedByThePromptWhichStaysWithTheText) {
   EXPECT_TRUE(platform_.messages.empty());
 }
 
-TEST_F(LoginFormTest, EmptyPasswordIsDigestedToo) {
+TEST_F(PasswordPromptTest, EmptyPasswordIsDigestedToo) {
   AnswerPrompt({{L"", IDOK}});
   EXPECT_TRUE(login_.Run(DigestText(""), /*checkOnly=*/false, nullptr));
 }
 
-TEST_F(LoginFormTest, ThePromptIsOwnedByTheVisibleOpenerAndDisablesIt) {
+TEST_F(PasswordPromptTest, ThePromptIsOwnedByTheVisibleOpenerAndDisablesIt) {
   HWND opener = CreateWindowExW(0, L"STATIC", L"opener", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
                                 nullptr, nullptr, nullptr, nullptr);
   bool openerDisabled = false;
@@ -118,10 +118,10 @@ std::string ProtectedSchemeXml(const std::string& password) {
                    DigestText(password));
 }
 
-TEST_F(LoginFormTest, ProtectedSchemeOpensAfterItsPasswordAndItsEntriesAreDecrypted) {
+TEST_F(PasswordPromptTest, ProtectedSchemeOpensAfterItsPasswordAndItsEntriesAreDecrypted) {
   const std::string directory = MakeProgramDirectory("protected", ProtectedSchemeXml("密码1"));
   AnswerPrompt({{L"密码1", IDOK}});
-  TMainForm form(platform_, directory, login_, scheme_);
+  MainWindow form(platform_, directory, login_, scheme_);
   ASSERT_TRUE(form.Create());
 
   EXPECT_TRUE(form.scheme().isProtected);
@@ -135,10 +135,10 @@ TEST_F(LoginFormTest, ProtectedSchemeOpensAfterItsPasswordAndItsEntriesAreDecryp
   form.UnregisterHotkeys(true);
 }
 
-TEST_F(LoginFormTest, CancelledPasswordLeavesNoSchemeAndRegistersNothing) {
+TEST_F(PasswordPromptTest, CancelledPasswordLeavesNoSchemeAndRegistersNothing) {
   const std::string directory = MakeProgramDirectory("cancelled", ProtectedSchemeXml("secret"));
   AnswerPrompt({{L"wrong", IDOK}, {L"", IDCANCEL}});
-  TMainForm form(platform_, directory, login_, scheme_);
+  MainWindow form(platform_, directory, login_, scheme_);
   ASSERT_TRUE(form.Create());
 
   EXPECT_EQ(form.scheme().activePath, "");

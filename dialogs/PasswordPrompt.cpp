@@ -1,31 +1,31 @@
-#include "dialogs/LoginForm.h"
+#include "dialogs/PasswordPrompt.h"
 
 #include "actions/TextCipher.h"
-#include "app/resource.h"
 #include "base/Errors.h"
 #include "platform/win32/Commands.h"
 #include "platform/win32/Controls.h"
 #include "platform/win32/Dpi.h"
+#include "res/resource.h"
 
 namespace tav {
 
 namespace {
 
-constexpr Command<TfrmLogin> kCommands[] = {
+constexpr Command<PasswordPrompt> kCommands[] = {
     // Enter in the password edit presses the default button, IDOK.
-    {IDOK, &TfrmLogin::btnLoginClick},
+    {IDOK, &PasswordPrompt::OnOk},
     // Esc and the close box.
-    {IDCANCEL, &TfrmLogin::btnCancelClick},
+    {IDCANCEL, &PasswordPrompt::OnCancel},
 };
 
 constexpr int kIconSize = 32;  // pixels at 96 DPI
 
 }  // namespace
 
-TfrmLogin::TfrmLogin(Platform& platform, std::string& rememberedPassword)
+PasswordPrompt::PasswordPrompt(Platform& platform, std::string& rememberedPassword)
     : Dialog(platform, IDD_LOGIN), rememberedPassword_(rememberedPassword) {}
 
-bool TfrmLogin::Run(const std::string& expectedDigest, bool checkOnly, HWND owner) {
+bool PasswordPrompt::Run(const std::string& expectedDigest, bool checkOnly, HWND owner) {
   expectedDigest_ = expectedDigest;
   checkOnly_ = checkOnly;
   accepted_ = false;
@@ -35,24 +35,24 @@ bool TfrmLogin::Run(const std::string& expectedDigest, bool checkOnly, HWND owne
   return accepted_;
 }
 
-HWND TfrmLogin::passwordEdit() const {
+HWND PasswordPrompt::passwordEdit() const {
   return Item(IDC_LOGIN_PASSWORD);
 }
 
-bool TfrmLogin::OnInit() {
+bool PasswordPrompt::OnInit() {
   SendMessageW(passwordEdit(), EM_SETPASSWORDCHAR, L'*', 0);
   ShowIcon(DpiForWindow(hwnd()));
-  FormShow();
+  OnShow();
   // The prompt may open while the program sits in the tray.
   SetForegroundWindow(hwnd());
   return false;
 }
 
-void TfrmLogin::OnDpiChanged(UINT dpi) {
+void PasswordPrompt::OnDpiChanged(UINT dpi) {
   ShowIcon(dpi);
 }
 
-void TfrmLogin::ShowIcon(UINT dpi) {
+void PasswordPrompt::ShowIcon(UINT dpi) {
   const int size = ScaleForDpi(kIconSize, dpi);
   HICON icon = LoadSystemIcon(IDI_SHIELD, size);
   if (!icon) return;
@@ -60,17 +60,17 @@ void TfrmLogin::ShowIcon(UINT dpi) {
   icon_.reset(icon);
 }
 
-bool TfrmLogin::OnCommand(int id, int /*notifyCode*/) {
+bool PasswordPrompt::OnCommand(int id, int /*notifyCode*/) {
   return DispatchCommand(kCommands, *this, id);
 }
 
-void TfrmLogin::FormShow() {
+void PasswordPrompt::OnShow() {
   accepted_ = false;
   SetItemText(IDC_LOGIN_PASSWORD, "");
   SetFocus(passwordEdit());
 }
 
-void TfrmLogin::btnLoginClick() {
+void PasswordPrompt::OnOk() {
   const std::string typed = ItemText(IDC_LOGIN_PASSWORD);
   std::string digest;
   try {
@@ -90,7 +90,7 @@ void TfrmLogin::btnLoginClick() {
   EndModal(IDOK);
 }
 
-void TfrmLogin::btnCancelClick() {
+void PasswordPrompt::OnCancel() {
   accepted_ = false;
   EndModal(IDCANCEL);
 }

@@ -1,4 +1,4 @@
-#include "editor/ScriptEditorForm.h"
+#include "editor/ScriptEditorWindow.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
@@ -9,7 +9,6 @@
 #include <array>
 #include <utility>
 
-#include "app/resource.h"
 #include "base/Errors.h"
 #include "base/TextEncoding.h"
 #include "base/Version.h"
@@ -21,41 +20,42 @@
 #include "platform/win32/FileDialogs.h"
 #include "platform/win32/Menus.h"
 #include "platform/win32/MessageLoop.h"
+#include "res/resource.h"
 
 namespace tav {
 namespace {
 
-using Form = TfrmScripEditor;
+using Form = ScriptEditorWindow;
 
 constexpr wchar_t kClassName[] = L"TfrmScripEditor";
 const std::string kUnpastableMessage = "剪贴板里的文字含有 GB2312 脚本无法保存的字符，没有粘贴。";
 constexpr int kTabCount = 3;
 
 constexpr MenuItem<Form> kFileMenu[] = {
-    {.id = IDM_SCRIPT_NEW, .caption = "新建\tCtrl+N", .handler = &Form::actNewExecute},
-    {.id = IDM_SCRIPT_OPEN, .caption = "打开\tCtrl+O", .handler = &Form::actOpenExecute},
+    {.id = IDM_SCRIPT_NEW, .caption = "新建\tCtrl+N", .handler = &Form::NewScript},
+    {.id = IDM_SCRIPT_OPEN, .caption = "打开\tCtrl+O", .handler = &Form::OpenScript},
     {},
-    {.id = IDM_SCRIPT_SAVE, .caption = "保存\tCtrl+S", .handler = &Form::actSaveExecute},
-    {.id = IDM_SCRIPT_SAVEAS, .caption = "保存为", .handler = &Form::actSaveAsExecute},
+    {.id = IDM_SCRIPT_SAVE, .caption = "保存\tCtrl+S", .handler = &Form::SaveScript},
+    {.id = IDM_SCRIPT_SAVEAS, .caption = "保存为", .handler = &Form::SaveScriptAs},
     {},
-    {.id = IDM_SCRIPT_EXIT, .caption = "退出", .handler = &Form::ExitClick},
+    {.id = IDM_SCRIPT_EXIT, .caption = "退出", .handler = &Form::OnExitItem},
 };
 constexpr MenuItem<Form> kEditMenu[] = {
-    {.id = IDM_SCRIPT_UNDO, .caption = "撤消", .handler = &Form::actUndoExecute},
-    {.id = IDM_SCRIPT_REDO, .caption = "重复", .handler = &Form::actRedoExecute},
+    {.id = IDM_SCRIPT_UNDO, .caption = "撤消", .handler = &Form::UndoEdit},
+    {.id = IDM_SCRIPT_REDO, .caption = "重复", .handler = &Form::RedoEdit},
     {},
-    {.id = IDM_SCRIPT_CUT, .caption = "剪切", .handler = &Form::actCutExecute},
-    {.id = IDM_SCRIPT_COPY, .caption = "复制", .handler = &Form::actCopyExecute},
-    {.id = IDM_SCRIPT_PASTE, .caption = "粘贴", .handler = &Form::actPastExecute},
+    {.id = IDM_SCRIPT_CUT, .caption = "剪切", .handler = &Form::CutToClipboard},
+    {.id = IDM_SCRIPT_COPY, .caption = "复制", .handler = &Form::CopyToClipboard},
+    {.id = IDM_SCRIPT_PASTE, .caption = "粘贴", .handler = &Form::PasteFromClipboard},
 };
 constexpr MenuItem<Form> kActionMenu[] = {
-    {.id = IDM_SCRIPT_OPENFILE, .caption = "打开指定文件", .handler = &Form::File_TBtnClick},
-    {.id = IDM_SCRIPT_OPENFOLDER, .caption = "打开指定文件夹", .handler = &Form::Folder_TBtnClick},
-    {.id = IDM_SCRIPT_WIZARD, .caption = "向导", .handler = &Form::Wize_TBtnClick},
+    {.id = IDM_SCRIPT_OPENFILE, .caption = "打开指定文件", .handler = &Form::InsertOpenFile},
+    {.id = IDM_SCRIPT_OPENFOLDER, .caption = "打开指定文件夹", .handler = &Form::InsertOpenFolder},
+    {.id = IDM_SCRIPT_WIZARD, .caption = "向导", .handler = &Form::ShowWizard},
 };
 constexpr MenuItem<Form> kHelpMenu[] = {
-    {.id = IDM_SCRIPT_HELP, .caption = "帮助主题", .handler = &Form::HelpTopicClick},
-    {.id = IDM_SCRIPT_ABOUT, .caption = "关于", .handler = &Form::AboutClick},
+    {.id = IDM_SCRIPT_HELP, .caption = "帮助主题", .handler = &Form::OpenHelp},
+    {.id = IDM_SCRIPT_ABOUT, .caption = "关于", .handler = &Form::ShowAbout},
 };
 constexpr MenuItem<Form> kMenuBar[] = {
     {.caption = "文件", .submenu = kFileMenu},
@@ -66,13 +66,13 @@ constexpr MenuItem<Form> kMenuBar[] = {
 
 // The buttons of the insertion tabs that no menu item shares.
 constexpr Command<Form> kAidCommands[] = {
-    {IDC_SCRIPT_ACTINGCUT, &Form::btnActingCutClick},
-    {IDC_SCRIPT_ACTINGCOPY, &Form::btnActingCopyClick},
-    {IDC_SCRIPT_ACTINGPASTE, &Form::btnActingPastClick},
-    {IDC_SCRIPT_NOTE, &Form::btnNoteClick},
-    {IDC_SCRIPT_INSKEY, &Form::btnInsKeyClick},
-    {IDC_SCRIPT_MOUSE, &Form::btnMouseClick},
-    {IDC_SCRIPT_INSTIME, &Form::btnInsTimeClick},
+    {IDC_SCRIPT_ACTINGCUT, &Form::InsertCutMacro},
+    {IDC_SCRIPT_ACTINGCOPY, &Form::InsertCopyMacro},
+    {IDC_SCRIPT_ACTINGPASTE, &Form::InsertPasteMacro},
+    {IDC_SCRIPT_NOTE, &Form::InsertComment},
+    {IDC_SCRIPT_INSKEY, &Form::InsertKeyCommand},
+    {IDC_SCRIPT_MOUSE, &Form::InsertMouseCommand},
+    {IDC_SCRIPT_INSTIME, &Form::InsertDelay},
 };
 
 struct Tip {
@@ -276,7 +276,7 @@ bool RegisterScintilla() {
 
 }  // namespace
 
-TfrmScripEditor::TfrmScripEditor(Platform& platform, std::string programDir)
+ScriptEditorWindow::ScriptEditorWindow(Platform& platform, std::string programDir)
     : platform_(platform),
       programDir_(std::move(programDir)),
       model_(*this, programDir_ + "Script\\") {
@@ -291,14 +291,14 @@ TfrmScripEditor::TfrmScripEditor(Platform& platform, std::string programDir)
   choosers.message = [this](const std::string& text, const std::string& caption, unsigned style) {
     return ShowMessageBox(hwnd(), text, caption, style);
   };
-  FormCreate();
+  OnCreate();
 }
 
-TfrmScripEditor::~TfrmScripEditor() {
+ScriptEditorWindow::~ScriptEditorWindow() {
   if (accelerators_) DestroyAcceleratorTable(accelerators_);
 }
 
-void TfrmScripEditor::FormCreate() {
+void ScriptEditorWindow::OnCreate() {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_TAB_CLASSES};
   InitCommonControlsEx(&controls);
   RegisterScintilla();
@@ -321,7 +321,7 @@ void TfrmScripEditor::FormCreate() {
       {FCONTROL | FVIRTKEY, 'N', IDM_SCRIPT_NEW},
       {FCONTROL | FVIRTKEY, 'O', IDM_SCRIPT_OPEN},
       {FCONTROL | FVIRTKEY, 'S', IDM_SCRIPT_SAVE},
-      // Pasting is checked first (actPastExecute).
+      // Pasting is checked first (PasteFromClipboard).
       {FCONTROL | FVIRTKEY, 'V', IDM_SCRIPT_PASTE},
       {FSHIFT | FVIRTKEY, VK_INSERT, IDM_SCRIPT_PASTE},
       {FCONTROL | FSHIFT | FVIRTKEY, 'N', IDM_SCRIPT_SELECT_STREAM},
@@ -345,7 +345,7 @@ void TfrmScripEditor::FormCreate() {
   SelectAidsTab(0);
 }
 
-void TfrmScripEditor::CreateToolbar() {
+void ScriptEditorWindow::CreateToolbar() {
   toolbar_ = CreateControl(hwnd(), TOOLBARCLASSNAMEW, "",
                            WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NORESIZE |
                                CCS_NOPARENTALIGN | CCS_NODIVIDER,
@@ -404,7 +404,7 @@ void TfrmScripEditor::CreateToolbar() {
   SendMessageW(basic, TB_ADDBUTTONSW, std::size(aids), reinterpret_cast<LPARAM>(aids));
 }
 
-void TfrmScripEditor::CreateAids() {
+void ScriptEditorWindow::CreateAids() {
   tabs_ =
       CreateControl(hwnd(), WC_TABCONTROLW, "", WS_VISIBLE | WS_CLIPSIBLINGS, 0, IDC_SCRIPT_TABS);
   const char* const names[kTabCount] = {"基础功能", "按键相关", "时间相关"};
@@ -460,11 +460,11 @@ void TfrmScripEditor::CreateAids() {
   for (const Tip& tip : kTips) tipTexts_.push_back(WideOf(tip.text));
 }
 
-intptr_t TfrmScripEditor::Send(UINT message, WPARAM wParam, LPARAM lParam) const {
+intptr_t ScriptEditorWindow::Send(UINT message, WPARAM wParam, LPARAM lParam) const {
   return SendMessageW(editor_, message, wParam, lParam);
 }
 
-void TfrmScripEditor::ConfigureEditor() {
+void ScriptEditorWindow::ConfigureEditor() {
   Send(SCI_SETCODEPAGE, 936);
   Send(SCI_SETEOLMODE, SC_EOL_CRLF);
   Send(SCI_SETMODEVENTMASK, SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT);
@@ -476,7 +476,7 @@ void TfrmScripEditor::ConfigureEditor() {
   Send(SCI_SETMARGINTYPEN, 0, SC_MARGIN_NUMBER);
   Send(SCI_SETMARGINWIDTHN, 0,
        Send(SCI_TEXTWIDTH, STYLE_LINENUMBER, reinterpret_cast<LPARAM>("_9999")));
-  const std::string identChars(TSynSampleSyn::IdentChars());
+  const std::string identChars(ScriptHighlighter::IdentChars());
   Send(SCI_SETWORDCHARS, 0, reinterpret_cast<LPARAM>(identChars.c_str()));
 
   // Key bindings beyond Scintilla's own: Ctrl+Y deletes the line,
@@ -513,7 +513,7 @@ void TfrmScripEditor::ConfigureEditor() {
 
 // Each token kind is a Scintilla style of the same number, drawn with the
 // attribute the highlighter gives that kind.
-void TfrmScripEditor::ApplyAttributes() {
+void ScriptEditorWindow::ApplyAttributes() {
   const auto defaultFore = static_cast<Rgb>(Send(SCI_STYLEGETFORE, STYLE_DEFAULT));
   const auto defaultBack = static_cast<Rgb>(Send(SCI_STYLEGETBACK, STYLE_DEFAULT));
   const HighlighterAttribute* byKind[] = {
@@ -537,7 +537,7 @@ void TfrmScripEditor::ApplyAttributes() {
 // Styles whole lines from the first one not yet styled to the line holding
 // `endPosition`. The range left open at the end of each line is kept as the
 // line's state and handed to the scanner for the next line.
-void TfrmScripEditor::StyleNeeded(intptr_t endPosition) {
+void ScriptEditorWindow::StyleNeeded(intptr_t endPosition) {
   intptr_t line = Send(SCI_LINEFROMPOSITION, Send(SCI_GETENDSTYLED));
   const intptr_t lastLine = Send(SCI_LINEFROMPOSITION, endPosition);
   highlighter_.SetRange(line > 0 ? static_cast<ScanRange>(Send(SCI_GETLINESTATE, line - 1))
@@ -559,17 +559,17 @@ void TfrmScripEditor::StyleNeeded(intptr_t endPosition) {
   }
 }
 
-void TfrmScripEditor::EnableCommand(int id, bool enabled) {
+void ScriptEditorWindow::EnableCommand(int id, bool enabled) {
   SendMessageW(toolbar_, TB_ENABLEBUTTON, id, MAKELPARAM(enabled ? TRUE : FALSE, 0));
   SetMenuItemEnabled(GetMenu(hwnd()), id, enabled);
 }
 
-bool TfrmScripEditor::CommandEnabled(int id) const {
+bool ScriptEditorWindow::CommandEnabled(int id) const {
   const UINT state = GetMenuState(GetMenu(hwnd()), id, MF_BYCOMMAND);
   return state != static_cast<UINT>(-1) && !(state & (MF_GRAYED | MF_DISABLED));
 }
 
-void TfrmScripEditor::UpdateActions() {
+void ScriptEditorWindow::UpdateActions() {
   const bool selection = Send(SCI_GETSELECTIONEMPTY) == 0;
   EnableCommand(IDM_SCRIPT_CUT, selection);
   EnableCommand(IDM_SCRIPT_COPY, selection);
@@ -578,18 +578,18 @@ void TfrmScripEditor::UpdateActions() {
   EnableCommand(IDM_SCRIPT_REDO, Send(SCI_CANREDO) != 0);
 }
 
-void TfrmScripEditor::SelectAidsTab(int index) {
+void ScriptEditorWindow::SelectAidsTab(int index) {
   SendMessageW(tabs_, TCM_SETCURSEL, index, 0);
   for (int page = 0; page < kTabCount; ++page) {
     for (int id : kTabPages[page]) ShowWindow(Control(id), page == index ? SW_SHOW : SW_HIDE);
   }
 }
 
-std::string TfrmScripEditor::Caption() const {
+std::string ScriptEditorWindow::Caption() const {
   return TextOf(hwnd());
 }
 
-std::string TfrmScripEditor::EditorText() const {
+std::string ScriptEditorWindow::EditorText() const {
   const auto length = static_cast<std::size_t>(Send(SCI_GETLENGTH));
   std::string bytes(length + 1, '\0');
   Send(SCI_GETTEXT, length + 1, reinterpret_cast<LPARAM>(bytes.data()));
@@ -599,15 +599,15 @@ std::string TfrmScripEditor::EditorText() const {
 
 // ScriptEditorView ---------------------------------------------------------
 
-bool TfrmScripEditor::TextIsEmpty() {
+bool ScriptEditorWindow::TextIsEmpty() {
   return Send(SCI_GETLENGTH) == 0;
 }
 
-std::vector<std::string> TfrmScripEditor::Lines() {
+std::vector<std::string> ScriptEditorWindow::Lines() {
   return EditorLines(EditorText());
 }
 
-void TfrmScripEditor::SetLines(const std::vector<std::string>& lines) {
+void ScriptEditorWindow::SetLines(const std::vector<std::string>& lines) {
   std::string text;
   for (std::size_t i = 0; i < lines.size(); ++i) text += (i ? "\r\n" : "") + lines[i];
   const std::string bytes = Utf8ToCp936(text);
@@ -617,7 +617,7 @@ void TfrmScripEditor::SetLines(const std::vector<std::string>& lines) {
   trackChanges_ = true;
 }
 
-void TfrmScripEditor::ClearAll() {
+void ScriptEditorWindow::ClearAll() {
   trackChanges_ = false;
   Send(SCI_CLEARALL);
   Send(SCI_MARKERDELETEALL, static_cast<WPARAM>(-1));
@@ -625,69 +625,69 @@ void TfrmScripEditor::ClearAll() {
   trackChanges_ = true;
 }
 
-void TfrmScripEditor::ReplaceSelection(const std::string& text) {
+void ScriptEditorWindow::ReplaceSelection(const std::string& text) {
   const std::string bytes = Utf8ToCp936(WithCrLf(text));
   Send(SCI_REPLACESEL, 0, reinterpret_cast<LPARAM>(bytes.c_str()));
 }
 
-int TfrmScripEditor::ShowMessage(const std::string& text, const std::string& caption,
-                                 unsigned style) {
+int ScriptEditorWindow::ShowMessage(const std::string& text, const std::string& caption,
+                                    unsigned style) {
   return choosers.message(text, caption, style);
 }
 
-void TfrmScripEditor::ShowCaption(const std::string& caption) {
+void ScriptEditorWindow::ShowCaption(const std::string& caption) {
   SetText(hwnd(), caption);
 }
 
-void TfrmScripEditor::EnableSave(bool enabled) {
+void ScriptEditorWindow::EnableSave(bool enabled) {
   EnableCommand(IDM_SCRIPT_SAVE, enabled);
 }
 
-std::optional<std::string> TfrmScripEditor::ChooseScriptToOpen(const std::string& initialDir) {
+std::optional<std::string> ScriptEditorWindow::ChooseScriptToOpen(const std::string& initialDir) {
   return choosers.openScript(initialDir);
 }
 
-std::optional<std::string> TfrmScripEditor::ChooseScriptToSave(const std::string& initialDir,
-                                                               const std::string& suggested) {
+std::optional<std::string> ScriptEditorWindow::ChooseScriptToSave(const std::string& initialDir,
+                                                                  const std::string& suggested) {
   return choosers.saveScript(initialDir, suggested);
 }
 
 // Operations and handlers ----------------------------------------------------
 
-void TfrmScripEditor::actNewExecute() {
+void ScriptEditorWindow::NewScript() {
   model_.New();
 }
 
-bool TfrmScripEditor::OpenScriptFile(const std::string& path) {
+bool ScriptEditorWindow::OpenScriptFile(const std::string& path) {
   return model_.OpenScriptFile(path);
 }
 
-void TfrmScripEditor::NewScriptAt(const std::string& path) {
+void ScriptEditorWindow::NewScriptAt(const std::string& path) {
   model_.NewScriptAt(path);
 }
 
-void TfrmScripEditor::InsertAtCaret(const std::string& text) {
+void ScriptEditorWindow::InsertAtCaret(const std::string& text) {
   ReplaceSelection(text);
 }
 
-void TfrmScripEditor::actOpenExecute() {
+void ScriptEditorWindow::OpenScript() {
   model_.Open();
 }
-void TfrmScripEditor::actSaveExecute() {
+void ScriptEditorWindow::SaveScript() {
   model_.Save();
 }
-void TfrmScripEditor::actSaveAsExecute() {
+void ScriptEditorWindow::SaveScriptAs() {
   model_.SaveAs();
 }
-void TfrmScripEditor::actCutExecute() {
+void ScriptEditorWindow::CutToClipboard() {
   Send(SCI_CUT);
 }
-void TfrmScripEditor::actCopyExecute() {
+void ScriptEditorWindow::CopyToClipboard() {
   Send(SCI_COPY);
 }
 // The paste keys of every control arrive here. Text code page 936 cannot
 // hold is refused rather than pasted with "?" in place of its characters.
-void TfrmScripEditor::actPastExecute() {
+void ScriptEditorWindow::PasteFromClipboard() {
   HWND focus = GetFocus();
   if (focus && focus != editor_ && IsChild(hwnd(), focus)) {
     SendMessageW(focus, WM_PASTE, 0, 0);
@@ -699,60 +699,60 @@ void TfrmScripEditor::actPastExecute() {
   }
   Send(SCI_PASTE);
 }
-void TfrmScripEditor::actUndoExecute() {
+void ScriptEditorWindow::UndoEdit() {
   Send(SCI_UNDO);
 }
-void TfrmScripEditor::actRedoExecute() {
+void ScriptEditorWindow::RedoEdit() {
   Send(SCI_REDO);
 }
-void TfrmScripEditor::ExitClick() {
+void ScriptEditorWindow::OnExitItem() {
   PostMessageW(hwnd(), WM_CLOSE, 0, 0);
 }
 
-void TfrmScripEditor::File_TBtnClick() {
+void ScriptEditorWindow::InsertOpenFile() {
   if (const std::optional<std::string> path = choosers.anyFile()) {
     InsertChecked(OpenFileInsertion(*path));
   }
 }
 
-void TfrmScripEditor::Folder_TBtnClick() {
+void ScriptEditorWindow::InsertOpenFolder() {
   if (const std::optional<std::string> path = choosers.folder()) {
     InsertChecked(OpenFolderInsertion(*path));
   }
 }
 
-void TfrmScripEditor::Wize_TBtnClick() {
+void ScriptEditorWindow::ShowWizard() {
   if (hooks.showWizard) hooks.showWizard();
 }
 
-void TfrmScripEditor::btnActingCutClick() {
+void ScriptEditorWindow::InsertCutMacro() {
   InsertAtCaret(std::string(kCutMacro));
 }
-void TfrmScripEditor::btnActingCopyClick() {
+void ScriptEditorWindow::InsertCopyMacro() {
   InsertAtCaret(std::string(kCopyMacro));
 }
-void TfrmScripEditor::btnActingPastClick() {
+void ScriptEditorWindow::InsertPasteMacro() {
   InsertAtCaret(std::string(kPasteMacro));
 }
-void TfrmScripEditor::btnNoteClick() {
+void ScriptEditorWindow::InsertComment() {
   InsertAtCaret(std::string(kCommentMarker));
 }
 
-void TfrmScripEditor::btnInsKeyClick() {
+void ScriptEditorWindow::InsertKeyCommand() {
   InsertChecked(
       KeyCommandInsertion(TextOf(Control(IDC_SCRIPT_KEYSORT)), TextOf(Control(IDC_SCRIPT_KEY))));
 }
 
-void TfrmScripEditor::btnMouseClick() {
+void ScriptEditorWindow::InsertMouseCommand() {
   InsertChecked(MouseCommandInsertion(TextOf(Control(IDC_SCRIPT_MOUSELIST))));
 }
 
-void TfrmScripEditor::btnInsTimeClick() {
+void ScriptEditorWindow::InsertDelay() {
   InsertChecked(
       DelayCommandInsertion(TextOf(Control(IDC_SCRIPT_UNIT)), TextOf(Control(IDC_SCRIPT_DELAY))));
 }
 
-void TfrmScripEditor::InsertChecked(const Insertion& insertion) {
+void ScriptEditorWindow::InsertChecked(const Insertion& insertion) {
   if (!insertion.error.empty()) {
     ShowMessage(insertion.error, std::string(kInputErrorTitle), MB_OK | MB_ICONWARNING);
     return;
@@ -761,15 +761,15 @@ void TfrmScripEditor::InsertChecked(const Insertion& insertion) {
   SetFocus(editor_);
 }
 
-void TfrmScripEditor::HelpTopicClick() {
+void ScriptEditorWindow::OpenHelp() {
   if (hooks.showHelp) hooks.showHelp();
 }
 
-void TfrmScripEditor::AboutClick() {
+void ScriptEditorWindow::ShowAbout() {
   if (hooks.showAbout) hooks.showAbout();
 }
 
-bool TfrmScripEditor::CloseWindow() {
+bool ScriptEditorWindow::CloseWindow() {
   if (!model_.CloseQuery()) return false;
   if (const std::optional<std::string> name = model_.Close()) {
     if (hooks.scriptClosed) hooks.scriptClosed(*name);
@@ -779,7 +779,7 @@ bool TfrmScripEditor::CloseWindow() {
   return true;
 }
 
-void TfrmScripEditor::ShowModalOver(HWND owner) {
+void ScriptEditorWindow::ShowModalOver(HWND owner) {
   const bool disable = owner && IsWindowEnabled(owner);
   if (disable) EnableWindow(owner, FALSE);
   // Owned by the window it is modal over, it comes and stays in front of it,
@@ -816,7 +816,7 @@ void TfrmScripEditor::ShowModalOver(HWND owner) {
   if (owner) SetForegroundWindow(owner);
 }
 
-void TfrmScripEditor::OnCommand(int id, int code) {
+void ScriptEditorWindow::OnCommand(int id, int code) {
   // Notifications of the edits and lists are not commands.
   if (code > 1) return;
   if (EditorKeyCommand(id)) return;
@@ -827,7 +827,7 @@ void TfrmScripEditor::OnCommand(int id, int code) {
   DispatchCommand(kAidCommands, *this, id);
 }
 
-bool TfrmScripEditor::EditorKeyCommand(int id) {
+bool ScriptEditorWindow::EditorKeyCommand(int id) {
   if (id >= IDM_SCRIPT_SET_BOOKMARK && id < IDM_SCRIPT_SET_BOOKMARK + 10) {
     const int n = id - IDM_SCRIPT_SET_BOOKMARK;
     Send(SCI_MARKERDELETEALL, n);
@@ -855,14 +855,14 @@ bool TfrmScripEditor::EditorKeyCommand(int id) {
       return true;
     }
     case IDM_SCRIPT_CONTEXT_HELP:
-      HelpTopicClick();
+      OpenHelp();
       return true;
     default:
       return false;
   }
 }
 
-LRESULT TfrmScripEditor::OnNotify(NMHDR& header) {
+LRESULT ScriptEditorWindow::OnNotify(NMHDR& header) {
   if (header.hwndFrom == editor_) {
     const auto& notification = reinterpret_cast<const SCNotification&>(header);
     if (header.code == SCN_STYLENEEDED) StyleNeeded(notification.position);
@@ -888,7 +888,7 @@ LRESULT TfrmScripEditor::OnNotify(NMHDR& header) {
   return 0;
 }
 
-LRESULT TfrmScripEditor::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT ScriptEditorWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND:
       RunGuarded(platform_, [&] { OnCommand(LOWORD(wParam), HIWORD(wParam)); });

@@ -1,23 +1,23 @@
-#include "help/AboutForm.h"
+#include "help/AboutBox.h"
 
-#include "app/resource.h"
 #include "base/Version.h"
 #include "help/JpegPicture.h"
 #include "help/NetLabel.h"
 #include "platform/win32/Commands.h"
 #include "platform/win32/Controls.h"
+#include "res/resource.h"
 
 namespace tav {
 
-TAbout_Form::TAbout_Form(Platform& platform) : Dialog(platform, IDD_ABOUT) {
+AboutBox::AboutBox(Platform& platform) : Dialog(platform, IDD_ABOUT) {
   NetLabel::RegisterWindowClass();
 }
 
-TAbout_Form::~TAbout_Form() {
+AboutBox::~AboutBox() {
   if (banner_) DeleteObject(banner_);
 }
 
-bool TAbout_Form::OnInit() {
+bool AboutBox::OnInit() {
   SetText(hwnd(), kApplicationTitle);
   SetItemText(IDC_ABOUT_VERSION, kApplicationTitle);
   SetItemText(IDC_ABOUT_COPYRIGHT, kCopyright);
@@ -47,19 +47,19 @@ bool TAbout_Form::OnInit() {
   return true;
 }
 
-bool TAbout_Form::OnCommand(int id, int) {
-  static constexpr Command<TAbout_Form> kCommands[] = {
-      {IDCANCEL, &TAbout_Form::BitBtn1Click},
-      {IDC_ABOUT_CLOSE, &TAbout_Form::BitBtn1Click},
+bool AboutBox::OnCommand(int id, int) {
+  static constexpr Command<AboutBox> kCommands[] = {
+      {IDCANCEL, &AboutBox::OnCloseButton},
+      {IDC_ABOUT_CLOSE, &AboutBox::OnCloseButton},
   };
   return DispatchCommand(kCommands, *this, id);
 }
 
-void TAbout_Form::BitBtn1Click() {
+void AboutBox::OnCloseButton() {
   EndModal(IDCANCEL);
 }
 
-bool TAbout_Form::OnMessage(UINT message, WPARAM, LPARAM lParam, INT_PTR& result) {
+bool AboutBox::OnMessage(UINT message, WPARAM, LPARAM lParam, INT_PTR& result) {
   if (message != WM_DRAWITEM) return false;
   const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
   if (item.CtlID != IDC_ABOUT_BANNER) return false;
@@ -68,7 +68,7 @@ bool TAbout_Form::OnMessage(UINT message, WPARAM, LPARAM lParam, INT_PTR& result
   return true;
 }
 
-void TAbout_Form::DrawBanner(const DRAWITEMSTRUCT& item) {
+void AboutBox::DrawBanner(const DRAWITEMSTRUCT& item) {
   const RECT& box = item.rcItem;
   // The frame (Shape1) around the picture, the picture scaled to the inside.
   FrameRect(item.hDC, &box, GetSysColorBrush(COLOR_BTNSHADOW));

@@ -1,6 +1,5 @@
-#include "dialogs/OperationChooser.h"
+#include "dialogs/OperationChooserDialog.h"
 
-#include "app/resource.h"
 #include "base/Version.h"
 #include "dialogs/DisabledWindow.h"
 #include "dialogs/InputDialog.h"
@@ -8,6 +7,7 @@
 #include "platform/win32/Commands.h"
 #include "platform/win32/Controls.h"
 #include "platform/win32/Wide.h"
+#include "res/resource.h"
 
 namespace tav {
 
@@ -101,28 +101,28 @@ void ShowInformation(Platform& platform, HWND dialog, const char* text) {
   platform.MessageBox(text, kApplicationTitle, mb::kOk | mb::kIconInformation);
 }
 
-constexpr Command<TDoList_Form> kChooserCommands[] = {
-    {IDOK, &TDoList_Form::OK_BitBtnClick},
-    {IDCANCEL, &TDoList_Form::C_BitBtnClick},
+constexpr Command<OperationChooserDialog> kChooserCommands[] = {
+    {IDOK, &OperationChooserDialog::OnOk},
+    {IDCANCEL, &OperationChooserDialog::OnCancel},
 };
 
-constexpr Command<TFavorites_Form> kFavouritesCommands[] = {
-    {IDOK, &TFavorites_Form::OK_BitBtnClick},
-    {IDCANCEL, &TFavorites_Form::C_BitBtnClick},
+constexpr Command<FavouritesDialog> kFavouritesCommands[] = {
+    {IDOK, &FavouritesDialog::OnOk},
+    {IDCANCEL, &FavouritesDialog::OnCancel},
 };
 
 }  // namespace
 
-// --- TDoList_Form ------------------------------------------------------------
+// --- OperationChooserDialog ------------------------------------------------------------
 
-TDoList_Form::TDoList_Form(Platform& platform, InsertionRouter& router, TFavorites_Form& favourites,
-                           TAddOrChangeSort_Form& input)
+OperationChooserDialog::OperationChooserDialog(Platform& platform, InsertionRouter& router,
+                                               FavouritesDialog& favourites, InputDialog& input)
     : Dialog(platform, IDD_OPERATION_CHOOSER),
       router_(router),
       favourites_(favourites),
       input_(input) {}
 
-bool TDoList_Form::OnInit() {
+bool OperationChooserDialog::OnInit() {
   HWND tree = Item(IDC_CHOOSER_TREE);
   const TreeIcons icons = SystemTreeIcons(L"x.exe");
   SendMessageW(tree, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(icons.list));
@@ -138,38 +138,38 @@ bool TDoList_Form::OnInit() {
   return false;
 }
 
-bool TDoList_Form::OnCommand(int id, int /*notifyCode*/) {
+bool OperationChooserDialog::OnCommand(int id, int /*notifyCode*/) {
   return DispatchCommand(kChooserCommands, *this, id);
 }
 
-bool TDoList_Form::OnNotify(const NMHDR& header, LRESULT& result) {
+bool OperationChooserDialog::OnNotify(const NMHDR& header, LRESULT& result) {
   if (header.idFrom != IDC_CHOOSER_TREE) return false;
   if (header.code == TVN_SELCHANGEDW) {
     selection_ = SelectedPath();
   } else if (header.code == NM_DBLCLK && IsLeafSelected()) {
-    M_TreeViewDblClick();
+    OnTreeDoubleClick();
     result = TRUE;
     return true;
   }
   return false;
 }
 
-bool TDoList_Form::SelectPath(const std::vector<std::string>& captions) {
+bool OperationChooserDialog::SelectPath(const std::vector<std::string>& captions) {
   return SelectTreePath(Item(IDC_CHOOSER_TREE), captions);
 }
 
-std::vector<std::string> TDoList_Form::SelectedPath() const {
+std::vector<std::string> OperationChooserDialog::SelectedPath() const {
   HWND tree = Item(IDC_CHOOSER_TREE);
   return TreeItemPath(tree, SelectedTreeItem(tree));
 }
 
-bool TDoList_Form::IsLeafSelected() const {
+bool OperationChooserDialog::IsLeafSelected() const {
   HWND tree = Item(IDC_CHOOSER_TREE);
   HTREEITEM item = SelectedTreeItem(tree);
   return item && !SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item));
 }
 
-void TDoList_Form::OK_BitBtnClick() {
+void OperationChooserDialog::OnOk() {
   if (!IsLeafSelected()) {
     ShowInformation(platform(), hwnd(), "请选选择正确的项目");
     return;
@@ -190,28 +190,28 @@ void TDoList_Form::OK_BitBtnClick() {
   EndModal(IDOK);
 }
 
-void TDoList_Form::C_BitBtnClick() {
+void OperationChooserDialog::OnCancel() {
   EndModal(IDCANCEL);
 }
 
-void TDoList_Form::M_TreeViewDblClick() {
-  if (IsLeafSelected()) OK_BitBtnClick();
+void OperationChooserDialog::OnTreeDoubleClick() {
+  if (IsLeafSelected()) OnOk();
 }
 
-// --- TFavorites_Form ---------------------------------------------------------
+// --- FavouritesDialog ---------------------------------------------------------
 
-TFavorites_Form::TFavorites_Form(Platform& platform, InsertionRouter& router)
+FavouritesDialog::FavouritesDialog(Platform& platform, InsertionRouter& router)
     : Dialog(platform, IDD_FAVOURITES), router_(router) {
-  FormCreate(FavouritesFolder(platform));
+  OnCreate(FavouritesFolder(platform));
 }
 
-void TFavorites_Form::FormCreate(const std::string& folder) {
+void FavouritesDialog::OnCreate(const std::string& folder) {
   nodes_ = ReadFavourites(platform(), folder);
   selection_.clear();
   if (!nodes_.empty()) selection_ = {nodes_.front().caption};
 }
 
-bool TFavorites_Form::OnInit() {
+bool FavouritesDialog::OnInit() {
   HWND tree = Item(IDC_FAVOURITES_TREE);
   const TreeIcons icons = SystemTreeIcons(L"x.url");
   SendMessageW(tree, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(icons.list));
@@ -231,25 +231,25 @@ bool TFavorites_Form::OnInit() {
   Adder{tree, icons, items_}.Add(TVI_ROOT, nodes_);
   if (!selection_.empty()) SelectTreePath(tree, selection_);
   Arrange();
-  Favorites_TreeViewClick();
+  OnTreeClick();
   SetForegroundWindow(hwnd());
   SetFocus(tree);
   return false;
 }
 
-bool TFavorites_Form::OnCommand(int id, int /*notifyCode*/) {
+bool FavouritesDialog::OnCommand(int id, int /*notifyCode*/) {
   return DispatchCommand(kFavouritesCommands, *this, id);
 }
 
-bool TFavorites_Form::OnNotify(const NMHDR& header, LRESULT& result) {
+bool FavouritesDialog::OnNotify(const NMHDR& header, LRESULT& result) {
   if (header.idFrom != IDC_FAVOURITES_TREE) return false;
   if (header.code == TVN_SELCHANGEDW) {
     selection_ = SelectedPath();
-    Favorites_TreeViewClick();
+    OnTreeClick();
   } else if (header.code == NM_DBLCLK) {
     const FavouriteNode* node = SelectedNode();
     if (node && !node->isFolder) {
-      Favorites_TreeViewDblClick();
+      OnTreeDoubleClick();
       result = TRUE;
       return true;
     }
@@ -257,15 +257,15 @@ bool TFavorites_Form::OnNotify(const NMHDR& header, LRESULT& result) {
   return false;
 }
 
-bool TFavorites_Form::OnMessage(UINT message, WPARAM /*wParam*/, LPARAM /*lParam*/,
-                                INT_PTR& /*result*/) {
+bool FavouritesDialog::OnMessage(UINT message, WPARAM /*wParam*/, LPARAM /*lParam*/,
+                                 INT_PTR& /*result*/) {
   if (message == WM_SIZE) Arrange();
   return false;
 }
 
 // The tree fills the dialog above the buttons, which keep to the bottom
 // right above the status bar.
-void TFavorites_Form::Arrange() {
+void FavouritesDialog::Arrange() {
   HWND status = Item(IDC_FAVOURITES_STATUS);
   if (!status) return;
   SendMessageW(status, WM_SIZE, 0, 0);
@@ -290,7 +290,7 @@ void TFavorites_Form::Arrange() {
              buttonHeight, TRUE);
 }
 
-const FavouriteNode* TFavorites_Form::SelectedNode() const {
+const FavouriteNode* FavouritesDialog::SelectedNode() const {
   HTREEITEM item = SelectedTreeItem(Item(IDC_FAVOURITES_TREE));
   for (const auto& [treeItem, node] : items_) {
     if (treeItem == item) return node;
@@ -298,20 +298,20 @@ const FavouriteNode* TFavorites_Form::SelectedNode() const {
   return nullptr;
 }
 
-std::vector<std::string> TFavorites_Form::SelectedPath() const {
+std::vector<std::string> FavouritesDialog::SelectedPath() const {
   HWND tree = Item(IDC_FAVOURITES_TREE);
   return TreeItemPath(tree, SelectedTreeItem(tree));
 }
 
-bool TFavorites_Form::SelectPath(const std::vector<std::string>& captions) {
+bool FavouritesDialog::SelectPath(const std::vector<std::string>& captions) {
   return SelectTreePath(Item(IDC_FAVOURITES_TREE), captions);
 }
 
-std::string TFavorites_Form::StatusText() const {
+std::string FavouritesDialog::StatusText() const {
   return TextOf(Item(IDC_FAVOURITES_STATUS));
 }
 
-void TFavorites_Form::OK_BitBtnClick() {
+void FavouritesDialog::OnOk() {
   const FavouriteNode* node = SelectedNode();
   if (!node || node->isFolder) {
     ShowInformation(platform(), hwnd(), "您还没有选择网址啊:-)");
@@ -321,19 +321,19 @@ void TFavorites_Form::OK_BitBtnClick() {
   EndModal(IDOK);
 }
 
-void TFavorites_Form::C_BitBtnClick() {
+void FavouritesDialog::OnCancel() {
   EndModal(IDCANCEL);
 }
 
-void TFavorites_Form::Favorites_TreeViewClick() {
+void FavouritesDialog::OnTreeClick() {
   const FavouriteNode* node = SelectedNode();
   SetText(Item(IDC_FAVOURITES_STATUS),
           node ? (node->isFolder ? node->caption : node->address) : "");
 }
 
-void TFavorites_Form::Favorites_TreeViewDblClick() {
+void FavouritesDialog::OnTreeDoubleClick() {
   const FavouriteNode* node = SelectedNode();
-  if (node && !node->isFolder) OK_BitBtnClick();
+  if (node && !node->isFolder) OnOk();
 }
 
 }  // namespace tav

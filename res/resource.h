@@ -5,13 +5,13 @@
 #define IDI_TRAY_NORMAL 101
 #define IDI_TRAY_PAUSED 102
 
-// The password prompt (TfrmLogin).
+// The password prompt (PasswordPrompt).
 #define IDD_LOGIN 1100
 #define IDC_LOGIN_ICON 1101
 #define IDC_LOGIN_LABEL 1102
 #define IDC_LOGIN_PASSWORD 1103
 
-// The script editor window (TfrmScripEditor): commands, controls, tabs.
+// The script editor window (ScriptEditorWindow): commands, controls, tabs.
 #define IDM_SCRIPT_NEW 5001
 #define IDM_SCRIPT_OPEN 5002
 #define IDM_SCRIPT_SAVE 5003
@@ -56,9 +56,9 @@
 #define IDM_SCRIPT_SET_BOOKMARK 5050   // 5050 to 5059: bookmarks 0 to 9
 #define IDM_SCRIPT_GOTO_BOOKMARK 5060  // 5060 to 5069
 
-// The editing dialogs: hotkey editor (TAddOrChange_Form), operation chooser
-// (TDoList_Form), favourites picker (TFavorites_Form) and the input dialog
-// (TAddOrChangeSort_Form).
+// The editing dialogs: hotkey editor (HotkeyEditorDialog), operation chooser
+// (OperationChooserDialog), favourites picker (FavouritesDialog) and the input dialog
+// (InputDialog).
 #define IDD_HOTKEY_EDITOR 3000
 #define IDC_EDITOR_KEY_LABEL 3001
 #define IDC_EDITOR_HOTKEY 3002
@@ -86,9 +86,9 @@
 #define IDC_INPUT_PROMPT 3303
 #define IDC_INPUT_EDIT 3304
 
-// The main window (TMainForm), the about box (TAbout_Form) and the
-// set-password dialog (TfrmSetPassword).
-#define IDB_MENU_IMAGES 2001   // Menu_ImageList: 16 x 16 pictures, magenta transparent
+// The main window (MainWindow), the about box (AboutBox) and the
+// set-password dialog (SetPasswordDialog).
+#define IDB_MENU_IMAGES 2001   // 16 x 16 menu pictures, magenta transparent
 #define IDR_ABOUT_BANNER 2002  // the about box's JPEG banner
 #define IDC_MAIN_GROUP 2010
 #define IDC_MAIN_LIST 2011
@@ -98,24 +98,24 @@
 #define IDC_MAIN_HIDE 2015
 #define IDC_MAIN_CLOSE 2016
 #define IDC_MAIN_STATUS 2017
-#define IDM_MAIN_STOP 2030       // MStop_N
-#define IDM_MAIN_EXIT 2031       // Exit_N
-#define IDM_AUTORUN 2032         // AutoRun_N
-#define IDM_DEFAULT_SCHEME 2033  // DefRule_N
-#define IDM_NEW_SCHEME 2034      // NewRule_N
-#define IDM_DELETE_SCHEME 2035   // DeletRuel_N while it has no schemes
-#define IDM_SET_PASSWORD 2036    // miSetPassword
-#define IDM_SETTINGS 2037        // miSettting
-#define IDM_UPDATE 2038          // miUpdate
-#define IDM_HOME_PAGE 2039       // N7
-#define IDM_MAIL 2040            // N6
-#define IDM_HELP 2041            // N3
-#define IDM_ABOUT 2042           // N5
-#define IDM_TRAY_SHOW 2043       // Show_N
-#define IDM_TRAY_STOP 2044       // Stop_N
-#define IDM_TRAY_DEFAULT 2045    // DefRule_PN
-#define IDM_TRAY_ABOUT 2046      // N1
-#define IDM_TRAY_EXIT 2047       // N2
+#define IDM_MAIN_STOP 2030
+#define IDM_MAIN_EXIT 2031
+#define IDM_AUTORUN 2032
+#define IDM_DEFAULT_SCHEME 2033
+#define IDM_NEW_SCHEME 2034
+#define IDM_DELETE_SCHEME 2035  // while there are no user schemes
+#define IDM_SET_PASSWORD 2036
+#define IDM_SETTINGS 2037
+#define IDM_UPDATE 2038
+#define IDM_HOME_PAGE 2039
+#define IDM_MAIL 2040
+#define IDM_HELP 2041
+#define IDM_ABOUT 2042
+#define IDM_TRAY_SHOW 2043
+#define IDM_TRAY_STOP 2044
+#define IDM_TRAY_DEFAULT 2045
+#define IDM_TRAY_ABOUT 2046
+#define IDM_TRAY_EXIT 2047
 #define IDM_LIST_ADD 2048
 #define IDM_LIST_CHANGE 2049
 #define IDM_LIST_DELETE 2050
@@ -141,22 +141,22 @@
 #define IDC_SETPW_PASSWORD 2703
 #define IDC_SETPW_CHECK_LABEL 2704
 #define IDC_SETPW_CHECK 2705
-// Settings centre (TfrmSetting)
+// Settings centre (SettingsDialog)
 #define IDD_SETTING 4000
-#define IDC_SET_PAGES 4001           // pgcSetting
-#define IDC_SET_PASSWORD_GROUP 4002  // GroupBox1
-#define IDC_SET_CHANGE_PASSWORD 4003 // chkPassword
+#define IDC_SET_PAGES 4001
+#define IDC_SET_PASSWORD_GROUP 4002
+#define IDC_SET_CHANGE_PASSWORD 4003
 #define IDC_SET_OLD_LABEL 4004
-#define IDC_SET_OLD_PASSWORD 4005    // edtOPassword
+#define IDC_SET_OLD_PASSWORD 4005
 #define IDC_SET_NEW_LABEL 4006
-#define IDC_SET_NEW_PASSWORD 4007    // edtNpassword
+#define IDC_SET_NEW_PASSWORD 4007
 #define IDC_SET_CHECK_LABEL 4008
-#define IDC_SET_CHECK_PASSWORD 4009  // edtChkPassword
-#define IDC_SET_RUN_GROUP 4010       // GroupBox2
-#define IDC_SET_AUTORUN 4011         // chkAutoRun
+#define IDC_SET_CHECK_PASSWORD 4009
+#define IDC_SET_RUN_GROUP 4010
+#define IDC_SET_AUTORUN 4011
 #define IDC_SET_RESTORE_CLIPBOARD 4012
-#define IDC_SET_SORT_LIST 4013       // lstSort
-#define IDC_SET_SORT_EDIT 4014       // edtSort
-#define IDC_SET_SORT_ADD 4015        // btnAdd
-#define IDC_SET_SORT_DELETE 4016     // btnDel
-#define IDC_SET_HELP 4017            // btnHelp
+#define IDC_SET_SORT_LIST 4013
+#define IDC_SET_SORT_EDIT 4014
+#define IDC_SET_SORT_ADD 4015
+#define IDC_SET_SORT_DELETE 4016
+#define IDC_SET_HELP 4017

@@ -6,14 +6,14 @@
 #include <filesystem>
 
 #include "actions/TextCipher.h"
-#include "app/MainForm.h"
-#include "app/resource.h"
+#include "app/MainWindow.h"
 #include "base/AtomicFile.h"
 #include "base/PathConversion.h"
 #include "base/TextEncoding.h"
-#include "dialogs/SettingForm.h"
+#include "dialogs/SettingsDialog.h"
 #include "platform/win32/Controls.h"
 #include "platform/win32/Wide.h"
+#include "res/resource.h"
 #include "storage/SettingsFile.h"
 #include "tests/win32/Win32TestSupport.h"
 
@@ -57,13 +57,13 @@ Strings MenuTexts(HMENU menu) {
   return texts;
 }
 
-class SettingFormTest : public ::testing::Test {
+class SettingsDialogTest : public ::testing::Test {
  protected:
   void SetUp() override {
     directory_ = MakeProgramDirectory(
         ::testing::UnitTest::GetInstance()->current_test_info()->name(), SchemeXml({}));
     std::filesystem::create_directories(PathFromUtf8(directory_ + "Data"));
-    form_ = std::make_unique<TMainForm>(platform_, directory_, login_, scheme_);
+    form_ = std::make_unique<MainWindow>(platform_, directory_, login_, scheme_);
     ASSERT_TRUE(form_->Create());
   }
   void TearDown() override {
@@ -85,12 +85,12 @@ class SettingFormTest : public ::testing::Test {
 
   AnsweringPlatform platform_;
   SchemeState scheme_;
-  TfrmLogin login_{platform_, scheme_.rememberedPassword};
+  PasswordPrompt login_{platform_, scheme_.rememberedPassword};
   std::string directory_;
-  std::unique_ptr<TMainForm> form_;
+  std::unique_ptr<MainWindow> form_;
 };
 
-TEST_F(SettingFormTest, PasswordChangesThroughTheDialog) {
+TEST_F(SettingsDialogTest, PasswordChangesThroughTheDialog) {
   const std::string abc = DigestText("abc");
   const struct {
     const char* name;
@@ -143,7 +143,7 @@ TEST_F(SettingFormTest, PasswordChangesThroughTheDialog) {
   }
 }
 
-TEST_F(SettingFormTest, CancelStoresNothingAndTheCategoryPageKeepsItsState) {
+TEST_F(SettingsDialogTest, CancelStoresNothingAndTheCategoryPageKeepsItsState) {
   WriteFileAtomically(IniPath(),
                       Utf8ToCp936("[Sort]\r\n娱乐=0\r\nGames=0\r\n[System]\r\n密码=\r\n"));
   const std::string before = IniBytes();
@@ -153,7 +153,7 @@ TEST_F(SettingFormTest, CancelStoresNothingAndTheCategoryPageKeepsItsState) {
     EXPECT_EQ(ListTexts(dialog), (Strings{"Games", "娱乐"}));
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_SET_SORT_ADD)));
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_SET_SORT_DELETE)));
-    form_->settingForm().SelectPage(1);
+    form_->settingsDialog().SelectPage(1);
     EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, IDC_SET_SORT_LIST)));
     EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, IDC_SET_CHANGE_PASSWORD)));
     SetDlgItemTextW(dialog, IDC_SET_SORT_EDIT, L"  工作  ");
@@ -173,7 +173,7 @@ TEST_F(SettingFormTest, CancelStoresNothingAndTheCategoryPageKeepsItsState) {
   // The next opening shows the last page and the edit's text; the list is
   // read afresh. Enter in the edit adds the category instead of closing.
   OpenSettings([&](HWND dialog) {
-    EXPECT_EQ(form_->settingForm().page(), 1);
+    EXPECT_EQ(form_->settingsDialog().page(), 1);
     EXPECT_EQ(ItemText(dialog, IDC_SET_SORT_EDIT), "留下");
     EXPECT_EQ(ListTexts(dialog), (Strings{"Games", "娱乐"}));
     SetFocus(GetDlgItem(dialog, IDC_SET_SORT_EDIT));
@@ -194,7 +194,7 @@ TEST_F(SettingFormTest, CancelStoresNothingAndTheCategoryPageKeepsItsState) {
   EXPECT_EQ(ReadCategories(directory_), (Strings{"留下", "娱乐"}));
 }
 
-TEST_F(SettingFormTest, StartAtLogOnAndTheMenuMarkStayInStep) {
+TEST_F(SettingsDialogTest, StartAtLogOnAndTheMenuMarkStayInStep) {
   for (const bool on : {true, false}) {
     OpenSettings([&](HWND dialog) {
       EXPECT_EQ(IsChecked(dialog, IDC_SET_AUTORUN), !on);
@@ -209,7 +209,7 @@ TEST_F(SettingFormTest, StartAtLogOnAndTheMenuMarkStayInStep) {
   }
 }
 
-TEST_F(SettingFormTest, UpgradeCommandAddsEachNewSchemeToTheThreeMenusOnce) {
+TEST_F(SettingsDialogTest, UpgradeCommandAddsEachNewSchemeToTheThreeMenusOnce) {
   WriteFileAtomically(
       directory_ + "Data\\工作.ini",
       Utf8ToCp936("[3+65]\r\n执行操作=notepad.exe\r\n提示=记事本\r\n类别=工具\r\n"));
@@ -229,10 +229,10 @@ TEST_F(SettingFormTest, UpgradeCommandAddsEachNewSchemeToTheThreeMenusOnce) {
   EXPECT_TRUE(FileExists(directory_ + "Data\\工作.ini")) << "the INI file is kept";
 }
 
-TEST_F(SettingFormTest, HelpButtonOpensTheTopicOfThePageShown) {
+TEST_F(SettingsDialogTest, HelpButtonOpensTheTopicOfThePageShown) {
   Strings topics;
-  TfrmSetting setting(platform_, directory_, {},
-                      [&](HWND, const std::string& topic) { topics.push_back(topic); });
+  SettingsDialog setting(platform_, directory_, {},
+                         [&](HWND, const std::string& topic) { topics.push_back(topic); });
   DialogWatch watch(L"设置中心", [&](HWND dialog) {
     PressButton(dialog, IDC_SET_HELP);
     setting.SelectPage(1);

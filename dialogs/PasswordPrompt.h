@@ -1,4 +1,4 @@
-// TfrmLogin: the password prompt, for the access password (check-only mode)
+// PasswordPrompt: the password prompt, for the access password (check-only mode)
 // and for the password of a protected scheme (scheme-open mode). One instance
 // lives for the whole run; openers set the expected digest, show it modally
 // and read whether the password was accepted.
@@ -12,11 +12,11 @@
 
 namespace tav {
 
-class TfrmLogin : public Dialog {
+class PasswordPrompt : public Dialog {
  public:
   // `rememberedPassword` is the program-wide plain scheme password, set when
   // a scheme-open prompt is accepted.
-  TfrmLogin(Platform& platform, std::string& rememberedPassword);
+  PasswordPrompt(Platform& platform, std::string& rememberedPassword);
 
   // Shows the prompt modally, owned by `owner` (may be null); answers
   // whether the password was accepted.
@@ -27,9 +27,9 @@ class TfrmLogin : public Dialog {
   HWND passwordEdit() const;
 
   // The handlers of the prompt's controls.
-  void FormShow();
-  void btnLoginClick();
-  void btnCancelClick();
+  void OnShow();
+  void OnOk();
+  void OnCancel();
 
  protected:
   bool OnInit() override;

@@ -1,29 +1,29 @@
-#include "dialogs/SetPasswordForm.h"
+#include "dialogs/SetPasswordDialog.h"
 
-#include "app/resource.h"
 #include "platform/win32/Commands.h"
+#include "res/resource.h"
 
 namespace tav {
 
-TfrmSetPassword::TfrmSetPassword(Platform& platform, SchemePasswordState& state,
-                                 std::function<void(bool)> saved)
+SetPasswordDialog::SetPasswordDialog(Platform& platform, SchemePasswordState& state,
+                                     std::function<void(bool)> saved)
     : Dialog(platform, IDD_SET_PASSWORD), state_(state), saved_(std::move(saved)) {}
 
-bool TfrmSetPassword::OnInit() {
+bool SetPasswordDialog::OnInit() {
   SetItemText(IDC_SETPW_PASSWORD, "");
   SetItemText(IDC_SETPW_CHECK, "");
   return true;
 }
 
-bool TfrmSetPassword::OnCommand(int id, int) {
-  static constexpr Command<TfrmSetPassword> kCommands[] = {
-      {IDOK, &TfrmSetPassword::btnOKClick},
-      {IDCANCEL, &TfrmSetPassword::btnCancelClick},
+bool SetPasswordDialog::OnCommand(int id, int) {
+  static constexpr Command<SetPasswordDialog> kCommands[] = {
+      {IDOK, &SetPasswordDialog::OnOk},
+      {IDCANCEL, &SetPasswordDialog::OnCancel},
   };
   return DispatchCommand(kCommands, *this, id);
 }
 
-void TfrmSetPassword::btnOKClick() {
+void SetPasswordDialog::OnOk() {
   const std::string password = ItemText(IDC_SETPW_PASSWORD);
   if (ApplySchemePassword(platform(), password, ItemText(IDC_SETPW_CHECK), state_) ==
       SetPasswordOutcome::kMismatch) {
@@ -33,7 +33,7 @@ void TfrmSetPassword::btnOKClick() {
   EndModal(IDOK);
 }
 
-void TfrmSetPassword::btnCancelClick() {
+void SetPasswordDialog::OnCancel() {
   EndModal(IDCANCEL);
 }
 

@@ -1,4 +1,4 @@
-// TMainForm: the main window. It lives hidden behind the tray icon, owns the
+// MainWindow: the main window. It lives hidden behind the tray icon, owns the
 // entry table with its hotkey registrations and the program-wide scheme
 // state, receives the hotkey messages and hands the matching entry's action
 // string to the action engine. Shown, it lists the active scheme's entries
@@ -20,7 +20,7 @@
 #include "app/HotkeyService.h"
 #include "app/SchemeMenus.h"
 #include "app/TrayIcon.h"
-#include "dialogs/LoginForm.h"
+#include "dialogs/PasswordPrompt.h"
 #include "dialogs/model/HotkeyEditorRequest.h"
 #include "dialogs/model/SetPassword.h"
 #include "platform/win32/Layout.h"
@@ -32,16 +32,16 @@
 
 namespace tav {
 
-class TAbout_Form;
-class TfrmSetPassword;
-class TfrmSetting;
+class AboutBox;
+class SetPasswordDialog;
+class SettingsDialog;
 
 // Program-wide state of the active scheme: its path (empty until the first
 // scheme opens), whether it was opened with a password digest, and the plain
 // scheme password that keys its entry texts.
 using SchemeState = SchemePasswordState;
 
-class TMainForm : public Window, public ProgramControl, private SchemeMenuHost {
+class MainWindow : public Window, public ProgramControl, private SchemeMenuHost {
  public:
   static constexpr const wchar_t* kClassName = L"TMainForm";
   // The tray icon's messages, with the mouse message in lParam.
@@ -49,9 +49,9 @@ class TMainForm : public Window, public ProgramControl, private SchemeMenuHost {
 
   // `login` is the password prompt; `scheme` the program-wide scheme state,
   // whose remembered password the prompt sets.
-  TMainForm(Win32Platform& platform, std::string programDirectory, TfrmLogin& login,
-            SchemeState& scheme);
-  ~TMainForm() override;
+  MainWindow(Win32Platform& platform, std::string programDirectory, PasswordPrompt& login,
+             SchemeState& scheme);
+  ~MainWindow() override;
 
   // Creates the hidden window with its tray icon, builds the scheme menus
   // and opens the default scheme.
@@ -70,7 +70,7 @@ class TMainForm : public Window, public ProgramControl, private SchemeMenuHost {
   // list while paused) and shows it in file order.
   void ReloadAfterEdit();
   // Pause or resume.
-  void MStop_NClick();
+  void PauseOrResume();
 
   // The hotkey editor, which "添加", "修改", a double click and a file drop
   // open; and the dialogs of the other menu items. An item whose dialog is
@@ -87,7 +87,7 @@ class TMainForm : public Window, public ProgramControl, private SchemeMenuHost {
   // ProgramControl
   void CloseMainWindow() override;
   void ShowMainWindow() override;
-  void TogglePause() override { MStop_NClick(); }
+  void TogglePause() override { PauseOrResume(); }
   void UnregisterHotkeys(bool all) override { service_.UnregisterHotkeys(all); }
   // Registers every hotkey again after a paste; while paused, only those
   // bound to the pause operation.
@@ -125,27 +125,27 @@ class TMainForm : public Window, public ProgramControl, private SchemeMenuHost {
   HMENU DeleteSchemeMenu() const;
   HICON WindowIcon() const;
   // The settings centre "程序设置" opens.
-  TfrmSetting& settingForm() { return *settingForm_; }
+  SettingsDialog& settingsDialog() { return *settingsDialog_; }
 
   // Published handlers, also driven by the Win32 tests.
-  void AddBitBtnClick();
-  void ChangeBitBtnClick();
-  void DelBitBtnClick();
-  void HideBitBtnClick();
-  void CloseBitBtnClick();
-  void M_ListViewClick();
-  void M_ListViewColumnClick(int column);
-  void M_ListViewDblClick();
-  void LV_PopupMenuPopup();
-  void DropFileTargetDrop(const std::vector<std::string>& paths);
+  void AddEntry();
+  void ChangeEntry();
+  void DeleteEntries();
+  void OnHideButton();
+  void OnCloseButton();
+  void OnListClick();
+  void SortByColumn(int column);
+  void OnListDoubleClick();
+  void OnListMenuPopup();
+  void OnFilesDropped(const std::vector<std::string>& paths);
   // After the rows changed: their icons now when the window is visible,
   // else at the next show.
   void RefreshIcons();
-  void AutoRun_NClick();
-  void DeletRuel_NClick();
-  void N5Click();
-  void miSetPasswordClick();
-  void TrayIconMessage(LPARAM lParam);
+  void ToggleStartAtLogon();
+  void OnDeleteSchemeItem();
+  void ShowAbout();
+  void SetSchemePassword();
+  void OnTrayMessage(LPARAM lParam);
 
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -156,7 +156,7 @@ class TMainForm : public Window, public ProgramControl, private SchemeMenuHost {
   std::string RememberedPasswordDigest() override;
   bool CheckPassword(const std::string& digest) override;
 
-  void FormCreate();
+  void OnCreate();
   void CreateMenus();
   // The child controls are made when the window is first about to be shown
   // (it starts hidden in the tray), or when a test asks for the list. Until
@@ -166,9 +166,9 @@ class TMainForm : public Window, public ProgramControl, private SchemeMenuHost {
   void CreateControls();
   // The rows of `items_` in the list, in slot order.
   void InsertRows();
-  void FormClose();
-  void WMHotkey(LPARAM lParam);
-  bool WMSysCommand(WPARAM wParam);
+  void OnClose();
+  void OnHotkey(LPARAM lParam);
+  bool OnSysCommand(WPARAM wParam);
   void ShowTrayMenu();
   void OnCommand(int id);
   bool OnSchemeCommand(int id);
@@ -195,30 +195,30 @@ class TMainForm : public Window, public ProgramControl, private SchemeMenuHost {
   HWND VisibleWindow() const;
 
   // Menu item handlers.
-  void Exit_NClick();
-  void NewRule_NClick();
-  void miSetttingClick();
-  void miUpdateClick();
+  void OnExitItem();
+  void NewScheme();
+  void OpenSettings();
+  void RunLegacyConversion();
   // "升级热键配置文件" run by default: the legacy files converted, the new
   // user schemes added to the scheme menus.
   void ConvertLegacyFiles();
-  void N7Click();
-  void N6Click();
-  void N3Click();
-  void Show_NClick();
-  void DefRuleClick();
+  void OpenHomePage();
+  void WriteMail();
+  void OpenHelpFile();
+  void OnShowItem();
+  void OpenDefaultScheme();
 
   Win32Platform& platform_;
   const std::string programDirectory_;
   HotkeyService service_;
-  TfrmLogin& login_;
+  PasswordPrompt& login_;
   SchemeState& scheme_;
   SystemOperations system_;
   std::unique_ptr<ActionDispatcher> dispatcher_;
   std::unique_ptr<SchemeMenus> schemeMenus_;
-  std::unique_ptr<TAbout_Form> about_;
-  std::unique_ptr<TfrmSetPassword> setPasswordForm_;
-  std::unique_ptr<TfrmSetting> settingForm_;
+  std::unique_ptr<AboutBox> about_;
+  std::unique_ptr<SetPasswordDialog> setPasswordDialog_;
+  std::unique_ptr<SettingsDialog> settingsDialog_;
   std::unique_ptr<TrayIcon> tray_;
   OpenHotkeyEditor editor_;
   std::function<void()> newScheme_;
@@ -227,7 +227,7 @@ class TMainForm : public Window, public ProgramControl, private SchemeMenuHost {
 
   UniqueIcon normalIcon_;
   UniqueIcon pausedIcon_;
-  HIMAGELIST menuImageList_ = nullptr;  // Menu_ImageList, destroyed with the window
+  HIMAGELIST menuImageList_ = nullptr;  // the menu pictures, destroyed with the window
   std::unique_ptr<MenuImages> menuImages_;
   UniqueMenu trayMenu_;
   UniqueMenu listMenu_;

@@ -11,13 +11,13 @@
 #include <string>
 #include <vector>
 
-#include "app/resource.h"
 #include "base/AtomicFile.h"
 #include "base/PathConversion.h"
 #include "base/TextEncoding.h"
-#include "editor/ScriptEditorForm.h"
+#include "editor/ScriptEditorWindow.h"
 #include "platform/RecordingPlatform.h"
 #include "platform/win32/Controls.h"
+#include "res/resource.h"
 
 namespace tav {
 namespace {
@@ -27,9 +27,9 @@ struct Message {
   unsigned style;
 };
 
-class ScriptEditorFormTest : public ::testing::Test {
+class ScriptEditorWindowTest : public ::testing::Test {
  protected:
-  ScriptEditorFormTest() {
+  ScriptEditorWindowTest() {
     form_.choosers.message = [this](const std::string& text, const std::string& caption,
                                     unsigned style) {
       messages_.push_back({text, caption, style});
@@ -45,15 +45,15 @@ class ScriptEditorFormTest : public ::testing::Test {
     dir_ = std::filesystem::temp_directory_path() / "tavrelin-script-editor";
     std::filesystem::remove_all(dir_);
     std::filesystem::create_directories(dir_);
-    form_.actNewExecute();
+    form_.NewScript();
   }
-  ~ScriptEditorFormTest() override { std::filesystem::remove_all(dir_); }
+  ~ScriptEditorWindowTest() override { std::filesystem::remove_all(dir_); }
 
   std::string PathOf(const std::string& name) const { return PathToUtf8(dir_ / name); }
   // A new script whatever the last one was, its question answered No.
   void StartOver() {
     answers_ = {IDNO};
-    form_.actNewExecute();
+    form_.NewScript();
     answers_.clear();
     messages_.clear();
   }
@@ -75,7 +75,7 @@ class ScriptEditorFormTest : public ::testing::Test {
   }
 
   RecordingPlatform platform_;
-  TfrmScripEditor form_{platform_, "C:\\prog\\"};
+  ScriptEditorWindow form_{platform_, "C:\\prog\\"};
   std::vector<Message> messages_;
   std::vector<int> answers_;
   std::optional<std::string> saveAnswer_;
@@ -83,7 +83,7 @@ class ScriptEditorFormTest : public ::testing::Test {
   std::filesystem::path dir_;
 };
 
-TEST_F(ScriptEditorFormTest, FixedInsertionsWriteTheirExactLines) {
+TEST_F(ScriptEditorWindowTest, FixedInsertionsWriteTheirExactLines) {
   struct Case {
     int id;
     const char* text;
@@ -114,7 +114,7 @@ TEST_F(ScriptEditorFormTest, FixedInsertionsWriteTheirExactLines) {
   EXPECT_TRUE(messages_.empty());
 }
 
-TEST_F(ScriptEditorFormTest, InsertionIsOneUndoableStepAtTheCaretReplacingTheSelection) {
+TEST_F(ScriptEditorWindowTest, InsertionIsOneUndoableStepAtTheCaretReplacingTheSelection) {
   Type(L"ab");
   Sci(SCI_SETSEL, 0, 1);
   Click(IDC_SCRIPT_NOTE);
@@ -137,7 +137,7 @@ TEST_F(ScriptEditorFormTest, InsertionIsOneUndoableStepAtTheCaretReplacingTheSel
   EXPECT_EQ(form_.EditorText(), "$$/b");
 }
 
-TEST_F(ScriptEditorFormTest, KeyCaptureFieldShowsModifierOrKeyNameAndKeepsTab) {
+TEST_F(ScriptEditorWindowTest, KeyCaptureFieldShowsModifierOrKeyNameAndKeepsTab) {
   HWND field = form_.Control(IDC_SCRIPT_KEY);
   PressInKeyField('A', {VK_SHIFT});
   EXPECT_EQ(TextOf(field), "Shift");
@@ -169,7 +169,7 @@ TEST_F(ScriptEditorFormTest, KeyCaptureFieldShowsModifierOrKeyNameAndKeepsTab) {
   EXPECT_EQ(form_.EditorText(), "$$/按住\r\nKey_Down~:Ctrl\r\n");
 }
 
-TEST_F(ScriptEditorFormTest, RefusedInsertionsShowTheirMessageAndChangeNothing) {
+TEST_F(ScriptEditorWindowTest, RefusedInsertionsShowTheirMessageAndChangeNothing) {
   struct Case {
     int control;
     const char* text;
@@ -195,7 +195,7 @@ TEST_F(ScriptEditorFormTest, RefusedInsertionsShowTheirMessageAndChangeNothing) 
   }
 }
 
-TEST_F(ScriptEditorFormTest, TypingMarksModifiedAndSaveAsNamesTheFile) {
+TEST_F(ScriptEditorWindowTest, TypingMarksModifiedAndSaveAsNamesTheFile) {
   EXPECT_EQ(form_.Caption(), "编辑脚本 - [未命名]");
   EXPECT_FALSE(form_.CommandEnabled(IDM_SCRIPT_SAVE));
   Type(L"Key_Press:A");
@@ -214,7 +214,7 @@ TEST_F(ScriptEditorFormTest, TypingMarksModifiedAndSaveAsNamesTheFile) {
   }
 }
 
-TEST_F(ScriptEditorFormTest, CloseQueryCancelNoAndYes) {
+TEST_F(ScriptEditorWindowTest, CloseQueryCancelNoAndYes) {
   ShowWindow(form_.hwnd(), SW_SHOW);
   Type(L"x");
   answers_ = {IDCANCEL};
@@ -233,7 +233,7 @@ TEST_F(ScriptEditorFormTest, CloseQueryCancelNoAndYes) {
   EXPECT_EQ(closedWith_, std::nullopt);  // unnamed: the target field keeps its text
 
   ShowWindow(form_.hwnd(), SW_SHOW);
-  form_.actNewExecute();
+  form_.NewScript();
   Type(L"y");
   answers_ = {IDYES};
   saveAnswer_ = PathOf("closed");
@@ -244,7 +244,7 @@ TEST_F(ScriptEditorFormTest, CloseQueryCancelNoAndYes) {
   EXPECT_FALSE(form_.CommandEnabled(IDM_SCRIPT_SAVE));
 }
 
-TEST_F(ScriptEditorFormTest, WindowShortcutsComeBeforeTheEditorsKeysAndBookmarksJump) {
+TEST_F(ScriptEditorWindowTest, WindowShortcutsComeBeforeTheEditorsKeysAndBookmarksJump) {
   Type(L"one\rtwo\rthree");
   BYTE keys[256] = {};
   keys[VK_CONTROL] = 0x80;
@@ -281,7 +281,7 @@ void PutOnClipboard(const std::wstring& text) {
 }
 
 // Characters code page 936 lacks never reach the script as "?".
-TEST_F(ScriptEditorFormTest, TextCodePage936CannotHoldIsRefusedWhenTypedOrPasted) {
+TEST_F(ScriptEditorWindowTest, TextCodePage936CannotHoldIsRefusedWhenTypedOrPasted) {
   ShowWindow(form_.hwnd(), SW_SHOW);
   SetFocus(form_.Editor());
   Type(
@@ -303,7 +303,7 @@ TEST_F(ScriptEditorFormTest, TextCodePage936CannotHoldIsRefusedWhenTypedOrPasted
   ShowWindow(form_.hwnd(), SW_HIDE);
 }
 
-TEST_F(ScriptEditorFormTest, OpenedScriptIsColouredByTheScanner) {
+TEST_F(ScriptEditorWindowTest, OpenedScriptIsColouredByTheScanner) {
   const std::string path = PathOf("colours.tsc");
   WriteFileAtomically(path, Utf8ToCp936("$$/打开\r\nHello \"s\" x\r\n@$% a\r\nb @$% World\r\n"));
   ASSERT_TRUE(form_.OpenScriptFile(path));
