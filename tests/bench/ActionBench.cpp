@@ -48,8 +48,9 @@ class NullPlatform : public Platform {
   void RunOnUiThread(const std::function<void()>& call) override { call(); }
   bool IsWin9xPlatform() override { return false; }
   bool SetShutdownPrivilege(bool) override { return true; }
-  void ExitWindows(unsigned) override {}
+  void ExitWindows(unsigned, uint32_t) override {}
   void MciSendString(const std::string&) override {}
+  std::vector<std::string> CdDrives() override { return {}; }
   void ShowShutdownDialog() override {}
   void ShowSystemProperties() override {}
   std::optional<std::string> ReadRunValue(RunKey, const std::string&) override { return ""; }
