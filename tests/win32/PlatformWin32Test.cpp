@@ -3,6 +3,9 @@
 // COM before it calls the shell.
 #include <gtest/gtest.h>
 
+#include <shlobj.h>
+
+#include <chrono>
 #include <future>
 #include <thread>
 
@@ -117,6 +120,31 @@ TEST(PlatformWin32Test, MessageBoxIsOwnedByTheActiveWindow) {
   EXPECT_EQ(watch.count(), 2);
   EXPECT_EQ(seen.owner, nullptr);
   DestroyWindow(window);
+}
+
+TEST(PlatformWin32Test, SystemPropertiesAskForAnObjectTheShellKnows) {
+  PIDLIST_ABSOLUTE object = nullptr;
+  ASSERT_TRUE(SUCCEEDED(SHParseDisplayName(kComputerObject, nullptr, &object, 0, nullptr)));
+  wchar_t name[MAX_PATH] = {};
+  EXPECT_TRUE(SHGetPathFromIDListW(object, name) == FALSE)
+      << "the computer is no folder of the file system";
+  CoTaskMemFree(object);
+}
+
+TEST(PlatformWin32Test, SleepKeepsWithinTwoMillisecondsOnARunThread) {
+  QuietWin32Platform platform;
+  std::thread([&platform] {
+    const auto preparation = platform.PrepareRunThread();
+    for (uint32_t ms : {1u, 3u, 7u, 16u, 20u}) {
+      const auto start = std::chrono::steady_clock::now();
+      platform.Sleep(ms);
+      const double took =
+          std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+              .count();
+      EXPECT_GE(took, ms - 0.5) << ms;
+      EXPECT_LE(took, ms + 2.0) << ms;
+    }
+  }).join();
 }
 
 }  // namespace
