@@ -71,6 +71,11 @@ def package_holds_the_shipped_files_under_names_explorer_reads(session):
               and struct.unpack_from("<I", unicode_path, 1)[0] == zlib.crc32(name)
               and unicode_path[5:].decode("utf-8") == name.decode("cp936"),
               "%r carries its UTF-8 name in the Unicode path field" % name)
+    # The help file's language, read by the viewer to draw its contents tree.
+    with zipfile.ZipFile(PACKAGE, metadata_encoding="cp936") as package:
+        header = package.read(TOP + "帮助.chm")[:0x18]
+    check(header[:4] == b"ITSF" and struct.unpack_from("<I", header, 0x14)[0] == 0x0804,
+          "the help file is in Simplified Chinese (LCID 0x0804)")
 
 
 def unpacked_program_shows_its_window_on_the_sample_hotkey(session):
