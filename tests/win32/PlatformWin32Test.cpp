@@ -5,9 +5,11 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
 #include <chrono>
 #include <future>
 #include <thread>
+#include <vector>
 
 #include "platform/win32/Wide.h"
 #include "tests/win32/Win32TestSupport.h"
@@ -136,13 +138,18 @@ TEST(PlatformWin32Test, SleepKeepsWithinTwoMillisecondsOnARunThread) {
   std::thread([&platform] {
     const auto preparation = platform.PrepareRunThread();
     for (uint32_t ms : {1u, 3u, 7u, 16u, 20u}) {
-      const auto start = std::chrono::steady_clock::now();
-      platform.Sleep(ms);
-      const double took =
-          std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-              .count();
-      EXPECT_GE(took, ms - 0.5) << ms;
-      EXPECT_LE(took, ms + 2.0) << ms;
+      // The median of a few, so that a busy machine's scheduling does not count.
+      std::vector<double> took;
+      for (int i = 0; i < 7; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        platform.Sleep(ms);
+        took.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count());
+      }
+      std::sort(took.begin(), took.end());
+      EXPECT_GE(took.front(), ms - 0.5) << ms;
+      EXPECT_LE(took[took.size() / 2], ms + 2.0) << ms;
     }
   }).join();
 }
