@@ -10,6 +10,7 @@
 #include <fstream>
 #include <random>
 #include <string>
+#include <thread>
 
 #include "actions/ActionDispatcher.h"
 
@@ -44,7 +45,9 @@ class NullPlatform : public Platform {
   void ShellOpen(const std::string&) override {}
   void WinExec(const std::string&, int) override {}
   int MessageBox(const std::string&, const std::string&, unsigned) override { return mb::kIdOk; }
-  void Sleep(uint32_t) override {}
+  void Sleep(uint32_t milliseconds) override {
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+  }
   void RunOnUiThread(const std::function<void()>& call) override { call(); }
   bool IsWin9xPlatform() override { return false; }
   bool SetShutdownPrivilege(bool) override { return true; }
