@@ -1,5 +1,7 @@
 #include "actions/RunControl.h"
 
+#include <chrono>
+#include <cstdint>
 #include <exception>
 #include <memory>
 
@@ -8,6 +10,12 @@ namespace tav {
 namespace {
 
 thread_local bool t_onRunThread = false;
+
+// The last stretch of a delay, slept through the platform's precise sleep:
+// a condition variable's wait follows the system timer's tick, which may be
+// 15.6 ms, while a delay is to be kept within 2 ms. The stretch is longer
+// than one tick, so the coarse wait never overshoots the delay's end.
+constexpr std::chrono::milliseconds kPreciseStretch(20);
 
 }  // namespace
 
@@ -34,8 +42,16 @@ void RunControl::RequestStop() {
 }
 
 bool RunControl::WaitFor(std::chrono::milliseconds duration) {
-  std::unique_lock lock(mutex_);
-  return !stopped_.wait_for(lock, duration, [this] { return stopRequested_.load(); });
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point end = Clock::now() + duration;
+  {
+    std::unique_lock lock(mutex_);
+    if (stopped_.wait_until(lock, end - kPreciseStretch, [this] { return stopRequested_.load(); }))
+      return false;
+  }
+  const auto left = std::chrono::round<std::chrono::milliseconds>(end - Clock::now());
+  if (left.count() > 0) platform_.Sleep(static_cast<uint32_t>(left.count()));
+  return !StopRequested();
 }
 
 bool RunControl::TryOnUiThread(const std::function<void()>& call) {

@@ -52,8 +52,9 @@ class RunControl {
   void RequestStop();
   bool StopRequested() const { return stopRequested_.load(); }
 
-  // Waits `duration`; answers false when the wait was cut short because the
-  // program is ending.
+  // Waits `duration`, the last few milliseconds through the platform's
+  // Sleep; answers false when the wait was cut short because the program is
+  // ending.
   bool WaitFor(std::chrono::milliseconds duration);
 
   // Carries `call` out on the user-interface thread and waits for it (on

@@ -1,5 +1,9 @@
 #include "actions/SystemOperations.h"
 
+#include <chrono>
+#include <cstdint>
+#include <vector>
+
 namespace tav {
 
 namespace {
@@ -8,20 +12,28 @@ constexpr unsigned kExitShutDownPowerOff = 9;  // EWX_SHUTDOWN | EWX_POWEROFF
 constexpr unsigned kExitReboot = 2;            // EWX_REBOOT
 constexpr int kShow = 5;                       // SW_SHOW
 constexpr const char* kRunValueName = "tarnu_hotkey";
+// The reason recorded in the system's shut-down log: the user asked for it,
+// so it is planned (SHTDN_REASON_MAJOR_OTHER | SHTDN_REASON_MINOR_OTHER |
+// SHTDN_REASON_FLAG_PLANNED); without the flag it is logged as unplanned.
+constexpr uint32_t kPlannedShutdownReason = 0x80000000;
 
 }  // namespace
 
 SystemOperations::SystemOperations(Platform& platform) : platform_(platform) {}
 
+SystemOperations::~SystemOperations() {
+  WaitForTrayCommands();
+}
+
 void SystemOperations::ExitWindowsWithPrivilege(unsigned flags) {
   // The Windows 9x family has no privileges; on NT the shutdown privilege is
   // held only for the one call.
   if (platform_.IsWin9xPlatform()) {
-    platform_.ExitWindows(flags);
+    platform_.ExitWindows(flags, kPlannedShutdownReason);
     return;
   }
   platform_.SetShutdownPrivilege(true);
-  platform_.ExitWindows(flags);
+  platform_.ExitWindows(flags, kPlannedShutdownReason);
   platform_.SetShutdownPrivilege(false);
 }
 
@@ -42,6 +54,20 @@ void SystemOperations::ShowSystemProperties() {
 }
 
 void SystemOperations::ToggleCdDoor() {
+  std::lock_guard lock(togglesMutex_);
+  toggles_.remove_if([](const std::future<void>& toggle) {
+    return toggle.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+  });
+  toggles_.push_back(std::async(std::launch::async, [this] { ToggleNow(); }));
+}
+
+void SystemOperations::WaitForTrayCommands() {
+  std::lock_guard lock(togglesMutex_);
+  for (std::future<void>& toggle : toggles_) toggle.wait();
+  toggles_.clear();
+}
+
+void SystemOperations::ToggleNow() {
   std::lock_guard lock(cdDoorMutex_);
   if (cdDoorOpen_)
     CloseCdDoor();
@@ -50,13 +76,29 @@ void SystemOperations::ToggleCdDoor() {
   cdDoorOpen_ = !cdDoorOpen_;
 }
 
-// "wait" makes the call return only when the tray has moved.
+// "wait" makes each call return only when the tray has moved. A drive is
+// opened as a device of its own under an alias, so that every drive's tray
+// moves, not only the default device's.
+void SystemOperations::SendDoorCommand(const char* state) {
+  const std::vector<std::string> drives = platform_.CdDrives();
+  if (drives.empty()) {
+    platform_.MciSendString(std::string("Set  cdaudio  door  ") + state + "  wait");
+    return;
+  }
+  for (const std::string& drive : drives) {
+    const std::string alias = "tavrelin_cd_" + drive.substr(0, 1);
+    platform_.MciSendString("Open  " + drive + "  type  cdaudio  alias  " + alias);
+    platform_.MciSendString("Set  " + alias + "  door  " + state + "  wait");
+    platform_.MciSendString("Close  " + alias);
+  }
+}
+
 void SystemOperations::OpenCdDoor() {
-  platform_.MciSendString("Set  cdaudio  door  open  wait");
+  SendDoorCommand("open");
 }
 
 void SystemOperations::CloseCdDoor() {
-  platform_.MciSendString("Set  cdaudio  door  closed  wait");
+  SendDoorCommand("closed");
 }
 
 void SystemOperations::OpenControlPanel() {

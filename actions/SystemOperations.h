@@ -3,7 +3,10 @@
 // the control-panel applets, and the start-at-log-on value.
 #pragma once
 
+#include <future>
+#include <list>
 #include <mutex>
+#include <string>
 
 #include "platform/Platform.h"
 
@@ -12,6 +15,8 @@ namespace tav {
 class SystemOperations {
  public:
   explicit SystemOperations(Platform& platform);
+  // Waits for tray commands still under way.
+  ~SystemOperations();
   SystemOperations(const SystemOperations&) = delete;
   SystemOperations& operator=(const SystemOperations&) = delete;
 
@@ -23,9 +28,14 @@ class SystemOperations {
   void ShowShutdownDialog();
   void ShowSystemProperties();
 
-  // Opens the tray if the program's last tray command was not "open",
-  // otherwise closes it. Toggles from different threads follow one another.
+  // Opens the trays if the program's last tray command was not "open",
+  // otherwise closes them: every CD drive's, or the default CD device's when
+  // no drive is listed. A tray takes seconds to move, so the commands run on
+  // a thread of their own and this returns at once; toggles follow one
+  // another in the order they take the lock.
   void ToggleCdDoor();
+  // Waits until every toggle begun so far has sent its commands.
+  void WaitForTrayCommands();
   void OpenCdDoor();
   void CloseCdDoor();
 
@@ -48,12 +58,17 @@ class SystemOperations {
 
  private:
   void ExitWindowsWithPrivilege(unsigned flags);
+  void ToggleNow();
+  void SendDoorCommand(const char* state);
 
   Platform& platform_;
   // The program's one lock: it makes a toggle's read of the flag, its device
   // command and its flip of the flag one step.
   std::mutex cdDoorMutex_;
   bool cdDoorOpen_ = false;  // the last tray command was "open"
+  // Toggles under way, each on its own thread.
+  std::mutex togglesMutex_;
+  std::list<std::future<void>> toggles_;
 };
 
 }  // namespace tav

@@ -1,6 +1,9 @@
-// Program start: the hidden main window with its tray icon, then the message
-// loop until the main window closes.
+// Program start: the folder the program's files live in, the hidden main
+// window with its tray icon, then the message loop until the main window
+// closes.
 #include "platform/win32/WinApi.h"
+
+#include <shlobj.h>
 
 #include <chrono>
 #include <memory>
@@ -13,8 +16,10 @@
 #include "help/HelpBinding.h"
 #include "help/HelpTopics.h"
 #include "platform/win32/MessageLoop.h"
+#include "platform/win32/Wide.h"
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/WinHandles.h"
+#include "storage/DataFolder.h"
 
 namespace {
 
@@ -22,6 +27,34 @@ namespace {
 std::string ProgramDirectory(tav::Platform& platform) {
   const std::string file = platform.ProgramFileName();
   return file.substr(0, file.find_last_of('\\') + 1);
+}
+
+// The user's folder for the program's files (…\AppData\Roaming\Tavrelin\);
+// empty when the system names none.
+std::string UserDataFolder() {
+  wchar_t path[MAX_PATH] = {};
+  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, nullptr,
+                              SHGFP_TYPE_CURRENT, path))) {
+    return std::string();
+  }
+  return tav::Narrow(path) + "\\Tavrelin\\";
+}
+
+// Where schemes, set.ini and scripts are kept; says so once when it is not
+// the program folder, so that the user knows where to find them.
+std::string ChooseFilesFolder(tav::Platform& platform) {
+  const std::string programDirectory = ProgramDirectory(platform);
+  const tav::DataFolder data = tav::ChooseDataFolder(
+      programDirectory, tav::FolderIsWritable(programDirectory), UserDataFolder());
+  if (data.firstUse) {
+    platform.MessageBox("Tavrelin 所在的文件夹“" + programDirectory +
+                            "”不能写入（例如位于 Program Files 下，或是只读的共享文件夹），"
+                            "热键方案、设置和脚本无法保存在那里。\r\n\r\n"
+                            "它们从现在起保存在：\r\n" +
+                            data.path + "\r\n（已从程序文件夹复制了一份）。",
+                        "Tavrelin 4.6.0 Final", tav::mb::kIconInformation);
+  }
+  return data.path;
 }
 
 }  // namespace
@@ -33,23 +66,28 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   InitCommonControlsEx(&controls);
 
   tav::Win32Platform platform;
+  // The program folder, or the user's own when that cannot be written; the
+  // help file is there too.
+  const std::string filesFolder = ChooseFilesFolder(platform);
+  if (tav::UnblockHelpFile(tav::HelpFilePath(filesFolder)) == tav::HelpFileBlock::kBlocked) {
+    platform.MessageBox(tav::kHelpFileBlocked, "Tavrelin 4.6.0 Final", tav::mb::kIconInformation);
+  }
   tav::SchemeState scheme;
   // The password prompt first: opening a protected default scheme at start
   // needs it before any window has been shown.
   tav::PasswordPrompt login(platform, scheme.rememberedPassword);
-  tav::MainWindow mainWindow(platform, ProgramDirectory(platform), login, scheme);
+  tav::MainWindow mainWindow(platform, filesFolder, login, scheme);
   if (!mainWindow.Create()) return 1;
   tav::MainWindowEditorHost editorHost(mainWindow);
-  const std::string programDirectory = ProgramDirectory(platform);
-  tav::EditingDialogs editing(platform, programDirectory, editorHost,
+  tav::EditingDialogs editing(platform, filesFolder, editorHost,
                               tav::SchemeMenuCallbacksFor(mainWindow));
-  tav::ConnectEditingDialogs(mainWindow, editing, programDirectory);
+  tav::ConnectEditingDialogs(mainWindow, editing, filesFolder);
   // Made on first use; the hotkey editor shows it when a script is edited.
   tav::ScriptEditorOnDemand scriptEditor([&] {
-    auto editor = std::make_unique<tav::ScriptEditorWindow>(platform, programDirectory);
+    auto editor = std::make_unique<tav::ScriptEditorWindow>(platform, filesFolder);
     tav::ScriptEditorWindow& made = *editor;
-    made.hooks.showHelp = [&made, &programDirectory] {
-      tav::ShowHelpTopic(made.hwnd(), programDirectory, tav::kScriptEditorTopic);
+    made.hooks.showHelp = [&made, &filesFolder] {
+      tav::ShowHelpTopic(made.hwnd(), filesFolder, tav::kScriptEditorTopic);
     };
     made.hooks.showAbout = [&made, &mainWindow] { mainWindow.ShowAboutBox(made.hwnd()); };
     return editor;

@@ -52,8 +52,10 @@ enum class RemoveResult { kRemoved, kNotFound, kFailed };
 RemoveResult RemovePath(const std::string& path);
 
 #ifdef _WIN32
-// The path as the Win32 wide-character calls take it; throws EncodingError
-// when `path` is not valid UTF-8.
+// The path as the Win32 wide-character calls take it: made full and given
+// the extended-length prefix ("\\?\C:\...", "\\?\UNC\server\share\..."), so
+// that paths longer than MAX_PATH work; throws EncodingError when `path` is
+// not valid UTF-8.
 std::wstring WidePath(const std::string& path);
 #endif
 

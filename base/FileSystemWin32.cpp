@@ -7,12 +7,12 @@
 
 namespace tav {
 
-std::wstring WidePath(const std::string& path) {
-  const std::u16string utf16 = Utf8ToUtf16(path);
+namespace {
+
+std::wstring Wide(const std::string& text) {
+  const std::u16string utf16 = Utf8ToUtf16(text);
   return std::wstring(utf16.begin(), utf16.end());
 }
-
-namespace {
 
 DWORD AttributesOf(const std::string& path) {
   return GetFileAttributesW(WidePath(path).c_str());
@@ -23,6 +23,24 @@ struct FindCloser {
 };
 
 }  // namespace
+
+std::wstring WidePath(const std::string& path) {
+  std::wstring wide = Wide(path);
+  if (wide.empty()) return wide;
+  // Already in the form the system takes unchanged (\\?\C:\..., \\.\device).
+  if (wide.rfind(L"\\\\?\\", 0) == 0 || wide.rfind(L"\\\\.\\", 0) == 0) return wide;
+  // The prefixed form is passed on unchanged, so the system no longer turns
+  // "/" into "\" nor resolves "." and "..": the full path does that first.
+  const DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return wide;
+  std::wstring full(size, L'\0');
+  const DWORD length = GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
+  if (length == 0 || length >= size) return wide;
+  full.resize(length);
+  if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+  if (full.size() >= 3 && full[1] == L':' && full[2] == L'\\') return L"\\\\?\\" + full;
+  return wide;
+}
 
 bool PathExists(const std::string& path) {
   return AttributesOf(path) != INVALID_FILE_ATTRIBUTES;
@@ -73,7 +91,7 @@ RemoveResult RemovePath(const std::string& path) {
 }
 
 std::FILE* OpenFile(const std::string& path, const char* mode) {
-  return _wfopen(WidePath(path).c_str(), WidePath(mode).c_str());
+  return _wfopen(WidePath(path).c_str(), Wide(mode).c_str());
 }
 
 }  // namespace tav

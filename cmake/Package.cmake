@@ -8,9 +8,18 @@ install(FILES ${PROJECT_SOURCE_DIR}/sample/hotkey.xml ${PROJECT_SOURCE_DIR}/samp
         DESTINATION .)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/sample/Data ${PROJECT_SOURCE_DIR}/sample/Script
         DESTINATION .)
-if(TAVRELIN_HELP_FILE)
-  install(FILES ${TAVRELIN_HELP_FILE} DESTINATION .)
+if(NOT TAVRELIN_HELP_FILE)
+  message(FATAL_ERROR "The package needs the help file: install chmcmd (fp-utils) and iconv")
 endif()
+install(FILES ${TAVRELIN_HELP_FILE} DESTINATION .)
+
+# Names in code page 936 with the Info-ZIP Unicode Path field rather than
+# UTF-8 with the language-encoding flag, which Explorer on Windows 7 ignores:
+# see ZipNamesForExplorer.py.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+set(CPACK_ZIP_NAMES_PYTHON ${Python3_EXECUTABLE})
+set(CPACK_ZIP_NAMES_SCRIPT ${PROJECT_SOURCE_DIR}/cmake/ZipNamesForExplorer.py)
+set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/ZipNamesForExplorer.cmake)
 
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME Tavrelin)

@@ -8,8 +8,6 @@ namespace tav {
 
 namespace {
 
-constexpr UINT kHelpInitialize = 0x1C;
-
 std::wstring SystemDirectory() {
   wchar_t buffer[MAX_PATH + 1] = {};
   const UINT length = GetSystemDirectoryW(buffer, MAX_PATH);
@@ -32,13 +30,24 @@ void HelpBinding::Bind() {
   htmlHelp_ = reinterpret_cast<HtmlHelpFunction>(
       reinterpret_cast<void*>(GetProcAddress(library_.get(), "HtmlHelpW")));
   if (!htmlHelp_) throw Error(kHelpFunctionMissing);
-  htmlHelp_(nullptr, nullptr, kHelpInitialize, reinterpret_cast<DWORD_PTR>(&cookie_));
+  // No HH_INITIALIZE: it would move the viewer onto this thread, which
+  // then owes it HH_PRETRANSLATEMESSAGE for every message of its loop and
+  // HH_UNINITIALIZE at exit. Uninitialised, the viewer runs on a thread of
+  // its own and its keys (Tab, accelerators) work without our loop.
 }
 
 intptr_t HelpBinding::ShowHelp(HWND owner, const std::string& address, unsigned command,
                                uintptr_t data) {
   if (!htmlHelp_) Bind();
   return reinterpret_cast<intptr_t>(htmlHelp_(owner, Widen(address).c_str(), command, data));
+}
+
+HelpFileBlock UnblockHelpFile(const std::string& helpFile) {
+  // A file unpacked from a downloaded zip carries the zone it came from in
+  // this stream; the viewer then shows none of its pages.
+  const std::wstring zone = Widen(helpFile) + L":Zone.Identifier";
+  if (GetFileAttributesW(zone.c_str()) == INVALID_FILE_ATTRIBUTES) return HelpFileBlock::kNone;
+  return DeleteFileW(zone.c_str()) ? HelpFileBlock::kUnblocked : HelpFileBlock::kBlocked;
 }
 
 intptr_t ShowHelpTopic(HWND owner, const std::string& programDirectory, const std::string& topic) {

@@ -41,8 +41,21 @@ class HelpBinding {
   std::wstring libraryDirectory_;
   UniqueModule library_;
   HtmlHelpFunction htmlHelp_ = nullptr;
-  DWORD cookie_ = 0;  // filled in by the viewer's initialisation, never read
 };
+
+// Windows blocks a help file that came from the Internet (Mark of the Web:
+// its Zone.Identifier stream): the viewer shows "navigation canceled" for
+// every page. The program's own help file came in the same zip as the
+// program the user chose to run, so the mark is taken off it; the user is
+// told how to do it where that is not allowed (a read-only folder).
+enum class HelpFileBlock { kNone, kUnblocked, kBlocked };
+HelpFileBlock UnblockHelpFile(const std::string& helpFile);
+
+inline constexpr const char* kHelpFileBlocked =
+    "帮助文件“帮助.chm”是从网络下载的，Windows 阻止了它的内容，打开后只会显示"
+    "“已取消到该网页的导航”。\r\n\r\n解除方法：在资源管理器中右键单击程序文件夹里的"
+    "“帮助.chm”，选择“属性”，在“常规”页勾选“解除锁定”（或单击“解除锁定”按钮），"
+    "然后单击“确定”。";
 
 // The program's one binding: shows `topic` (HelpTopics.h) of the help file
 // in the program directory for `owner`. Throws like ShowHelp.

@@ -118,10 +118,13 @@ class Platform {
   // Power and privileges.
   virtual bool IsWin9xPlatform() = 0;
   virtual bool SetShutdownPrivilege(bool enable) = 0;
-  virtual void ExitWindows(unsigned flags) = 0;
+  // ExitWindowsEx with the reason recorded in the system's shut-down log.
+  virtual void ExitWindows(unsigned flags, uint32_t reason) = 0;
 
   // The multimedia control interface, without a return buffer.
   virtual void MciSendString(const std::string& command) = 0;
+  // The roots of the CD drives ("D:"), in drive-letter order.
+  virtual std::vector<std::string> CdDrives() = 0;
 
   // The shell's exit-windows dialog (shell32 ordinal 60) and object
   // properties dialog (ordinal 178); nothing happens if the export is missing.

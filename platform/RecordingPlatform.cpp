@@ -1,6 +1,7 @@
 #include "platform/RecordingPlatform.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "base/FileSystem.h"
 
@@ -354,14 +355,38 @@ bool RecordingPlatform::SetShutdownPrivilege(bool enable) {
   return true;
 }
 
-void RecordingPlatform::ExitWindows(unsigned flags) {
+void RecordingPlatform::ExitWindows(unsigned flags, uint32_t reason) {
   std::lock_guard lock(mutex_);
-  Record("ExitWindows(" + std::to_string(flags) + ")");
+  char hex[16];
+  std::snprintf(hex, sizeof hex, "0x%08X", static_cast<unsigned>(reason));
+  Record("ExitWindows(" + std::to_string(flags) + "," + hex + ")");
 }
 
 void RecordingPlatform::MciSendString(const std::string& command) {
+  {
+    std::unique_lock lock(mciMutex_);
+    mciReleased_.wait(lock, [this] { return !mciHeld_; });
+  }
   std::lock_guard lock(mutex_);
   Record("mciSendString(" + command + ")");
+}
+
+std::vector<std::string> RecordingPlatform::CdDrives() {
+  std::lock_guard lock(mutex_);
+  return cdDrives_;
+}
+
+void RecordingPlatform::SetCdDrives(std::vector<std::string> drives) {
+  std::lock_guard lock(mutex_);
+  cdDrives_ = std::move(drives);
+}
+
+void RecordingPlatform::HoldMci(bool held) {
+  {
+    std::lock_guard lock(mciMutex_);
+    mciHeld_ = held;
+  }
+  mciReleased_.notify_all();
 }
 
 void RecordingPlatform::ShowShutdownDialog() {

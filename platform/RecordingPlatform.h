@@ -4,6 +4,7 @@
 // counts, and hotkey registrations that refuse a combination already taken.
 #pragma once
 
+#include <condition_variable>
 #include <map>
 #include <mutex>
 #include <set>
@@ -57,6 +58,10 @@ class RecordingPlatform : public Platform {
   void SetRunValue(std::optional<std::string> value, RunKey key = RunKey::kMachine);
   std::optional<std::string> RunValue(RunKey key = RunKey::kMachine) const;
   void SetWin9x(bool win9x);
+  // The CD drives CdDrives lists (none at first).
+  void SetCdDrives(std::vector<std::string> drives);
+  // While held, MciSendString waits (a tray that is moving).
+  void HoldMci(bool held);
   // The user's folders: listings come from the real file system, in name
   // order, leaving out the paths marked hidden.
   void MarkHidden(const std::string& path);
@@ -92,8 +97,9 @@ class RecordingPlatform : public Platform {
   void RunOnUiThread(const std::function<void()>& call) override;
   bool IsWin9xPlatform() override;
   bool SetShutdownPrivilege(bool enable) override;
-  void ExitWindows(unsigned flags) override;
+  void ExitWindows(unsigned flags, uint32_t reason) override;
   void MciSendString(const std::string& command) override;
+  std::vector<std::string> CdDrives() override;
   void ShowShutdownDialog() override;
   void ShowSystemProperties() override;
   std::optional<std::string> ReadRunValue(RunKey key, const std::string& name) override;
@@ -124,6 +130,10 @@ class RecordingPlatform : public Platform {
   std::map<RunKey, std::optional<std::string>> runValues_{{RunKey::kMachine, std::string()},
                                                           {RunKey::kCurrentUser, std::string()}};
   bool win9x_ = false;
+  std::vector<std::string> cdDrives_;
+  std::mutex mciMutex_;
+  std::condition_variable mciReleased_;
+  bool mciHeld_ = false;
   std::set<std::string> hidden_;
   std::map<std::string, std::string> shellFolders_;
   std::string knownFavorites_;

@@ -93,12 +93,34 @@ void Win32Platform::BeginShutdown() {
 
 namespace {
 
+// Windows 11 ignores timeBeginPeriod for a process without a visible
+// window unless the process opts out of timer-resolution throttling
+// (SetProcessInformation, Windows 11 and later; looked up, since Windows 7
+// has no such call). The opt-out only keeps a request honoured: it costs
+// nothing while no script asks for a fine timer.
+void KeepTimerResolutionRequests() {
+  using SetProcessInformationFunction =
+      BOOL(WINAPI*)(HANDLE, PROCESS_INFORMATION_CLASS, LPVOID, DWORD);
+  static const bool done = [] {
+    const auto set = ExportAs<SetProcessInformationFunction>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetProcessInformation"));
+    if (!set) return false;
+    PROCESS_POWER_THROTTLING_STATE state{};
+    state.Version = PROCESS_POWER_THROTTLING_CURRENT_VERSION;
+    state.ControlMask = PROCESS_POWER_THROTTLING_IGNORE_TIMER_RESOLUTION;
+    state.StateMask = 0;  // not throttled: the requested resolution holds
+    return set(GetCurrentProcess(), ProcessPowerThrottling, &state, sizeof state) != 0;
+  }();
+  (void)done;
+}
+
 // Keeps the system timer at 1 ms while a script runs, so that its delays are
 // as long as asked for. Only then: a finer timer wakes the processor more
 // often, and an idle program must not cost the system anything.
 class FineTimer {
  public:
   FineTimer() {
+    KeepTimerResolutionRequests();
     static const auto begin = WinmmFunction<TimePeriodFunction>("timeBeginPeriod");
     if (begin) begin(1);
   }
@@ -397,7 +419,16 @@ HWND Win32Platform::ClipboardWindow() {
 }
 
 void Win32Platform::ShellOpen(const std::string& target) {
-  ShellExecuteW(nullptr, nullptr, Widen(target).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  const std::wstring file = Widen(target);
+  SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof info;
+  // A script's thread ends its COM apartment right after its last line: the
+  // open must be complete by then, not handed to a background thread of the
+  // shell (a DDE conversation, a shell extension) that still needs it.
+  info.fMask = SEE_MASK_NOASYNC;
+  info.lpFile = file.c_str();
+  info.nShow = SW_SHOWNORMAL;
+  ShellExecuteExW(&info);
 }
 
 void Win32Platform::WinExec(const std::string& commandLine, int showCommand) {
@@ -417,7 +448,33 @@ int Win32Platform::MessageBox(const std::string& text, const std::string& captio
                      style | MB_SETFOREGROUND | MB_TOPMOST);
 }
 
+namespace {
+
+constexpr DWORD kHighResolutionTimerFlag = 0x2;  // CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
+
+// A waitable timer of the calling thread: a high-resolution one where the
+// system has it (Windows 10 1803 and later), which keeps to the time asked
+// for whatever the system timer's tick; null where it has none.
+HANDLE HighResolutionTimer() {
+  struct Timer {
+    UniqueKernelHandle handle{
+        CreateWaitableTimerExW(nullptr, nullptr, kHighResolutionTimerFlag, TIMER_ALL_ACCESS)};
+  };
+  thread_local Timer timer;
+  return timer.handle.get();
+}
+
+}  // namespace
+
 void Win32Platform::Sleep(uint32_t milliseconds) {
+  HANDLE timer = HighResolutionTimer();
+  LARGE_INTEGER due{};
+  due.QuadPart = -10'000LL * milliseconds;  // relative, in 100 ns units
+  if (timer && milliseconds > 0 && SetWaitableTimer(timer, &due, 0, nullptr, nullptr, FALSE) &&
+      WaitForSingleObject(timer, INFINITE) == WAIT_OBJECT_0) {
+    return;
+  }
+  // Older systems: the plain sleep, fine while a script holds the timer at 1 ms.
   ::Sleep(milliseconds);
 }
 
@@ -449,8 +506,20 @@ bool Win32Platform::SetShutdownPrivilege(bool enable) {
                                &returnLength) != 0;
 }
 
-void Win32Platform::ExitWindows(unsigned flags) {
-  ExitWindowsEx(flags, 0);
+void Win32Platform::ExitWindows(unsigned flags, uint32_t reason) {
+  ExitWindowsEx(flags, reason);
+}
+
+std::vector<std::string> Win32Platform::CdDrives() {
+  std::vector<std::string> drives;
+  const DWORD present = GetLogicalDrives();
+  for (int letter = 0; letter < 26; ++letter) {
+    if (!(present & (1u << letter))) continue;
+    const wchar_t root[] = {static_cast<wchar_t>(L'A' + letter), L':', L'\\', L'\0'};
+    if (GetDriveTypeW(root) == DRIVE_CDROM)
+      drives.push_back({static_cast<char>('A' + letter), ':'});
+  }
+  return drives;
 }
 
 void Win32Platform::MciSendString(const std::string& command) {
@@ -466,11 +535,15 @@ void Win32Platform::ShowShutdownDialog() {
 
 void Win32Platform::ShowSystemProperties() {
   if (!objectProperties_) return;
-  constexpr DWORD kPathObject = 2;
+  constexpr DWORD kPathObject = 2;  // SHOP_FILEPATH: a parsing name
+  // The properties of the computer are the system's properties; an empty
+  // name is no object and shows nothing.
   if (IsWin9xPlatform()) {
-    ExportAs<ObjectPropertiesFunctionA>(objectProperties_)(mainWindow_, kPathObject, "", "");
+    ExportAs<ObjectPropertiesFunctionA>(objectProperties_)(mainWindow_, kPathObject,
+                                                           kComputerObjectA, "");
   } else {
-    ExportAs<ObjectPropertiesFunction>(objectProperties_)(mainWindow_, kPathObject, L"", L"");
+    ExportAs<ObjectPropertiesFunction>(objectProperties_)(mainWindow_, kPathObject, kComputerObject,
+                                                          L"");
   }
 }
 

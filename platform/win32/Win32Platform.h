@@ -14,6 +14,11 @@
 
 namespace tav {
 
+// The shell's parsing name of the computer (This PC), whose properties are
+// the system's properties.
+inline constexpr wchar_t kComputerObject[] = L"::{20D04FE0-3AEA-1069-A2D8-08002B30309D}";
+inline constexpr char kComputerObjectA[] = "::{20D04FE0-3AEA-1069-A2D8-08002B30309D}";
+
 class Win32Platform : public Platform {
  public:
   // The message the user-interface window must pass to RunPendingCall.
@@ -60,8 +65,9 @@ class Win32Platform : public Platform {
   void RunOnUiThread(const std::function<void()>& call) override;
   bool IsWin9xPlatform() override;
   bool SetShutdownPrivilege(bool enable) override;
-  void ExitWindows(unsigned flags) override;
+  void ExitWindows(unsigned flags, uint32_t reason) override;
   void MciSendString(const std::string& command) override;
+  std::vector<std::string> CdDrives() override;
   void ShowShutdownDialog() override;
   void ShowSystemProperties() override;
   std::optional<std::string> ReadRunValue(RunKey key, const std::string& name) override;

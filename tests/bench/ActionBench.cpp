@@ -10,6 +10,7 @@
 #include <fstream>
 #include <random>
 #include <string>
+#include <thread>
 
 #include "actions/ActionDispatcher.h"
 
@@ -44,12 +45,15 @@ class NullPlatform : public Platform {
   void ShellOpen(const std::string&) override {}
   void WinExec(const std::string&, int) override {}
   int MessageBox(const std::string&, const std::string&, unsigned) override { return mb::kIdOk; }
-  void Sleep(uint32_t) override {}
+  void Sleep(uint32_t milliseconds) override {
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+  }
   void RunOnUiThread(const std::function<void()>& call) override { call(); }
   bool IsWin9xPlatform() override { return false; }
   bool SetShutdownPrivilege(bool) override { return true; }
-  void ExitWindows(unsigned) override {}
+  void ExitWindows(unsigned, uint32_t) override {}
   void MciSendString(const std::string&) override {}
+  std::vector<std::string> CdDrives() override { return {}; }
   void ShowShutdownDialog() override {}
   void ShowSystemProperties() override {}
   std::optional<std::string> ReadRunValue(RunKey, const std::string&) override { return ""; }

@@ -62,7 +62,8 @@ TEST(ClassifiedTextTest, ScriptExtensionIsTheTextAfterTheLastDotIgnoringCase) {
 class ActionDispatcherTest : public test::RecordedEngineTest {};
 
 TEST_F(ActionDispatcherTest, ActionsAreRecognisedOrGoToTheShellUnchanged) {
-  const Calls shutDown = {"SetShutdownPrivilege(1)", "ExitWindows(9)", "SetShutdownPrivilege(0)"};
+  const Calls shutDown = {"SetShutdownPrivilege(1)", "ExitWindows(9,0x80000000)",
+                          "SetShutdownPrivilege(0)"};
   const Calls pressA = {"keybd_event(65,30,0)", "keybd_event(65,30,2)"};
   const struct {
     std::string action;
@@ -128,9 +129,11 @@ TEST_F(ActionDispatcherTest, EveryBuiltInOperationDoesItsWork) {
       {"关闭Tavrelin", {"RunOnUiThread"}, {"CloseMainWindow"}},
       {"显示Tavrelin", {"RunOnUiThread"}, {"ShowMainWindow"}},
       {"Tavrelin停止/开始工作", {"RunOnUiThread"}, {"TogglePause"}},
-      {"关闭计算机", {"SetShutdownPrivilege(1)", "ExitWindows(9)", "SetShutdownPrivilege(0)"}, {}},
+      {"关闭计算机",
+       {"SetShutdownPrivilege(1)", "ExitWindows(9,0x80000000)", "SetShutdownPrivilege(0)"},
+       {}},
       {"重新启动计算机",
-       {"SetShutdownPrivilege(1)", "ExitWindows(2)", "SetShutdownPrivilege(0)"},
+       {"SetShutdownPrivilege(1)", "ExitWindows(2,0x80000000)", "SetShutdownPrivilege(0)"},
        {}},
       {"显示关机对话框", {"RunOnUiThread", "ShowShutdownDialog"}, {}},
       {"打开/关闭光驱", {"mciSendString(Set  cdaudio  door  open  wait)"}, {}},
@@ -145,6 +148,7 @@ TEST_F(ActionDispatcherTest, EveryBuiltInOperationDoesItsWork) {
     test::RecordingProgram program(platform);
     ActionDispatcher engine(platform, program);
     EXPECT_TRUE(engine.HandleAction(name)) << name;
+    engine.System().WaitForTrayCommands();
     EXPECT_EQ(platform.Calls(), platformCalls) << name;
     EXPECT_EQ(program.Calls(), programCalls) << name;
   }

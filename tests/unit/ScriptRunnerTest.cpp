@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "actions/ActionDispatcher.h"
+#include "actions/RunControl.h"
 #include "base/Errors.h"
 #include "base/TextEncoding.h"
 #include "tests/unit/ActionTestSupport.h"
@@ -85,6 +86,30 @@ TEST(ScriptCommandTest, DelayThatIsNoCountOrNegativeOrTooLongIsRefused) {
     } catch (const ConversionError& error) {
       EXPECT_EQ(error.what(), "'" + std::string(argument) + "' is not a valid integer value");
     }
+  }
+}
+
+TEST(DelayTest, LastStretchOfADelayIsTheSystemsPreciseSleep) {
+  // The coarse wait may wake a timer tick (15.6 ms) late: only the last
+  // stretch is left to the platform's sleep, which keeps to the millisecond.
+  const struct {
+    int ms;
+    int leastSlept;
+    int mostSlept;
+  } cases[] = {{0, 0, 0}, {5, 5, 5}, {100, 15, 20}};
+  for (const auto& c : cases) {
+    RecordingPlatform platform;
+    RunControl control(platform);
+    EXPECT_TRUE(control.WaitFor(std::chrono::milliseconds(c.ms)));
+    const std::vector<std::string> sleeps = platform.CallsStartingWith("Sleep(");
+    if (c.mostSlept == 0) {
+      EXPECT_TRUE(sleeps.empty()) << c.ms;
+      continue;
+    }
+    ASSERT_EQ(sleeps.size(), 1u) << c.ms;
+    const int slept = std::stoi(sleeps[0].substr(6));
+    EXPECT_GE(slept, c.leastSlept) << c.ms;
+    EXPECT_LE(slept, c.mostSlept) << c.ms;
   }
 }
 

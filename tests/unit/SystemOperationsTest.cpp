@@ -32,15 +32,42 @@ TEST_F(SystemOperationsTest, PowerOperationsHoldThePrivilegeOnlyOnNt) {
   platform_.SetWin9x(true);
   system_.ShutDownComputer();
   system_.RestartComputer();
-  EXPECT_EQ(platform_.Calls(),
-            (Calls{"SetShutdownPrivilege(1)", "ExitWindows(9)", "SetShutdownPrivilege(0)",
-                   "SetShutdownPrivilege(1)", "ExitWindows(2)", "SetShutdownPrivilege(0)",
-                   "ExitWindows(9)", "ExitWindows(2)"}));
+  EXPECT_EQ(platform_.Calls(), (Calls{"SetShutdownPrivilege(1)", "ExitWindows(9,0x80000000)",
+                                      "SetShutdownPrivilege(0)", "SetShutdownPrivilege(1)",
+                                      "ExitWindows(2,0x80000000)", "SetShutdownPrivilege(0)",
+                                      "ExitWindows(9,0x80000000)", "ExitWindows(2,0x80000000)"}));
 }
 
 TEST_F(SystemOperationsTest, TrayTogglesAlternateFromWhicheverThread) {
-  for (int i = 0; i < 3; ++i) std::thread([this] { system_.ToggleCdDoor(); }).join();
+  for (int i = 0; i < 3; ++i) {
+    std::thread([this] { system_.ToggleCdDoor(); }).join();
+    system_.WaitForTrayCommands();
+  }
   EXPECT_EQ(platform_.Calls(), (Calls{kOpen, kClose, kOpen}));
+}
+
+TEST_F(SystemOperationsTest, TrayToggleReturnsWhileTheTraysMove) {
+  platform_.SetCdDrives({"D:", "F:"});
+  platform_.HoldMci(true);
+  system_.ToggleCdDoor();  // would hang here if it waited for the trays
+  EXPECT_TRUE(platform_.Calls().empty());
+  platform_.HoldMci(false);
+  system_.ToggleCdDoor();
+  system_.WaitForTrayCommands();
+  const auto drive = [](const char* letter, const char* state) {
+    const std::string alias = std::string("tavrelin_cd_") + letter;
+    return Calls{
+        "mciSendString(Open  " + std::string(letter) + ":  type  cdaudio  alias  " + alias + ")",
+        "mciSendString(Set  " + alias + "  door  " + state + "  wait)",
+        "mciSendString(Close  " + alias + ")"};
+  };
+  Calls expected;
+  for (const char* state : {"open", "closed"})
+    for (const char* letter : {"D", "F"}) {
+      const Calls commands = drive(letter, state);
+      expected.insert(expected.end(), commands.begin(), commands.end());
+    }
+  EXPECT_EQ(platform_.Calls(), expected);
 }
 
 // A tray takes its time to move: "wait" returns only then.
@@ -62,6 +89,7 @@ TEST(CdTrayTest, ConcurrentTogglesNeverSendTheSameCommandTwiceInARow) {
       for (int i = 0; i < kPerThread; ++i) system.ToggleCdDoor();
     });
   for (std::thread& thread : threads) thread.join();
+  system.WaitForTrayCommands();
   const Calls calls = platform.Calls();
   ASSERT_EQ(calls.size(), 4u * kPerThread);
   for (size_t i = 0; i < calls.size(); ++i) ASSERT_EQ(calls[i], i % 2 == 0 ? kOpen : kClose) << i;

@@ -502,5 +502,37 @@ TEST(HelpBindingTest, AMissingViewerIsReportedEachTime) {
   }
 }
 
+TEST(HelpBindingTest, DownloadedHelpFileIsUnblockedOrReportedBlocked) {
+  const std::filesystem::path folder = std::filesystem::temp_directory_path() /
+                                       (L"tav-motw-" + std::to_wstring(GetCurrentProcessId()));
+  std::filesystem::create_directories(folder);
+  const std::string help = Narrow((folder / L"帮助.chm").wstring());
+  const std::wstring zone = Widen(help) + L":Zone.Identifier";
+  WriteFileAtomically(help, "ITSF");
+  const auto markFromInternet = [&] {
+    HANDLE stream = CreateFileW(zone.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(stream, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(stream, "[ZoneTransfer]\r\nZoneId=3\r\n", 26, &written, nullptr);
+    CloseHandle(stream);
+  };
+
+  EXPECT_EQ(UnblockHelpFile(help), HelpFileBlock::kNone);
+  markFromInternet();
+  EXPECT_EQ(UnblockHelpFile(help), HelpFileBlock::kUnblocked);
+  EXPECT_EQ(GetFileAttributesW(zone.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(ReadWholeFile(help), "ITSF");
+
+  // A mark that may not be removed (held open here, a read-only folder on
+  // Windows) is reported, so that the user is told how.
+  markFromInternet();
+  HANDLE held =
+      CreateFileW(zone.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  EXPECT_EQ(UnblockHelpFile(help), HelpFileBlock::kBlocked);
+  CloseHandle(held);
+  std::error_code ignored;
+  std::filesystem::remove_all(folder, ignored);
+}
+
 }  // namespace
 }  // namespace tav::test

@@ -3,8 +3,13 @@
 // COM before it calls the shell.
 #include <gtest/gtest.h>
 
+#include <shlobj.h>
+
+#include <algorithm>
+#include <chrono>
 #include <future>
 #include <thread>
+#include <vector>
 
 #include "platform/win32/Wide.h"
 #include "tests/win32/Win32TestSupport.h"
@@ -117,6 +122,36 @@ TEST(PlatformWin32Test, MessageBoxIsOwnedByTheActiveWindow) {
   EXPECT_EQ(watch.count(), 2);
   EXPECT_EQ(seen.owner, nullptr);
   DestroyWindow(window);
+}
+
+TEST(PlatformWin32Test, SystemPropertiesAskForAnObjectTheShellKnows) {
+  PIDLIST_ABSOLUTE object = nullptr;
+  ASSERT_TRUE(SUCCEEDED(SHParseDisplayName(kComputerObject, nullptr, &object, 0, nullptr)));
+  wchar_t name[MAX_PATH] = {};
+  EXPECT_TRUE(SHGetPathFromIDListW(object, name) == FALSE)
+      << "the computer is no folder of the file system";
+  CoTaskMemFree(object);
+}
+
+TEST(PlatformWin32Test, SleepKeepsWithinTwoMillisecondsOnARunThread) {
+  QuietWin32Platform platform;
+  std::thread([&platform] {
+    const auto preparation = platform.PrepareRunThread();
+    for (uint32_t ms : {1u, 3u, 7u, 16u, 20u}) {
+      // The median of a few, so that a busy machine's scheduling does not count.
+      std::vector<double> took;
+      for (int i = 0; i < 7; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        platform.Sleep(ms);
+        took.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count());
+      }
+      std::sort(took.begin(), took.end());
+      EXPECT_GE(took.front(), ms - 0.5) << ms;
+      EXPECT_LE(took[took.size() / 2], ms + 2.0) << ms;
+    }
+  }).join();
 }
 
 }  // namespace
