@@ -507,8 +507,10 @@ TEST_F(MainWindowTest, SetPasswordReencryptsEveryTextAndMarksTheMenus) {
   const std::vector<std::string> shown = Column(list(), 1);
 
   {  // none -> set
+    PasswordCharWatch passwordChars;
     DialogWatch watch(L"设置访问口令", answer(L"甲乙", L"甲乙"));
     form_->SetSchemePassword();
+    EXPECT_EQ(passwordChars.ids(), (std::vector<int>{IDC_SETPW_PASSWORD, IDC_SETPW_CHECK}));
   }
   EXPECT_EQ(stored(), std::make_pair(DigestText("甲乙"), plain("甲乙")));
   EXPECT_TRUE(HasImageAt(form_->MainSchemeMenu(), 0));

@@ -114,6 +114,7 @@ TEST_F(SettingsDialogTest, PasswordChangesThroughTheDialog) {
     const std::string before = IniBytes();
     platform_.messages.clear();
     bool closedByOk = false;
+    PasswordCharWatch passwordChars;
     const int shown = OpenSettings([&](HWND dialog) {
       EXPECT_FALSE(IsChecked(dialog, IDC_SET_CHANGE_PASSWORD)) << c.name;
       EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_SET_OLD_PASSWORD))) << c.name;
@@ -132,6 +133,9 @@ TEST_F(SettingsDialogTest, PasswordChangesThroughTheDialog) {
       if (!closedByOk) PressButton(dialog, IDCANCEL);
     });
     EXPECT_EQ(shown, 1) << c.name;
+    EXPECT_EQ(passwordChars.ids(), (std::vector<int>{IDC_SET_OLD_PASSWORD, IDC_SET_NEW_PASSWORD,
+                                                     IDC_SET_CHECK_PASSWORD}))
+        << c.name;
     if (c.message.empty()) {
       EXPECT_TRUE(closedByOk) << c.name;
       EXPECT_TRUE(platform_.messages.empty()) << c.name;
