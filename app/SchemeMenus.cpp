@@ -1,6 +1,5 @@
 #include "app/SchemeMenus.h"
 
-#include "base/AtomicFile.h"
 #include "base/Version.h"
 #include "storage/SchemeFile.h"
 
