@@ -117,6 +117,14 @@ void SystemOperations::OpenDateTimeProperties() {
   platform_.WinExec("rundll32.exe shell32.dll, Control_RunDLL timedate.cpl", kShow);
 }
 
+bool SystemOperations::AutoRunStored() {
+  for (RunKey key : {RunKey::kMachine, RunKey::kCurrentUser}) {
+    const std::optional<std::string> value = platform_.ReadRunValue(key, kRunValueName);
+    if (value && !value->empty()) return true;
+  }
+  return false;
+}
+
 bool SystemOperations::ReadAutoRun() {
   for (RunKey key : {RunKey::kMachine, RunKey::kCurrentUser}) {
     const std::optional<std::string> value = platform_.ReadRunValue(key, kRunValueName);

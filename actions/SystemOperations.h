@@ -48,6 +48,8 @@ class SystemOperations {
   // machine-wide Run key or, failing that, under the current user's. A value
   // naming another program file is rewritten to name the running one.
   bool ReadAutoRun();
+  // The same answer, read only: nothing is rewritten.
+  bool AutoRunStored();
 
   // Where WriteAutoRun stored the value.
   enum class AutoRunPlace { kNowhere, kMachine, kCurrentUser };

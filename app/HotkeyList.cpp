@@ -2,15 +2,18 @@
 
 #include <algorithm>
 
+#include "base/Errors.h"
+#include "base/TextEncoding.h"
 #include "storage/SchemeFile.h"
 
 namespace tav {
 
 namespace {
 
-unsigned char Folded(char c) {
-  const auto byte = static_cast<unsigned char>(c);
-  return byte >= 'a' && byte <= 'z' ? static_cast<unsigned char>(byte - 'a' + 'A') : byte;
+int CompareKeys(const std::optional<std::string>& a, const std::optional<std::string>& b) {
+  if (!a || !b) return (a ? -1 : 0) + (b ? 1 : 0);
+  // std::string compares its bytes as unsigned char.
+  return a->compare(*b);
 }
 
 bool NeedsQuotes(const std::string& text) {
@@ -22,13 +25,21 @@ bool NeedsQuotes(const std::string& text) {
 
 }  // namespace
 
-int CompareFolded(const std::string& a, const std::string& b) {
-  const size_t common = std::min(a.size(), b.size());
-  for (size_t i = 0; i < common; ++i) {
-    const int difference = Folded(a[i]) - Folded(b[i]);
-    if (difference != 0) return difference;
+std::optional<std::string> SortKey(const std::string& text) {
+  std::string key;
+  try {
+    key = Utf8ToCp936(text);
+  } catch (const EncodingError&) {
+    return std::nullopt;
   }
-  return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+  for (char& c : key) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return key;
+}
+
+int CompareFolded(const std::string& a, const std::string& b) {
+  return CompareKeys(SortKey(a), SortKey(b));
 }
 
 const std::string& ColumnText(const HotkeyListItem& item, int column) {
@@ -53,13 +64,16 @@ void ListSort::Reset() {
   lastColumn_ = -1;
 }
 
-int ListSort::Compare(const HotkeyListItem& a, const HotkeyListItem& b) const {
-  const int order = CompareFolded(ColumnText(a, column_), ColumnText(b, column_));
-  return descending_ ? -order : order;
-}
-
-bool ListSort::Before(const HotkeyListItem& a, const HotkeyListItem& b) const {
-  return Compare(a, b) < 0;
+std::vector<size_t> ListSort::Order(const std::vector<HotkeyListItem>& shown) const {
+  std::vector<std::optional<std::string>> keys;
+  for (const HotkeyListItem& item : shown) keys.push_back(SortKey(ColumnText(item, column_)));
+  std::vector<size_t> order(shown.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+    const int result = CompareKeys(keys[a], keys[b]);
+    return descending_ ? result > 0 : result < 0;
+  });
+  return order;
 }
 
 EditCommands CommandsAfterListClick(int selectedCount) {

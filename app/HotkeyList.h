@@ -3,6 +3,7 @@
 // selection, and the delete question with its comma text.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,9 +12,14 @@
 
 namespace tav {
 
-// Compares two texts as bytes, folding only the letters a to z to A to Z;
-// every other byte, those of Chinese characters included, compares by its
-// value. Negative, zero or positive like strcmp.
+// The bytes a text sorts by: its code page 936 (GB2312) form with only the
+// letters a to z folded to A to Z, so that Chinese texts sort by their
+// GB2312 codes. Nullopt for a text that code page 936 cannot hold.
+std::optional<std::string> SortKey(const std::string& text);
+
+// Compares two texts by their sort keys as bytes; a text with no key sorts
+// after every text that has one, and equal to another without one.
+// Negative, zero or positive like strcmp.
 int CompareFolded(const std::string& a, const std::string& b);
 
 // The list's columns.
@@ -31,10 +37,9 @@ class ListSort {
   void ColumnClick(int column);
   // After an add, change or delete the reloaded list comes in file order.
   void Reset();
-  // Whether `a` sorts before `b` under the current state.
-  bool Before(const HotkeyListItem& a, const HotkeyListItem& b) const;
-  // The item comparison of the list view: negative when `a` goes first.
-  int Compare(const HotkeyListItem& a, const HotkeyListItem& b) const;
+  // The new order of `shown` (the items in their current list order) as
+  // positions into it. Items that compare equal keep their order.
+  std::vector<size_t> Order(const std::vector<HotkeyListItem>& shown) const;
 
   int column() const { return column_; }
   bool descending() const { return descending_; }

@@ -82,9 +82,6 @@ constexpr ControlHint kControlHints[] = {
     {IDC_MAIN_CLOSE, "关闭Tavrelin"},
 };
 
-// The hints of the menu bar's own menus, by position.
-constexpr const char* kMenuBarHints[] = {"文件", "设置Tavrelin", "", "帮助"};
-
 using Item = MenuItem<MainWindow>;
 
 constexpr Item kFileMenu[] = {
@@ -144,6 +141,24 @@ constexpr Item kListMenu[] = {
     {IDM_LIST_CHANGE, "修改", "修改您所选定的热键", 7, &MainWindow::ChangeEntry},
     {IDM_LIST_DELETE, "删除", "删除您所选定的热键", kImageDelete, &MainWindow::DeleteEntries},
 };
+
+// The hint of the submenu at `position` of `menu`, one of the menus that
+// hold submenus: the menu bar, "设置", "编辑方案" and the tray menu.
+std::string_view PopupHint(HMENU menu, UINT position, HMENU bar, HMENU tray) {
+  const HMENU settings = bar ? GetSubMenu(bar, 1) : nullptr;
+  const struct {
+    HMENU menu;
+    std::span<const Item> items;
+  } menus[] = {{bar, kMenuBar},
+               {settings, kSettingsMenu},
+               {settings ? GetSubMenu(settings, 3) : nullptr, kEditSchemeMenu},
+               {tray, kTrayMenu}};
+  for (const auto& candidate : menus) {
+    if (menu && menu == candidate.menu && position < candidate.items.size())
+      return candidate.items[position].hint;
+  }
+  return {};
+}
 
 HICON LoadSmallIcon(int id) {
   return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON,
@@ -238,7 +253,7 @@ void MainWindow::OnCreate() {
     RenderSchemeMenus();
   });
   RunGuarded(platform_, [&] {
-    if (OpenScheme(DefaultSchemePath())) schemeMenus_->Check(std::nullopt);
+    schemeMenus_->OpenFromMenu(kDefaultSchemeHint);
     RenderSchemeMenus();
   });
 }
@@ -405,7 +420,10 @@ void MainWindow::RenderSchemeMenus() {
                    {TraySchemeMenu(), IDM_TRAY_DEFAULT, IDM_TRAY_SCHEME_FIRST}};
   for (const auto& open : openMenus) {
     RebuildMenu(open.menu, openEntries(open.defaultId, open.firstId));
-    CheckRadioItem(open.menu, checked ? open.firstId + *checked : open.defaultId);
+    UINT checkedId = 0;  // none before the first scheme opened
+    if (checked)
+      checkedId = *checked == kDefaultSchemeItem ? open.defaultId : open.firstId + *checked;
+    CheckRadioItem(open.menu, checkedId);
   }
 
   // "删除方案" is a submenu of the user schemes, or a plain item that says
@@ -422,7 +440,6 @@ void MainWindow::RenderSchemeMenus() {
                          users[k].locked ? lock : nullptr});
     }
     RebuildMenu(deleteItem.submenu, entries);
-    CheckRadioItem(deleteItem.submenu, checked ? IDM_DELETE_SCHEME_FIRST + *checked : 0);
   }
   RebuildMenu(editMenu,
               {{IDM_NEW_SCHEME, "新建方案", menuImages_->Bitmap(kImageNewScheme)}, deleteItem});
@@ -633,14 +650,22 @@ void MainWindow::OnListDoubleClick() {
 
 void MainWindow::SortByColumn(int column) {
   sort_.ColumnClick(column);
+  // The order is decided here, stably from the rows' current order; the
+  // list only puts each row at its rank.
+  std::vector<HotkeyListItem> shown;
+  for (int row = 0; row < ListView_GetItemCount(listView_); ++row) {
+    shown.push_back(items_.at(static_cast<size_t>(ListRowData(listView_, row))));
+  }
+  std::vector<int> rank(items_.size());
+  const std::vector<size_t> order = sort_.Order(shown);
+  for (size_t i = 0; i < order.size(); ++i) rank[shown[order[i]].slot] = static_cast<int>(i);
   ListView_SortItems(
       listView_,
-      [](LPARAM a, LPARAM b, LPARAM self) -> int {
-        const auto* form = reinterpret_cast<const MainWindow*>(self);
-        return form->sort_.Compare(form->items_[static_cast<size_t>(a)],
-                                   form->items_[static_cast<size_t>(b)]);
+      [](LPARAM a, LPARAM b, LPARAM ranks) -> int {
+        const auto& rank = *reinterpret_cast<const std::vector<int>*>(ranks);
+        return rank[static_cast<size_t>(a)] - rank[static_cast<size_t>(b)];
       },
-      reinterpret_cast<LPARAM>(this));
+      reinterpret_cast<LPARAM>(&rank));
 }
 
 void MainWindow::ShowListMenu(POINT screen) {
@@ -774,10 +799,9 @@ void MainWindow::ConvertLegacyFiles() {
   UpdateLegacyFiles(platform_, programDirectory_, [this](const std::string& schemeName) {
     schemeMenus_->AddSchemeItem(schemeName);
   });
+  // The active scheme stays as it was opened; a converted file takes effect
+  // the next time it opens.
   RenderSchemeMenus();
-  // The active scheme's file may have been converted anew (hotkey.ini, or a
-  // user scheme the user let overwrite): show and register what it holds now.
-  if (!scheme_.activePath.empty()) ReloadAfterEdit();
 }
 
 void MainWindow::OpenHomePage() {
@@ -989,7 +1013,7 @@ void MainWindow::OnMenuSelect(HMENU menu, UINT item, UINT flags) {
   }
   std::string hint;
   if (flags & MF_POPUP) {
-    if (menu == menuBar() && item < std::size(kMenuBarHints)) hint = kMenuBarHints[item];
+    hint = PopupHint(menu, item, menuBar(), trayMenu_.get());
   } else if (auto text = MenuHint<MainWindow>(kMenuBar, item); !text.empty()) {
     hint = text;
   } else if (auto tray = MenuHint<MainWindow>(kTrayMenu, item); !tray.empty()) {

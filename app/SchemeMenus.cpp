@@ -1,6 +1,5 @@
 #include "app/SchemeMenus.h"
 
-#include "base/AtomicFile.h"
 #include "base/Version.h"
 #include "storage/SchemeFile.h"
 
@@ -10,8 +9,10 @@ SchemeMenus::SchemeMenus(Platform& platform, std::string programDirectory, Schem
     : platform_(platform), programDirectory_(std::move(programDirectory)), host_(host) {}
 
 bool SchemeMenus::IsLocked(const std::string& path) const {
-  // A file whose password cannot be read counts as protected.
-  return ReadSchemeLock(path).protection != SchemeProtection::kOpen;
+  // A file whose password cannot be read counts as protected; a file that
+  // cannot be read at all protects nothing.
+  const SchemeProtection protection = ReadSchemeLock(path).protection;
+  return protection == SchemeProtection::kProtected || protection == SchemeProtection::kDamaged;
 }
 
 void SchemeMenus::ListMenus() {
@@ -37,15 +38,12 @@ std::optional<int> SchemeMenus::Find(const std::string& name) const {
   return std::nullopt;
 }
 
-void SchemeMenus::Check(std::optional<int> position) {
-  checked_ = position;
-}
-
 void SchemeMenus::MarkCheckedItems(bool protect) {
-  if (checked_)
-    users_[*checked_].locked = protect;
-  else
+  if (!checked_) return;
+  if (*checked_ == kDefaultSchemeItem)
     defaultLocked_ = protect;
+  else
+    users_[*checked_].locked = protect;
 }
 
 void SchemeMenus::ReportVanished(const std::string& name) {
@@ -66,20 +64,12 @@ void SchemeMenus::Drop(int position) {
 bool SchemeMenus::OpenFromMenu(const std::string& hint) {
   if (hint == kDefaultSchemeHint) {
     if (!host_.OpenScheme(DefaultSchemePath(programDirectory_))) return false;
-    checked_.reset();
+    checked_ = kDefaultSchemeItem;
     return true;
   }
   const std::optional<int> position = Find(hint);
   if (!position) return false;
-  const std::string path = UserSchemePath(programDirectory_, hint);
-  if (!FileExists(path)) {
-    ReportVanished(hint);
-    const bool wasActive = checked_ == position;
-    Drop(*position);
-    if (wasActive) OpenFromMenu(kDefaultSchemeHint);
-    return false;
-  }
-  if (!host_.OpenScheme(path)) return false;
+  if (!host_.OpenScheme(UserSchemePath(programDirectory_, hint))) return false;
   checked_ = position;
   return true;
 }
@@ -105,10 +95,7 @@ bool SchemeMenus::DeleteFromMenu(int position) {
   const bool wasActive = checked_ == position;
   if (!DeleteUserScheme(programDirectory_, name)) ReportVanished(name);
   Drop(position);
-  if (wasActive) {
-    checked_.reset();
-    host_.OpenScheme(DefaultSchemePath(programDirectory_));
-  }
+  if (wasActive) OpenFromMenu(kDefaultSchemeHint);
   return true;
 }
 

@@ -16,6 +16,8 @@ namespace tav {
 
 // The hint (and caption) of the default scheme's item in the open menus.
 inline constexpr const char* kDefaultSchemeHint = "默认设置";
+// The position that stands for the default scheme's item.
+inline constexpr int kDefaultSchemeItem = -1;
 
 // What the scheme menus ask of the main window.
 class SchemeMenuHost {
@@ -50,8 +52,8 @@ class SchemeMenus {
   void AddSchemeItem(const std::string& name);
 
   // A click on an open-menu item, named by its hint. On success the item is
-  // checked in both open menus. A user scheme whose file vanished is
-  // reported and dropped from the three menus.
+  // checked in both open menus; a failed open (a vanished file, which the
+  // host reports, or a refused password) changes nothing.
   bool OpenFromMenu(const std::string& hint);
   // A click on item `position` of the delete menu: the password check of a
   // protected scheme (a damaged one has no digest to check), the question,
@@ -61,15 +63,13 @@ class SchemeMenus {
   // A click on "删除方案" itself: with no user schemes, says so.
   void SayWhenNoSchemeToDelete();
 
-  // Checks an item without opening anything: the default scheme (nullopt)
-  // or user scheme `position`.
-  void Check(std::optional<int> position);
   // Gives the checked item (the active scheme) the lock mark or takes it.
   void MarkCheckedItems(bool protect);
 
   const std::vector<SchemeMenuEntry>& userSchemes() const { return users_; }
   bool defaultLocked() const { return defaultLocked_; }
-  // The checked item: nullopt for the default scheme.
+  // The checked item: kDefaultSchemeItem, a user scheme's position, or
+  // nullopt before any scheme opened from the menus.
   std::optional<int> checked() const { return checked_; }
   // The position of a user scheme by name, or nullopt.
   std::optional<int> Find(const std::string& name) const;

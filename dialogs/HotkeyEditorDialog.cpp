@@ -42,6 +42,8 @@ constexpr ToolTip kToolTips[] = {
     {IDC_EDITOR_HELP, "不会用？点这里"},
 };
 
+constexpr const char* kUnsavedChangeQuestion = "您对当前热键的修改还未保存，要放弃这些修改吗？";
+
 // The extension of a path's file name, dot included; empty when none.
 std::string ExtensionOf(const std::string& path) {
   const std::string name = FileNameOf(path);
@@ -73,14 +75,24 @@ void HotkeyEditorDialog::OpenForAdd(HWND owner, const std::string& target,
 }
 
 void HotkeyEditorDialog::OpenForChange(HWND owner, int slot, const HotkeySlot& entry) {
-  if (IsShowing()) {
+  const bool changing = IsShowing();
+  if (changing) {
     SetForegroundWindow(hwnd());
-    return;
+    if (!IsChangeMode()) return;
+    if (Input() != shown_ &&
+        platform().MessageBox(kUnsavedChangeQuestion, kChangeCaption,
+                              mb::kOkCancel | mb::kIconQuestion) != mb::kIdOk) {
+      return;
+    }
   }
   caption_ = kChangeCaption;
   change_ = {host_.ActiveSchemePath(), slot, entry};
   pending_ = {{entry.modifiers, entry.virtualKey}, entry.action, entry.hint, entry.category};
   category_ = entry.category;
+  if (changing) {
+    ShowFields();
+    return;
+  }
   if (!CreateModeless(owner)) return;
   ShowWindow(hwnd(), SW_SHOW);
   SetForegroundWindow(hwnd());
@@ -124,18 +136,23 @@ bool HotkeyEditorDialog::OnInit() {
   SetText(hwnd(), caption_);
   HWND hotkey = Item(IDC_EDITOR_HOTKEY);
   SendMessageW(hotkey, HKM_SETRULES, kRefusedCombinations, MAKELPARAM(kReplacementModifiers, 0));
-  SendMessageW(hotkey, HKM_SETHOTKEY, ToControlValue(pending_.hotkey), 0);
   OnShow();
-  SetItemText(IDC_EDITOR_TARGET, pending_.action);
-  SetItemText(IDC_EDITOR_REMARK, pending_.hint);
-  SetItemText(IDC_EDITOR_CATEGORY, category_);
   EnableWindow(Item(IDC_EDITOR_SCRIPT), openScriptEditor ? TRUE : FALSE);
   AddToolTips();
-  OnHotkeyChange();
-  OnTargetChange();
+  ShowFields();
   SetForegroundWindow(hwnd());
   SetFocus(hotkey);
   return false;
+}
+
+void HotkeyEditorDialog::ShowFields() {
+  SendMessageW(Item(IDC_EDITOR_HOTKEY), HKM_SETHOTKEY, ToControlValue(pending_.hotkey), 0);
+  SetItemText(IDC_EDITOR_TARGET, pending_.action);
+  SetItemText(IDC_EDITOR_REMARK, pending_.hint);
+  SetItemText(IDC_EDITOR_CATEGORY, category_);
+  OnHotkeyChange();
+  OnTargetChange();
+  shown_ = Input();
 }
 
 void HotkeyEditorDialog::AddToolTips() {

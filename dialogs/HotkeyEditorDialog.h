@@ -31,6 +31,8 @@ class HotkeyEditorDialog : public Dialog {
   // edited already, that editor comes to the front instead.
   void OpenForAdd(HWND owner, const std::string& target = {}, const std::string& remark = {});
   // Opens for a change of the entry at `slot` of the active scheme, modeless.
+  // While a change is open already, that editor takes the entry instead,
+  // after asking whether to give up the edits it holds.
   void OpenForChange(HWND owner, int slot, const HotkeySlot& entry);
 
   // Set by the pickers, the script editor and the drop target while open.
@@ -83,6 +85,8 @@ class HotkeyEditorDialog : public Dialog {
   // Enter reaches the dialog as IDOK: OK only from the remark field.
   void EnterPressed();
   void AddToolTips();
+  // Puts the fields' contents (pending_, category_) into the controls.
+  void ShowFields();
   void ShowStatus();
   void Close();
 
@@ -94,6 +98,9 @@ class HotkeyEditorDialog : public Dialog {
   EntryUnderChange change_;
   // What the fields hold while the window does not exist.
   EntryInput pending_;
+  // What the controls held after the fields were last filled: the fields
+  // are edited while they differ.
+  EntryInput shown_;
   std::string category_ = "其他";
   std::string clashNotice_;
   HWND toolTip_ = nullptr;

@@ -10,6 +10,9 @@ SetPasswordDialog::SetPasswordDialog(Platform& platform, SchemePasswordState& st
     : Dialog(platform, IDD_SET_PASSWORD), state_(state), saved_(std::move(saved)) {}
 
 bool SetPasswordDialog::OnInit() {
+  // The password style of common controls 6 shows a dot; these fields show '*'.
+  for (int id : {IDC_SETPW_PASSWORD, IDC_SETPW_CHECK})
+    SendMessageW(Item(id), EM_SETPASSWORDCHAR, L'*', 0);
   SetItemText(IDC_SETPW_PASSWORD, "");
   SetItemText(IDC_SETPW_CHECK, "");
   return true;

@@ -68,6 +68,8 @@ bool SettingsDialog::OnInit() {
     tool.lpszText = hint.data();
     SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
   }
+  // The password style of common controls 6 shows a dot; these fields show '*'.
+  for (int id : kPasswordEdits) SendMessageW(Item(id), EM_SETPASSWORDCHAR, L'*', 0);
   SetItemText(IDC_SET_SORT_EDIT, sortEditText_);
   OnShow();
   SelectPage(page_);

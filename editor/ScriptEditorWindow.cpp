@@ -6,6 +6,7 @@
 
 #include <scintilla/Scintilla.h>
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -220,6 +221,30 @@ std::wstring ClipboardText(HWND owner) {
   return copy;
 }
 
+// The delay field takes digits only. It filters what is typed (and the
+// digits of a paste) itself: ES_NUMBER would show a balloon at each refusal.
+LRESULT CALLBACK DigitsOnlyProc(HWND field, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                DWORD_PTR) {
+  switch (message) {
+    case WM_CHAR:
+      // Control characters (Backspace, Ctrl+C, Ctrl+X, ...) keep their roles.
+      if (wParam >= 0x20 && !(wParam >= '0' && wParam <= '9')) return 0;
+      break;
+    case WM_PASTE: {
+      std::wstring digits;
+      for (wchar_t c : ClipboardText(field)) {
+        if (c >= L'0' && c <= L'9') digits += c;
+      }
+      SendMessageW(field, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(digits.c_str()));
+      return 0;
+    }
+    case WM_NCDESTROY:
+      RemoveWindowSubclass(field, &DigitsOnlyProc, 0);
+      break;
+  }
+  return DefSubclassProc(field, message, wParam, lParam);
+}
+
 // Typed characters that code page 936 cannot hold are refused with a beep
 // (a character outside the basic plane arrives as two surrogates).
 LRESULT CALLBACK TypingFilterProc(HWND editor, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
@@ -321,9 +346,10 @@ void ScriptEditorWindow::OnCreate() {
       {FCONTROL | FVIRTKEY, 'N', IDM_SCRIPT_NEW},
       {FCONTROL | FVIRTKEY, 'O', IDM_SCRIPT_OPEN},
       {FCONTROL | FVIRTKEY, 'S', IDM_SCRIPT_SAVE},
-      // Pasting is checked first (PasteFromClipboard).
-      {FCONTROL | FVIRTKEY, 'V', IDM_SCRIPT_PASTE},
-      {FSHIFT | FVIRTKEY, VK_INSERT, IDM_SCRIPT_PASTE},
+      {FCONTROL | FVIRTKEY, 'V', IDM_SCRIPT_PASTE_KEY},
+      {FSHIFT | FVIRTKEY, VK_INSERT, IDM_SCRIPT_PASTE_KEY},
+      {FCONTROL | FSHIFT | FVIRTKEY, 'I', IDM_SCRIPT_INDENT},
+      {FCONTROL | FSHIFT | FVIRTKEY, 'U', IDM_SCRIPT_UNINDENT},
       {FCONTROL | FSHIFT | FVIRTKEY, 'N', IDM_SCRIPT_SELECT_STREAM},
       {FCONTROL | FSHIFT | FVIRTKEY, 'C', IDM_SCRIPT_SELECT_COLUMNS},
       {FCONTROL | FSHIFT | FVIRTKEY, 'L', IDM_SCRIPT_SELECT_LINES},
@@ -438,8 +464,9 @@ void ScriptEditorWindow::CreateAids() {
   combo(IDC_SCRIPT_MOUSELIST, kMouseItems);
   insertButton(IDC_SCRIPT_MOUSE);
   label(IDC_SCRIPT_DELAYLABEL, "延时：");
-  CreateControl(hwnd(), WC_EDITW, "", WS_TABSTOP | ES_NUMBER | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE,
-                IDC_SCRIPT_DELAY);
+  HWND delay = CreateControl(hwnd(), WC_EDITW, "", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE,
+                             IDC_SCRIPT_DELAY);
+  SetWindowSubclass(delay, &DigitsOnlyProc, 0, 0);
   label(IDC_SCRIPT_UNITLABEL, "单位：");
   combo(IDC_SCRIPT_UNIT, kTimeUnitItems);
   insertButton(IDC_SCRIPT_INSTIME);
@@ -481,8 +508,8 @@ void ScriptEditorWindow::ConfigureEditor() {
 
   // Key bindings beyond Scintilla's own: Ctrl+Y deletes the line,
   // Shift+Ctrl+Y to its end, Ctrl+T the next word, Shift+Ctrl+Z and
-  // Shift+Alt+Backspace redo, Ctrl+M breaks the line, Shift+Ctrl+I and
-  // Shift+Ctrl+U indent and unindent.
+  // Shift+Alt+Backspace redo, Ctrl+M breaks the line. Shift+Ctrl+I and
+  // Shift+Ctrl+U (indent and unindent) are the window's.
   const auto bind = [this](int key, int modifiers, int command) {
     Send(SCI_ASSIGNCMDKEY, key + (modifiers << 16), command);
   };
@@ -492,16 +519,32 @@ void ScriptEditorWindow::ConfigureEditor() {
   bind('Z', SCMOD_CTRL | SCMOD_SHIFT, SCI_REDO);
   bind(SCK_BACK, SCMOD_ALT | SCMOD_SHIFT, SCI_REDO);
   bind('M', SCMOD_CTRL, SCI_NEWLINE);
-  bind('I', SCMOD_CTRL | SCMOD_SHIFT, SCI_TAB);
-  bind('U', SCMOD_CTRL | SCMOD_SHIFT, SCI_BACKTAB);
   bind(SCK_PRIOR, SCMOD_CTRL, SCI_STUTTEREDPAGEUP);
   bind(SCK_PRIOR, SCMOD_CTRL | SCMOD_SHIFT, SCI_STUTTEREDPAGEUPEXTEND);
   bind(SCK_NEXT, SCMOD_CTRL, SCI_STUTTEREDPAGEDOWN);
   bind(SCK_NEXT, SCMOD_CTRL | SCMOD_SHIFT, SCI_STUTTEREDPAGEDOWNEXTEND);
-  Send(SCI_CLEARCMDKEY, 'N' + (SCMOD_CTRL << 16));
-  // The window's paste command checks the clipboard first.
-  Send(SCI_CLEARCMDKEY, 'V' + (SCMOD_CTRL << 16));
-  Send(SCI_CLEARCMDKEY, SCK_INSERT + (SCMOD_SHIFT << 16));
+  // Scintilla's own editing keys that this editor does not offer change
+  // nothing; New, paste and indenting are the window's commands.
+  const struct {
+    int key;
+    int modifiers;
+  } cleared[] = {
+      {'L', SCMOD_CTRL},                // cut the line
+      {'L', SCMOD_CTRL | SCMOD_SHIFT},  // delete the line
+      {'T', SCMOD_CTRL | SCMOD_SHIFT},  // copy the line
+      {'D', SCMOD_CTRL},                // duplicate
+      {'U', SCMOD_CTRL},                // lower case
+      {'U', SCMOD_CTRL | SCMOD_SHIFT},  // upper case
+      {'I', SCMOD_CTRL | SCMOD_SHIFT},
+      {SCK_DELETE, SCMOD_CTRL},                // delete the next word
+      {SCK_DELETE, SCMOD_CTRL | SCMOD_SHIFT},  // delete to the line's end
+      {SCK_BACK, SCMOD_CTRL | SCMOD_SHIFT},    // delete to the line's start
+      {'N', SCMOD_CTRL},
+      {'V', SCMOD_CTRL},
+      {SCK_INSERT, SCMOD_SHIFT},
+  };
+  for (const auto& binding : cleared)
+    Send(SCI_CLEARCMDKEY, binding.key + (binding.modifiers << 16));
 
   // Bookmarks 0 to 9 are markers of the same numbers, shown as their digit
   // in a margin of their own.
@@ -685,14 +728,10 @@ void ScriptEditorWindow::CutToClipboard() {
 void ScriptEditorWindow::CopyToClipboard() {
   Send(SCI_COPY);
 }
-// The paste keys of every control arrive here. Text code page 936 cannot
-// hold is refused rather than pasted with "?" in place of its characters.
+// "粘贴" pastes into the script wherever the focus is. Text code page 936
+// cannot hold is refused rather than pasted with "?" in place of its
+// characters.
 void ScriptEditorWindow::PasteFromClipboard() {
-  HWND focus = GetFocus();
-  if (focus && focus != editor_ && IsChild(hwnd(), focus)) {
-    SendMessageW(focus, WM_PASTE, 0, 0);
-    return;
-  }
   if (!FitsCodePage936(ClipboardText(hwnd()))) {
     ShowMessage(kUnpastableMessage, std::string(kInputErrorTitle), MB_OK | MB_ICONWARNING);
     return;
@@ -827,6 +866,25 @@ void ScriptEditorWindow::OnCommand(int id, int code) {
   DispatchCommand(kAidCommands, *this, id);
 }
 
+// Indents or unindents every line the selection touches by one indent
+// step, as one undoable change; the selected text itself stays. A selection
+// that ends at the start of a line leaves that line alone.
+void ScriptEditorWindow::IndentSelectedLines(bool indent) {
+  const intptr_t start = Send(SCI_GETSELECTIONSTART);
+  const intptr_t end = Send(SCI_GETSELECTIONEND);
+  const intptr_t first = Send(SCI_LINEFROMPOSITION, start);
+  intptr_t last = Send(SCI_LINEFROMPOSITION, end);
+  if (last > first && Send(SCI_POSITIONFROMLINE, last) == end) --last;
+  const intptr_t step = Send(SCI_GETINDENT) > 0 ? Send(SCI_GETINDENT) : Send(SCI_GETTABWIDTH);
+  Send(SCI_BEGINUNDOACTION);
+  for (intptr_t line = first; line <= last; ++line) {
+    const intptr_t width = Send(SCI_GETLINEINDENTATION, line);
+    const intptr_t wanted = indent ? width + step : std::max<intptr_t>(0, width - step);
+    if (wanted != width) Send(SCI_SETLINEINDENTATION, line, wanted);
+  }
+  Send(SCI_ENDUNDOACTION);
+}
+
 bool ScriptEditorWindow::EditorKeyCommand(int id) {
   if (id >= IDM_SCRIPT_SET_BOOKMARK && id < IDM_SCRIPT_SET_BOOKMARK + 10) {
     const int n = id - IDM_SCRIPT_SET_BOOKMARK;
@@ -857,6 +915,20 @@ bool ScriptEditorWindow::EditorKeyCommand(int id) {
     case IDM_SCRIPT_CONTEXT_HELP:
       OpenHelp();
       return true;
+    case IDM_SCRIPT_INDENT:
+    case IDM_SCRIPT_UNINDENT:
+      IndentSelectedLines(id == IDM_SCRIPT_INDENT);
+      return true;
+    case IDM_SCRIPT_PASTE_KEY: {
+      // The paste keys of the aids' own fields paste there.
+      HWND focus = GetFocus();
+      if (focus && focus != editor_ && IsChild(hwnd(), focus)) {
+        SendMessageW(focus, WM_PASTE, 0, 0);
+      } else {
+        PasteFromClipboard();
+      }
+      return true;
+    }
     default:
       return false;
   }

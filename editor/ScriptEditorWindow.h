@@ -127,6 +127,7 @@ class ScriptEditorWindow : public Window, private ScriptEditorView {
   void OnCommand(int id, int code);
   // Bookmarks, selection modes, bracket matching and context help.
   bool EditorKeyCommand(int id);
+  void IndentSelectedLines(bool indent);
   LRESULT OnNotify(NMHDR& header);
   void StyleNeeded(intptr_t endPosition);
   void InsertChecked(const Insertion& insertion);

@@ -7,7 +7,26 @@
 #include "platform/win32/Controls.h"
 #include "res/resource.h"
 
+#include <commctrl.h>
+
 namespace tav {
+
+namespace {
+
+// The picture of "退出" in the menus' picture strip, which "关闭" shows too.
+constexpr int kExitImage = 1;
+
+HICON LoadExitIcon() {
+  HIMAGELIST strip =
+      ImageList_LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_MENU_IMAGES), 16, 0,
+                           RGB(255, 0, 255), IMAGE_BITMAP, LR_CREATEDIBSECTION);
+  if (!strip) return nullptr;
+  HICON icon = ImageList_GetIcon(strip, kExitImage, ILD_NORMAL);
+  ImageList_Destroy(strip);
+  return icon;
+}
+
+}  // namespace
 
 AboutBox::AboutBox(Platform& platform) : Dialog(platform, IDD_ABOUT) {
   NetLabel::RegisterWindowClass();
@@ -38,6 +57,10 @@ bool AboutBox::OnInit() {
     label->state().set_underline(true);
     label->SetLink(link.kind, link.link, link.caption);
   }
+  // With common controls 6 a push button shows its picture beside its text.
+  if (!closeIcon_) closeIcon_.reset(LoadExitIcon());
+  SendMessageW(Item(IDC_ABOUT_CLOSE), BM_SETIMAGE, IMAGE_ICON,
+               reinterpret_cast<LPARAM>(closeIcon_.get()));
   if (!banner_) {
     int width = 0;
     int height = 0;

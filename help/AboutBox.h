@@ -6,6 +6,7 @@
 #include "platform/win32/WinApi.h"
 
 #include "platform/win32/Dialog.h"
+#include "platform/win32/WinHandles.h"
 
 namespace tav {
 
@@ -29,6 +30,7 @@ class AboutBox : public Dialog {
 
   HBITMAP banner_ = nullptr;  // decoded once, kept for the whole run
   SIZE bannerSize_{};
+  UniqueIcon closeIcon_;  // the picture of "关闭", made at the first show
 };
 
 }  // namespace tav

@@ -55,6 +55,9 @@
 #define IDM_SCRIPT_CONTEXT_HELP 5048
 #define IDM_SCRIPT_SET_BOOKMARK 5050   // 5050 to 5059: bookmarks 0 to 9
 #define IDM_SCRIPT_GOTO_BOOKMARK 5060  // 5060 to 5069
+#define IDM_SCRIPT_INDENT 5070
+#define IDM_SCRIPT_UNINDENT 5071
+#define IDM_SCRIPT_PASTE_KEY 5072  // Ctrl+V and Shift+Insert, in whichever control has the focus
 
 // The editing dialogs: hotkey editor (HotkeyEditorDialog), operation chooser
 // (OperationChooserDialog), favourites picker (FavouritesDialog) and the input dialog

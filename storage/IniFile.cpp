@@ -39,14 +39,20 @@ struct LineMeaning {
   std::string_view value;  // entries only
 };
 
+// A header's closing bracket is looked for on the whole line, past a NUL,
+// as the system's profile functions do; every name and value ends at the
+// first NUL.
 LineMeaning Classify(std::string_view line) {
-  const std::string_view text = Trim(line);
-  if (text.empty()) return {LineMeaning::kBlank, {}, {}};
-  if (text.front() == '[') {
-    const size_t close = text.rfind(']');
-    if (close != std::string_view::npos && close > 0)
-      return {LineMeaning::kHeader, Trim(text.substr(1, close - 1)), {}};
+  const std::string_view whole = Trim(line);
+  if (!whole.empty() && whole.front() == '[') {
+    const size_t close = whole.rfind(']');
+    if (close != std::string_view::npos && close > 0) {
+      const std::string_view name = whole.substr(1, close - 1);
+      return {LineMeaning::kHeader, Trim(name.substr(0, name.find('\0'))), {}};
+    }
   }
+  const std::string_view text = Trim(line.substr(0, line.find('\0')));
+  if (text.empty()) return {LineMeaning::kBlank, {}, {}};
   const size_t equals = text.find('=');
   if (equals == std::string_view::npos) return {LineMeaning::kBareKey, text, {}};
   return {LineMeaning::kEntry, Trim(text.substr(0, equals)), Trim(text.substr(equals + 1))};
@@ -83,12 +89,6 @@ std::string_view VisibleBytes(std::string_view bytes) {
 std::string StoredName(std::string_view bytes) {
   const std::string_view visible = VisibleBytes(bytes);
   return std::string(Trim(visible.substr(0, visible.find('='))));
-}
-
-std::string UpToNul(std::string text) {
-  const size_t nul = text.find('\0');
-  if (nul != std::string::npos) text.resize(nul);
-  return text;
 }
 
 // Splits at CR, LF or CR LF. Each piece keeps its line end; a final line end
@@ -161,7 +161,7 @@ IniDocument IniDocument::Parse(std::string_view bytes) {
     document.encoding_ = bigEndian ? Encoding::kUtf16BeBom : Encoding::kUtf16LeBom;
     const std::string text = Utf16ToUtf8(DecodeUtf16(bytes.substr(2), bigEndian));
     SplitLines(text, [&](std::string_view line, std::string_view end) {
-      document.lines_.push_back({std::string(line), std::string(end), UpToNul(std::string(line))});
+      document.lines_.push_back({std::string(line), std::string(end), std::string(line)});
     });
     return document;
   }
@@ -169,12 +169,16 @@ IniDocument IniDocument::Parse(std::string_view bytes) {
     document.encoding_ = Encoding::kUtf8Bom;
     bytes.remove_prefix(kUtf8Bom.size());
   }
+  // What follows a NUL is read on its own, so that no character spans it.
+  const auto decode = [&](std::string_view part) {
+    return document.encoding_ == Encoding::kCp936 ? Cp936ToUtf8Lenient(part)
+                                                  : ReplaceInvalidUtf8(part);
+  };
   SplitLines(bytes, [&](std::string_view line, std::string_view end) {
-    const std::string_view visible = line.substr(0, line.find('\0'));
-    document.lines_.push_back({std::string(line), std::string(end),
-                               document.encoding_ == Encoding::kCp936
-                                   ? Cp936ToUtf8Lenient(visible)
-                                   : ReplaceInvalidUtf8(visible)});
+    const size_t nul = line.find('\0');
+    std::string text = decode(line.substr(0, nul));
+    if (nul != std::string_view::npos) text += '\0' + decode(line.substr(nul + 1));
+    document.lines_.push_back({std::string(line), std::string(end), std::move(text)});
   });
   return document;
 }

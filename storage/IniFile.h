@@ -88,7 +88,7 @@ class IniDocument {
   struct Line {
     std::string bytes;  // as stored, without the line end (UTF-8 text for UTF-16 files)
     std::string end;    // "\r\n", "\n", "\r" or, for the last line, perhaps ""
-    std::string text;   // what it reads as: UTF-8, up to the first NUL
+    std::string text;   // what it reads as: UTF-8, NULs kept
   };
   struct Range {
     size_t header;  // index of the "[name]" line

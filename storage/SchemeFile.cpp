@@ -544,6 +544,8 @@ SchemeLock ReadSchemeLock(const std::string& path) {
     const std::string digest = ReadSchemeDigest(path);
     if (digest.empty()) return {SchemeProtection::kOpen, ""};
     return {SchemeProtection::kProtected, digest};
+  } catch (const FileError&) {
+    return {SchemeProtection::kUnreadable, ""};
   } catch (const std::exception&) {
     return {SchemeProtection::kDamaged, ""};
   }

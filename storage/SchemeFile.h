@@ -136,9 +136,10 @@ void WriteSchemeTemplate(const std::string& path);
 std::string ReadSchemeDigest(const std::string& path);
 
 enum class SchemeProtection {
-  kOpen,       // the password element is empty
-  kProtected,  // it holds a digest
-  kDamaged,    // it cannot be read: treated as protected, with no digest to match
+  kOpen,        // the password element is empty
+  kProtected,   // it holds a digest
+  kDamaged,     // it cannot be parsed: treated as protected, with no digest to match
+  kUnreadable,  // the file is missing or cannot be read: nothing to protect
 };
 
 struct SchemeLock {

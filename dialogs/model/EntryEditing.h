@@ -36,6 +36,7 @@ struct EntryInput {
   std::string action;  // the target field
   std::string hint;    // the remark
   std::string category;
+  bool operator==(const EntryInput&) const = default;
 };
 
 // The entry a change replaces, taken when the editor opens for it: the

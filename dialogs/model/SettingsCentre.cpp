@@ -44,7 +44,8 @@ SettingsCentre::SettingsCentre(Platform& platform, std::string programDirectory)
 SettingsForm SettingsCentre::Load() {
   const SettingsFile settings(programDirectory_);
   SettingsForm form;
-  form.autoRun = SystemOperations(platform_).ReadAutoRun();
+  // Showing stores nothing: a stale value is rewritten only by OK.
+  form.autoRun = SystemOperations(platform_).AutoRunStored();
   form.restoreClipboard = settings.ReadRestoreClipboard();
   form.categories = settings.ReadCategories();
   std::stable_sort(form.categories.begin(), form.categories.end(), ListedBefore);

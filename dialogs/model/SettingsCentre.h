@@ -30,6 +30,7 @@ class SettingsCentre {
 
   // The values of a fresh opening: start at log-on as the registry says,
   // the password change off with empty fields, the stored categories sorted.
+  // Reads only: nothing is written, a stale Run value included.
   SettingsForm Load();
 
   // Whether "<<添加" is enabled for the edit's text: it is not blank.

@@ -25,6 +25,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using ::testing::ElementsAre;
+using ::testing::UnorderedElementsAre;
 
 TEST(HotkeyListTest, ComparisonFoldsOnlyAsciiLetters) {
   const struct {
@@ -39,11 +40,16 @@ TEST(HotkeyListTest, ComparisonFoldsOnlyAsciiLetters) {
       // "_" (0x5F) stands between the upper and the lower case letters: a
       // fold to lower case would put it after "b".
       {"_", "b", 1},
-      // Chinese text compares by its bytes: 中 is E4 B8 AD, 文 is E6 96 87.
-      {"中", "文", -1},
-      // Bytes above 0x7F are never folded.
-      {"\xC3\xA4", "\xC3\x84", 1},
+      // Chinese text compares by its GB2312 bytes: 文 is CE C4, 中 is D6 D0
+      // (their UTF-8 bytes would put 中 first).
+      {"文", "中", -1},
+      {"网络", "文字", -1},
+      // Bytes above 0x7F are never folded: à is A8 A4, á A8 A2.
       {"z", "中", -1},
+      {"à", "á", 1},
+      // A text code page 936 cannot hold sorts after every other one.
+      {"\U0001F600", "中", 1},
+      {"a\U0001F600", "\U0001F600", 0},
   };
   for (const auto& [a, b, sign] : cases) {
     const int result = CompareFolded(a, b);
@@ -52,12 +58,9 @@ TEST(HotkeyListTest, ComparisonFoldsOnlyAsciiLetters) {
   }
 }
 
-std::vector<int> SortedSlots(std::vector<HotkeyListItem> items, const ListSort& sort) {
-  std::stable_sort(
-      items.begin(), items.end(),
-      [&](const HotkeyListItem& a, const HotkeyListItem& b) { return sort.Before(a, b); });
+std::vector<int> SortedSlots(const std::vector<HotkeyListItem>& items, const ListSort& sort) {
   std::vector<int> slots;
-  for (const HotkeyListItem& item : items) slots.push_back(item.slot);
+  for (size_t position : sort.Order(items)) slots.push_back(items[position].slot);
   return slots;
 }
 
@@ -77,7 +80,7 @@ TEST(HotkeyListTest, HeaderClicksFlipOnlyTheSameColumn) {
   sort.ColumnClick(kCategoryColumn);  // another column: ascending again
   EXPECT_FALSE(sort.descending());
   EXPECT_EQ(sort.lastColumn(), kCategoryColumn);
-  EXPECT_THAT(SortedSlots(items, sort), ElementsAre(0, 2, 1));  // 工 E5B7A5 < 系 E7B3BB
+  EXPECT_THAT(SortedSlots(items, sort), ElementsAre(0, 2, 1));  // 工 B9A4 < 系 CFB5
   sort.ColumnClick(kActionColumn);
   EXPECT_THAT(SortedSlots(items, sort), ElementsAre(1, 2, 0));
 
@@ -86,6 +89,20 @@ TEST(HotkeyListTest, HeaderClicksFlipOnlyTheSameColumn) {
   EXPECT_EQ(sort.lastColumn(), -1);
   sort.ColumnClick(kActionColumn);
   EXPECT_FALSE(sort.descending());
+}
+
+TEST(HotkeyListTest, CategoriesSortByGb2312AndUnencodableTextsLast) {
+  // Slots 3 and 5 hold characters code page 936 lacks: after the others in
+  // list order, and first (still in list order) when descending.
+  const std::vector<HotkeyListItem> items = {
+      {"", "", "系统", 0},       {"", "", "网络", 1}, {"", "", "文字", 2},
+      {"", "", "\U0001F600", 3}, {"", "", "工具", 4}, {"", "", "工具\U0001F600", 5},
+  };
+  ListSort sort;
+  sort.ColumnClick(kCategoryColumn);
+  EXPECT_THAT(SortedSlots(items, sort), ElementsAre(4, 1, 2, 0, 3, 5));
+  sort.ColumnClick(kCategoryColumn);
+  EXPECT_THAT(SortedSlots(items, sort), ElementsAre(3, 5, 0, 2, 1, 4));
 }
 
 TEST(HotkeyListTest, CommandStatesFollowTheSelection) {
@@ -287,8 +304,33 @@ TEST_F(SchemeMenusTest, OpeningChecksTheItemOnlyOnSuccess) {
   EXPECT_EQ(menus_->checked(), Position("game.xml"));
   host_.openSucceeds = true;
   EXPECT_TRUE(menus_->OpenFromMenu(kDefaultSchemeHint));
-  EXPECT_EQ(menus_->checked(), std::nullopt);
+  EXPECT_EQ(menus_->checked(), kDefaultSchemeItem);
   EXPECT_THAT(host_.opened, ElementsAre("game.xml", "work.xml", "hotkey.xml"));
+}
+
+TEST_F(SchemeMenusTest, NothingIsCheckedUntilASchemeOpened) {
+  // At start the default scheme's password was refused: no item checked,
+  // and a lock change has no item to mark.
+  EXPECT_EQ(menus_->checked(), std::nullopt);
+  host_.openSucceeds = false;
+  EXPECT_FALSE(menus_->OpenFromMenu(kDefaultSchemeHint));
+  EXPECT_EQ(menus_->checked(), std::nullopt);
+  menus_->MarkCheckedItems(true);
+  EXPECT_FALSE(menus_->defaultLocked());
+  for (const SchemeMenuEntry& item : menus_->userSchemes())
+    EXPECT_EQ(item.locked, item.name == "work.xml") << item.name;
+}
+
+TEST_F(SchemeMenusTest, OnlyAReadableFileCarriesTheLock) {
+  // A missing file protects nothing; one whose password cannot be read does.
+  fs::remove(Scheme(""));
+  std::ofstream(Scheme("broken.xml")) << "<velmora><set>";
+  menus_->ListMenus();
+  EXPECT_FALSE(menus_->defaultLocked());
+  EXPECT_TRUE(menus_->userSchemes()[Position("broken.xml")].locked);
+  std::ofstream(Scheme("")) << "<velmora>";
+  menus_->ListMenus();
+  EXPECT_TRUE(menus_->defaultLocked());
 }
 
 TEST_F(SchemeMenusTest, DeletingTheActiveSchemeOpensTheDefault) {
@@ -297,7 +339,7 @@ TEST_F(SchemeMenusTest, DeletingTheActiveSchemeOpensTheDefault) {
   EXPECT_TRUE(menus_->DeleteFromMenu(Position("game.xml")));
   EXPECT_FALSE(FileExists(Scheme("game.xml")));
   EXPECT_FALSE(menus_->Find("game.xml"));
-  EXPECT_EQ(menus_->checked(), std::nullopt);
+  EXPECT_EQ(menus_->checked(), kDefaultSchemeItem);
   EXPECT_THAT(host_.opened, ElementsAre("game.xml", "hotkey.xml"));
   EXPECT_THAT(platform_.Calls(),
               ElementsAre("MessageBox(你确定要删除热键配制方案game.xml吗？||33)"));
@@ -336,28 +378,31 @@ TEST_F(SchemeMenusTest, ALockedSchemeIsDeletedOnlyAfterItsPassword) {
   EXPECT_EQ(platform_.Calls().size(), 1u);
 }
 
-TEST_F(SchemeMenusTest, AVanishedFileIsReportedAndDropped) {
+TEST_F(SchemeMenusTest, AVanishedFileChangesNothing) {
+  // The host's open reports the missing file; the menus stay as they were.
   ASSERT_TRUE(menus_->OpenFromMenu("home.xml"));
   fs::remove(Scheme("home.xml"));
+  host_.openSucceeds = false;
   EXPECT_FALSE(menus_->OpenFromMenu("home.xml"));
-  EXPECT_FALSE(menus_->Find("home.xml"));
-  // It was the active scheme: the default one takes its place.
-  EXPECT_EQ(menus_->checked(), std::nullopt);
-  EXPECT_THAT(host_.opened, ElementsAre("home.xml", "hotkey.xml"));
+  EXPECT_TRUE(menus_->Find("home.xml"));
+  EXPECT_EQ(menus_->checked(), Position("home.xml"));
+  EXPECT_THAT(host_.opened, ElementsAre("home.xml", "home.xml"));
+  EXPECT_TRUE(platform_.Calls().empty());
 
+  // Deleting a vanished file still takes its item away, and says so.
   fs::remove(Scheme("game.xml"));
   platform_.QueueMessageBoxAnswer(mb::kIdOk);
   EXPECT_TRUE(menus_->DeleteFromMenu(Position("game.xml")));
-  EXPECT_THAT(Names(), ElementsAre("work.xml"));
+  EXPECT_THAT(Names(), UnorderedElementsAre("home.xml", "work.xml"));
   EXPECT_THAT(
       platform_.CallsStartingWith("MessageBox(方案文件"),
       ElementsAre(
-          "MessageBox(方案文件“home.xml”已不存在，已从菜单中移去。|Tavrelin 4.6.0 Final|48)",
           "MessageBox(方案文件“game.xml”已不存在，已从菜单中移去。|Tavrelin 4.6.0 Final|48)"));
 }
 
 TEST_F(SchemeMenusTest, LockMarksFollowTheCheckedItem) {
-  menus_->MarkCheckedItems(true);  // the default scheme is active
+  ASSERT_TRUE(menus_->OpenFromMenu(kDefaultSchemeHint));
+  menus_->MarkCheckedItems(true);
   EXPECT_TRUE(menus_->defaultLocked());
   ASSERT_TRUE(menus_->OpenFromMenu("work.xml"));
   menus_->MarkCheckedItems(false);

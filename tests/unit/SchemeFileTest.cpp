@@ -306,7 +306,7 @@ TEST_F(SchemeFileTest, MalformedXmlIsReportedWithItsLine) {
 
 TEST_F(SchemeFileTest, UnreadableOrIncompleteSchemes) {
   EXPECT_THROW(SchemeDocument().Load(path_), FileError);  // no file yet
-  EXPECT_EQ(ReadSchemeLock(path_).protection, SchemeProtection::kDamaged);
+  EXPECT_EQ(ReadSchemeLock(path_).protection, SchemeProtection::kUnreadable);
 
   const char* incomplete[] = {
       "<velmora/>",

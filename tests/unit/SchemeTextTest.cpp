@@ -194,7 +194,7 @@ TEST_F(SchemeTextTest, DigestNeedsOnlyTheSettingsElement) {
     }
   }
   fs::remove(path_);
-  EXPECT_EQ(ReadSchemeLock(path_).protection, SchemeProtection::kDamaged);
+  EXPECT_EQ(ReadSchemeLock(path_).protection, SchemeProtection::kUnreadable);
 }
 
 // --- Encodings ---------------------------------------------------------------

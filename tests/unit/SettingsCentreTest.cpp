@@ -170,6 +170,19 @@ TEST_F(SettingsCentreTest, RestoreClipboardSettingLivesInSystemAndIsOffByDefault
   EXPECT_FALSE(centre_.Load().restoreClipboard);
 }
 
+TEST_F(SettingsCentreTest, ShowingWritesNothingEvenForAStaleRunValue) {
+  for (RunKey key : {RunKey::kMachine, RunKey::kCurrentUser}) {
+    platform_.SetRunValue(std::nullopt);
+    platform_.SetRunValue("D:\\Old\\tavrelin.exe", key);
+    platform_.ClearCalls();
+    EXPECT_TRUE(centre_.Load().autoRun);
+    EXPECT_EQ(platform_.RunValue(key), "D:\\Old\\tavrelin.exe");
+    for (const std::string& call : platform_.Calls())
+      EXPECT_THAT(call, ::testing::StartsWith("ReadRunValue(")) << call;
+    EXPECT_FALSE(FileExists(IniPath()));
+  }
+}
+
 TEST_F(SettingsCentreTest, MenuCheckFollowsWhatTheRegistryHolds) {
   SettingsForm form = centre_.Load();
   form.autoRun = true;

@@ -206,6 +206,34 @@ TEST_F(EditingDialogsTest, ChangeIsModelessMovesTheEntryLastAndKeepsTheCategory)
   EXPECT_EQ(category, "工作");
 }
 
+TEST_F(EditingDialogsTest, ASecondChangeLoadsItsEntryIntoTheOpenEditor) {
+  WriteSchemeFile(host_.path, SchemeXml({{"2+65", "a.exe"}, {"2+66", "b.exe"}, {"2+67", "c.exe"}}));
+  editor_.OpenForChange(nullptr, 1, {2, 66, "b.exe", "", ""});
+  HWND editor = editor_.hwnd();
+  editor_.OpenForChange(nullptr, 2, {2, 67, "c.exe", "计算", "工具"});
+  EXPECT_EQ(editor_.hwnd(), editor);
+  EXPECT_EQ(editor_.Input(), (EntryInput{{2, 67}, "c.exe", "计算", "工具"}));
+  EXPECT_TRUE(platform_.messages.empty()) << "nothing was edited: no question";
+
+  // Edited fields are given up only when the user agrees.
+  SetField(editor, IDC_EDITOR_TARGET, "c2.exe");
+  platform_.answers = {mb::kIdCancel};
+  editor_.OpenForChange(nullptr, 0, {2, 65, "a.exe", "", ""});
+  EXPECT_EQ(editor_.Input().action, "c2.exe");
+  editor_.OpenForChange(nullptr, 0, {2, 65, "a.exe", "", ""});  // answered OK
+  EXPECT_EQ(editor_.Input().action, "a.exe");
+  EXPECT_EQ(platform_.messages,
+            std::vector<std::string>(2, "您对当前热键的修改还未保存，要放弃这些修改吗？|修改热键"));
+
+  // OK replaces the entry loaded last.
+  SetField(editor, IDC_EDITOR_TARGET, "a2.exe");
+  PressButton(editor, IDC_EDITOR_OK);
+  const std::vector<SchemeEntry> entries = EntriesOf(host_.path);
+  ASSERT_EQ(entries.size(), 3u);
+  EXPECT_EQ(entries[0].action, "b.exe");
+  EXPECT_EQ(entries[2], (SchemeEntry{"2+65", "a2.exe", "", ""}));
+}
+
 TEST_F(EditingDialogsTest, ChangeOfAnEntryDeletedMeanwhileReplacesNothing) {
   WriteSchemeFile(host_.path, SchemeXml({{"2+65", "a.exe"}, {"2+66", "b.exe"}}));
   editor_.OpenForChange(nullptr, 1, {2, 66, "b.exe", "", ""});

@@ -69,6 +69,14 @@ bool HasImageAt(HMENU menu, int position) {
   return info.hbmpItem != nullptr;
 }
 
+bool IsRadioItem(HMENU menu, int position) {
+  MENUITEMINFOW info{};
+  info.cbSize = sizeof info;
+  info.fMask = MIIM_FTYPE;
+  GetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &info);
+  return (info.fType & MFT_RADIOCHECK) != 0;
+}
+
 void Select(HWND list, std::initializer_list<int> rows) {
   ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
   for (int row : rows) ListView_SetItemState(list, row, LVIS_SELECTED, LVIS_SELECTED);
@@ -118,11 +126,11 @@ class MainWindowTest : public ::testing::Test {
 TEST_F(MainWindowTest, ListsEntriesInFileOrderAndSortsByHeaderClicks) {
   Start("list", Xml({{"3+66", "notepad.exe", "记事本", "工具"},
                      {"2+65", "calc.exe", "计算器", "系统"},
-                     {"1+67", "cmd.exe", "命令行", "工具"}}));
+                     {"1+67", "cmd.exe", "命令行", "网络"}}));
   Create();
   EXPECT_EQ(Column(list(), 0), (std::vector<std::string>{"Ctrl + ALT + B", "Ctrl + A", "Alt + C"}));
   EXPECT_EQ(Column(list(), 1), (std::vector<std::string>{"notepad.exe", "calc.exe", "cmd.exe"}));
-  EXPECT_EQ(Column(list(), 2), (std::vector<std::string>{"工具", "系统", "工具"}));
+  EXPECT_EQ(Column(list(), 2), (std::vector<std::string>{"工具", "系统", "网络"}));
 
   // "ALT + C" < "CTRL + A" < "CTRL + ALT + B": letters compare folded, a
   // shorter text first.
@@ -130,8 +138,8 @@ TEST_F(MainWindowTest, ListsEntriesInFileOrderAndSortsByHeaderClicks) {
   EXPECT_EQ(Column(list(), 1), (std::vector<std::string>{"cmd.exe", "calc.exe", "notepad.exe"}));
   form_->SortByColumn(0);  // the same header again: descending
   EXPECT_EQ(Column(list(), 1), (std::vector<std::string>{"notepad.exe", "calc.exe", "cmd.exe"}));
-  form_->SortByColumn(2);  // another header: ascending by category
-  EXPECT_EQ(Column(list(), 2), (std::vector<std::string>{"工具", "工具", "系统"}));
+  form_->SortByColumn(2);  // another header: ascending by category, GB2312 order
+  EXPECT_EQ(Column(list(), 2), (std::vector<std::string>{"工具", "网络", "系统"}));
 }
 
 TEST_F(MainWindowTest, ChildControlsAreMadeAtTheFirstShowFromTheLoadedEntries) {
@@ -302,6 +310,10 @@ TEST_F(MainWindowTest, DeletingTheActiveSchemeKeepsTheThreeMenusInStep) {
   Command(IDM_TRAY_SCHEME_FIRST + work);  // open 工作.xml from the tray
   EXPECT_TRUE(CheckedAt(form_->MainSchemeMenu(), 2 + work));
   EXPECT_TRUE(CheckedAt(form_->TraySchemeMenu(), 2 + work));
+  for (int k : {0, 1}) {
+    EXPECT_FALSE(CheckedAt(form_->DeleteSchemeMenu(), k)) << "a delete item is never checked";
+    EXPECT_FALSE(IsRadioItem(form_->DeleteSchemeMenu(), k));
+  }
   EXPECT_EQ(Column(list(), 1), (std::vector<std::string>{"b.exe"}));
 
   Command(IDM_DELETE_SCHEME_FIRST + work);  // the quiet platform answers OK
@@ -313,6 +325,52 @@ TEST_F(MainWindowTest, DeletingTheActiveSchemeKeepsTheThreeMenusInStep) {
   EXPECT_EQ(MenuTexts(form_->DeleteSchemeMenu()), (std::vector<std::string>{"锁.xml"}));
   EXPECT_EQ(Column(list(), 1), (std::vector<std::string>{"a.exe"}));
   EXPECT_EQ(TextOf(form_->hwnd()), "Tavrelin 4.6.0 Final -> 默认设置");
+}
+
+TEST_F(MainWindowTest, MissingSchemeFilesLeaveTheMenusAsTheyWere) {
+  Start("missing", Xml({}));
+  std::filesystem::remove(PathFromUtf8(directory_ + "hotkey.xml"));
+  WriteSchemeFile(directory_ + "Data\\工作.xml", Xml({{"3+66", "b.exe", "", ""}}));
+  Create();
+  EXPECT_EQ(platform_.messages, std::vector<std::string>{"配置文件“hotkey.xml”不存在|"});
+  for (HMENU menu : {form_->MainSchemeMenu(), form_->TraySchemeMenu()}) {
+    EXPECT_FALSE(CheckedAt(menu, 0)) << "the default scheme did not open";
+    EXPECT_FALSE(HasImageAt(menu, 0)) << "a missing file protects nothing";
+  }
+
+  Command(IDM_OPEN_SCHEME_FIRST);
+  std::filesystem::remove(PathFromUtf8(directory_ + "Data\\工作.xml"));
+  Command(IDM_TRAY_SCHEME_FIRST);  // the file has vanished meanwhile
+  EXPECT_EQ(platform_.messages.back(), "配置文件“工作.xml”不存在|");
+  EXPECT_EQ(MenuTexts(form_->DeleteSchemeMenu()), std::vector<std::string>{"工作.xml"});
+  for (HMENU menu : {form_->MainSchemeMenu(), form_->TraySchemeMenu()}) {
+    EXPECT_EQ(MenuTexts(menu), (std::vector<std::string>{"默认设置", "", "工作.xml"}));
+    EXPECT_TRUE(CheckedAt(menu, 2));
+  }
+  EXPECT_EQ(TextOf(form_->hwnd()), "Tavrelin 4.6.0 Final->工作.xml");
+  EXPECT_EQ(Column(list(), 1), (std::vector<std::string>{"b.exe"}));
+}
+
+TEST_F(MainWindowTest, SubmenuItemsShowTheirHints) {
+  Start("hints", Xml({}));
+  WriteSchemeFile(directory_ + "Data\\工作.xml", Xml({}));
+  Create();
+  HMENU settings = GetSubMenu(form_->menuBar(), 1);
+  const struct {
+    HMENU menu;
+    int position;
+    const char* hint;
+  } cases[] = {
+      {settings, 2, "选择热键设置方案"},
+      {settings, 3, "编辑热键设置方案"},
+      {GetSubMenu(settings, 3), 1, "删除方案"},
+      {form_->trayMenu(), 3, "热键设置方案"},
+  };
+  for (const auto& c : cases) {
+    SendMessageW(form_->hwnd(), WM_MENUSELECT, MAKEWPARAM(c.position, MF_POPUP | MF_HILITE),
+                 reinterpret_cast<LPARAM>(c.menu));
+    EXPECT_EQ(form_->StatusText(), c.hint);
+  }
 }
 
 TEST_F(MainWindowTest, RefusedAndIconlessEntriesGetTheirImages) {
@@ -396,6 +454,13 @@ TEST_F(MainWindowTest, AboutBoxTexts) {
     EXPECT_TRUE(home->state().underline());
     SendMessageW(GetDlgItem(box, IDC_ABOUT_HOMEPAGE), WM_LBUTTONUP, 0, 0);
     SendMessageW(GetDlgItem(box, IDC_ABOUT_MAIL), WM_LBUTTONUP, 0, 0);
+    // "关闭" shows its picture and ends where the rule above it ends.
+    HWND close = GetDlgItem(box, IDC_ABOUT_CLOSE);
+    EXPECT_NE(SendMessageW(close, BM_GETIMAGE, IMAGE_ICON, 0), 0);
+    RECT button{}, rule{};
+    GetWindowRect(close, &button);
+    GetWindowRect(GetDlgItem(box, IDC_ABOUT_RULE), &rule);
+    EXPECT_NEAR(button.right, rule.right, 2);  // position and width rounded apart
     PressButton(box, IDC_ABOUT_CLOSE);
   });
   form_->ShowAbout();
@@ -415,6 +480,8 @@ TEST_F(MainWindowTest, SetPasswordReencryptsEveryTextAndMarksTheMenus) {
   Create();
   const auto answer = [](const wchar_t* password, const wchar_t* check) {
     return [=](HWND dialog) {
+      for (int id : {IDC_SETPW_PASSWORD, IDC_SETPW_CHECK})
+        EXPECT_EQ(SendDlgItemMessageW(dialog, id, EM_GETPASSWORDCHAR, 0, 0), L'*');
       SetDlgItemTextW(dialog, IDC_SETPW_PASSWORD, password);
       SetDlgItemTextW(dialog, IDC_SETPW_CHECK, check);
       PressButton(dialog, IDOK);
@@ -440,8 +507,10 @@ TEST_F(MainWindowTest, SetPasswordReencryptsEveryTextAndMarksTheMenus) {
   const std::vector<std::string> shown = Column(list(), 1);
 
   {  // none -> set
+    PasswordCharWatch passwordChars;
     DialogWatch watch(L"设置访问口令", answer(L"甲乙", L"甲乙"));
     form_->SetSchemePassword();
+    EXPECT_EQ(passwordChars.ids(), (std::vector<int>{IDC_SETPW_PASSWORD, IDC_SETPW_CHECK}));
   }
   EXPECT_EQ(stored(), std::make_pair(DigestText("甲乙"), plain("甲乙")));
   EXPECT_TRUE(HasImageAt(form_->MainSchemeMenu(), 0));

@@ -233,6 +233,10 @@ std::vector<Case> ByteLevelCases() {
       {"Ctrl-Z as a blank", "\x1A[a]\x1A\r\n\x1Ak\x1A=\x1A v\x1A\r\n\x1A\r\n", {}, kCommonChanges},
       {"Ctrl-Z at the end of the file", "[a]\r\nk=1\r\n\x1A", {}, kCommonChanges},
       {"CR CR LF", "[a]\r\r\nk=1\r\r\n[b]\r\r\nm=2\r\r\n", {}, kCommonChanges},
+      {"NUL inside a header",
+       "[a]\r\nk=1\r\n[b\0c]\r\nn=3\r\n"s,
+       {{"b", "n"}, {"a", "n"}},
+       kCommonChanges},
       {"150 legacy sections", ManySections(150), {{"2+150", "执行操作"}}, kCommonChanges},
   };
 }

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/AtomicFile.h"
@@ -64,6 +65,18 @@ class ScriptEditorWindowTest : public ::testing::Test {
   // Types text as the keyboard would: characters through WM_CHAR.
   void Type(const std::wstring& text) {
     for (wchar_t c : text) SendMessageW(form_.Editor(), WM_CHAR, c, 1);
+  }
+  // A key press as the window's message loop delivers it: the window's
+  // shortcuts first, else the control (the editor unless another is given).
+  void Press(UINT vk, const std::vector<int>& held, HWND control = nullptr) {
+    BYTE keys[256] = {};
+    for (int key : held) keys[key] = 0x80;
+    SetKeyboardState(keys);
+    MSG press{control ? control : form_.Editor(), WM_KEYDOWN, vk, 1, 0, {}};
+    if (!TranslateAcceleratorW(form_.hwnd(), form_.Accelerators(), &press))
+      SendMessageW(press.hwnd, WM_KEYDOWN, vk, 1);
+    BYTE none[256] = {};
+    SetKeyboardState(none);
   }
   void PressInKeyField(UINT vk, std::initializer_list<int> held = {}) {
     BYTE keys[256] = {};
@@ -301,6 +314,92 @@ TEST_F(ScriptEditorWindowTest, TextCodePage936CannotHoldIsRefusedWhenTypedOrPast
   Click(IDM_SCRIPT_PASTE);
   EXPECT_EQ(form_.EditorText(), "ab按键");
   ShowWindow(form_.hwnd(), SW_HIDE);
+}
+
+std::string ClipboardText() {
+  if (!OpenClipboard(nullptr)) return {};
+  std::string text;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    const auto* wide = static_cast<const char16_t*>(GlobalLock(data));
+    text = Utf16ToUtf8(wide);
+    GlobalUnlock(data);
+  }
+  CloseClipboard();
+  return text;
+}
+
+TEST_F(ScriptEditorWindowTest, ScintillasOwnEditingKeysThatAreNotOffered) {
+  const int ctrl = VK_CONTROL, shift = VK_SHIFT;
+  const struct {
+    const char* name;
+    UINT key;
+    std::vector<int> held;
+  } unlisted[] = {
+      {"Ctrl+L", 'L', {ctrl}},
+      {"Shift+Ctrl+L", 'L', {ctrl, shift}},
+      {"Ctrl+D", 'D', {ctrl}},
+      {"Ctrl+U", 'U', {ctrl}},
+      {"Shift+Ctrl+T", 'T', {ctrl, shift}},
+      {"Ctrl+Delete", VK_DELETE, {ctrl}},
+      {"Shift+Ctrl+Delete", VK_DELETE, {ctrl, shift}},
+      {"Shift+Ctrl+Backspace", VK_BACK, {ctrl, shift}},
+  };
+  for (const auto& key : unlisted) {
+    Sci(SCI_SETTEXT, 0, reinterpret_cast<LPARAM>("abc def\r\nghi"));
+    Sci(SCI_SETSEL, 2, 2);
+    PutOnClipboard(L"clip");
+    Press(key.key, key.held);
+    EXPECT_EQ(form_.EditorText(), "abc def\r\nghi") << key.name;
+    EXPECT_EQ(ClipboardText(), "clip") << key.name;
+  }
+  // A listed one still edits: Ctrl+Y deletes the line.
+  Press('Y', {ctrl});
+  EXPECT_EQ(form_.EditorText(), "ghi");
+}
+
+TEST_F(ScriptEditorWindowTest, IndentKeysMoveTheSelectedLinesAndKeepTheirText) {
+  const std::vector<int> ctrlShift = {VK_CONTROL, VK_SHIFT};
+  Sci(SCI_SETTEXT, 0, reinterpret_cast<LPARAM>("abc\r\ndef\r\nghi"));
+  Sci(SCI_SETSEL, 1, 2);  // "b", within the first line
+  Press('I', ctrlShift);
+  EXPECT_EQ(form_.EditorText(), "\tabc\r\ndef\r\nghi");
+  // Two lines: the selection ends at the start of the third.
+  Sci(SCI_SETSEL, 0, Sci(SCI_POSITIONFROMLINE, 2));
+  Press('I', ctrlShift);
+  EXPECT_EQ(form_.EditorText(), "\t\tabc\r\n\tdef\r\nghi");
+  Press('U', ctrlShift);
+  EXPECT_EQ(form_.EditorText(), "\tabc\r\ndef\r\nghi");
+  Press('U', ctrlShift);
+  Press('U', ctrlShift);  // nothing left to take
+  EXPECT_EQ(form_.EditorText(), "abc\r\ndef\r\nghi");
+}
+
+TEST_F(ScriptEditorWindowTest, PasteCommandFillsTheScriptAndTheFieldsKeepTheirOwnKeys) {
+  ShowWindow(form_.hwnd(), SW_SHOW);
+  form_.SelectAidsTab(2);
+  HWND delay = form_.Control(IDC_SCRIPT_DELAY);
+  SetFocus(delay);
+  ASSERT_EQ(GetFocus(), delay);
+  PutOnClipboard(L"25");
+  Click(IDM_SCRIPT_PASTE);
+  EXPECT_EQ(form_.EditorText(), "25");
+  EXPECT_EQ(TextOf(delay), "");
+  Press('V', {VK_CONTROL}, delay);
+  EXPECT_EQ(TextOf(delay), "25");
+  EXPECT_EQ(form_.EditorText(), "25");
+  ShowWindow(form_.hwnd(), SW_HIDE);
+}
+
+TEST_F(ScriptEditorWindowTest, DelayFieldDiscardsOtherCharactersWithoutABalloon) {
+  HWND delay = form_.Control(IDC_SCRIPT_DELAY);
+  EXPECT_EQ(GetWindowLongW(delay, GWL_STYLE) & ES_NUMBER, 0) << "ES_NUMBER refuses with a balloon";
+  for (wchar_t c : std::wstring_view(L"1a2 -3\x4E2D")) SendMessageW(delay, WM_CHAR, c, 1);
+  EXPECT_EQ(TextOf(delay), "123");
+  SendMessageW(delay, WM_CHAR, VK_BACK, 1);
+  EXPECT_EQ(TextOf(delay), "12");
+  PutOnClipboard(L"x4 5");
+  SendMessageW(delay, WM_PASTE, 0, 0);
+  EXPECT_EQ(TextOf(delay), "1245");
 }
 
 TEST_F(ScriptEditorWindowTest, OpenedScriptIsColouredByTheScanner) {

@@ -114,9 +114,12 @@ TEST_F(SettingsDialogTest, PasswordChangesThroughTheDialog) {
     const std::string before = IniBytes();
     platform_.messages.clear();
     bool closedByOk = false;
+    PasswordCharWatch passwordChars;
     const int shown = OpenSettings([&](HWND dialog) {
       EXPECT_FALSE(IsChecked(dialog, IDC_SET_CHANGE_PASSWORD)) << c.name;
       EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_SET_OLD_PASSWORD))) << c.name;
+      for (int id : {IDC_SET_OLD_PASSWORD, IDC_SET_NEW_PASSWORD, IDC_SET_CHECK_PASSWORD})
+        EXPECT_EQ(SendDlgItemMessageW(dialog, id, EM_GETPASSWORDCHAR, 0, 0), L'*') << c.name;
       if (c.tick) Click(dialog, IDC_SET_CHANGE_PASSWORD);
       EXPECT_EQ(IsWindowEnabled(GetDlgItem(dialog, IDC_SET_NEW_PASSWORD)) != 0, c.tick) << c.name;
       SetDlgItemTextW(dialog, IDC_SET_OLD_PASSWORD, Widen(c.oldPassword).c_str());
@@ -130,6 +133,9 @@ TEST_F(SettingsDialogTest, PasswordChangesThroughTheDialog) {
       if (!closedByOk) PressButton(dialog, IDCANCEL);
     });
     EXPECT_EQ(shown, 1) << c.name;
+    EXPECT_EQ(passwordChars.ids(), (std::vector<int>{IDC_SET_OLD_PASSWORD, IDC_SET_NEW_PASSWORD,
+                                                     IDC_SET_CHECK_PASSWORD}))
+        << c.name;
     if (c.message.empty()) {
       EXPECT_TRUE(closedByOk) << c.name;
       EXPECT_TRUE(platform_.messages.empty()) << c.name;
@@ -214,6 +220,7 @@ TEST_F(SettingsDialogTest, UpgradeCommandAddsEachNewSchemeToTheThreeMenusOnce) {
       directory_ + "Data\\工作.ini",
       Utf8ToCp936("[3+65]\r\n执行操作=notepad.exe\r\n提示=记事本\r\n类别=工具\r\n"));
   WriteFileAtomically(directory_ + "hotkey.ini", Utf8ToCp936("[3+66]\r\n执行操作=calc.exe\r\n"));
+  form_->SortByColumn(1);
   for (int run = 0; run < 2; ++run) {  // the second run overwrites
     SendMessageW(form_->hwnd(), WM_COMMAND, MAKEWPARAM(IDM_UPDATE, 0), 0);
     EXPECT_EQ(MenuTexts(form_->DeleteSchemeMenu()), Strings{"工作.xml"}) << run;
@@ -222,9 +229,11 @@ TEST_F(SettingsDialogTest, UpgradeCommandAddsEachNewSchemeToTheThreeMenusOnce) {
       EXPECT_EQ(std::count(texts.begin(), texts.end(), "工作.xml"), 1) << run;
     }
   }
-  // hotkey.ini became the active default scheme: the list shows it.
-  ASSERT_EQ(ListView_GetItemCount(form_->listView()), 1);
-  EXPECT_EQ(ListItemText(form_->listView(), 0, 1), "calc.exe");
+  // The active default scheme is not reopened: the converted file takes
+  // effect at its next opening, and the list keeps its entries and its sort.
+  EXPECT_EQ(ListView_GetItemCount(form_->listView()), 0);
+  EXPECT_EQ(form_->sort().lastColumn(), 1);
+  EXPECT_FALSE(CombinationTaken(MOD_CONTROL | MOD_ALT, 'B'));
   EXPECT_TRUE(FileExists(directory_ + "Data\\工作.xml"));
   EXPECT_TRUE(FileExists(directory_ + "Data\\工作.ini")) << "the INI file is kept";
 }

@@ -189,4 +189,27 @@ std::string SchemeXml(const std::vector<std::pair<std::string, std::string>>& en
   return xml + "\t</hotkeylist>\r\n</velmora>\r\n";
 }
 
+namespace {
+PasswordCharWatch* activePasswordCharWatch = nullptr;
+}  // namespace
+
+PasswordCharWatch::PasswordCharWatch() {
+  activePasswordCharWatch = this;
+  hook_ = SetWindowsHookExW(WH_CALLWNDPROC, &Proc, nullptr, GetCurrentThreadId());
+}
+
+PasswordCharWatch::~PasswordCharWatch() {
+  UnhookWindowsHookEx(hook_);
+  activePasswordCharWatch = nullptr;
+}
+
+LRESULT CALLBACK PasswordCharWatch::Proc(int code, WPARAM wParam, LPARAM lParam) {
+  const auto& sent = *reinterpret_cast<const CWPSTRUCT*>(lParam);
+  if (code == HC_ACTION && activePasswordCharWatch && sent.message == EM_SETPASSWORDCHAR &&
+      sent.wParam == L'*') {
+    activePasswordCharWatch->ids_.push_back(GetDlgCtrlID(sent.hwnd));
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 }  // namespace tav::test

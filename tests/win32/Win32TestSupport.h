@@ -43,6 +43,26 @@ class DialogWatch {
   int count_ = 0;
 };
 
+// Records, while it lives, the controls of this thread that are given the
+// password character '*'. Wine's password edits show '*' unasked, where those
+// of common controls 6 on Windows show a dot: only the message tells.
+class PasswordCharWatch {
+ public:
+  PasswordCharWatch();
+  ~PasswordCharWatch();
+  PasswordCharWatch(const PasswordCharWatch&) = delete;
+  PasswordCharWatch& operator=(const PasswordCharWatch&) = delete;
+
+  // The control ids, in the order the character was set.
+  const std::vector<int>& ids() const { return ids_; }
+
+ private:
+  static LRESULT CALLBACK Proc(int code, WPARAM wParam, LPARAM lParam);
+
+  HHOOK hook_ = nullptr;
+  std::vector<int> ids_;
+};
+
 // Presses a dialog's button (or answers a message box with it).
 void PressButton(HWND dialog, int buttonId);
 // The text of a message box.
