@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "actions/TextCipher.h"
+#include "base/AsciiText.h"
 #include "base/AtomicFile.h"
 #include "base/Errors.h"
 #include "dialogs/SetPasswordDialog.h"
@@ -796,12 +797,18 @@ bool MainWindow::RestoresClipboardAfterPaste() {
 void MainWindow::ConvertLegacyFiles() {
   // An error stops the command only at hotkey.ini, before any user scheme
   // was added; later files report their own failures and go on.
-  UpdateLegacyFiles(platform_, programDirectory_, [this](const std::string& schemeName) {
-    schemeMenus_->AddSchemeItem(schemeName);
-  });
-  // The active scheme stays as it was opened; a converted file takes effect
-  // the next time it opens.
+  bool activeReplaced = false;
+  UpdateLegacyFiles(
+      platform_, programDirectory_,
+      [this](const std::string& schemeName) { schemeMenus_->AddSchemeItem(schemeName); },
+      [&](const std::string& schemePath) {
+        activeReplaced |= EqualsIgnoringAsciiCase(schemePath, scheme_.activePath);
+      });
   RenderSchemeMenus();
+  // The active scheme stays as it was opened, with its sort, unless the
+  // command wrote over its file: the list and the registrations then follow
+  // the new file, since changes and deletions act on it by position.
+  if (activeReplaced) ReloadAfterEdit();
 }
 
 void MainWindow::OpenHomePage() {

@@ -33,14 +33,20 @@ bool ConvertLegacyFileAsked(Platform& platform, const std::string& iniPath) {
 }
 
 void UpdateLegacyFiles(Platform& platform, const std::string& programDirectory,
-                       const std::function<void(const std::string& schemeName)>& schemeAdded) {
-  ConvertLegacyFileAsked(platform, DefaultLegacyPath(programDirectory));
+                       const std::function<void(const std::string& schemeName)>& schemeAdded,
+                       const std::function<void(const std::string& schemePath)>& schemeWritten) {
+  const auto written = [&](const std::string& iniPath) {
+    if (schemeWritten) schemeWritten(LegacySchemePath(iniPath));
+  };
+  const std::string defaultIni = DefaultLegacyPath(programDirectory);
+  if (ConvertLegacyFileAsked(platform, defaultIni)) written(defaultIni);
   for (const std::string& name : ListLegacyFiles(programDirectory)) {
     const std::string iniPath = UserSchemePath(programDirectory, name);
     try {
       const bool isNew = !FileExists(LegacySchemePath(iniPath));
-      if (ConvertLegacyFileAsked(platform, iniPath) && isNew)
-        schemeAdded(FileNameOf(LegacySchemePath(iniPath)));
+      if (!ConvertLegacyFileAsked(platform, iniPath)) continue;
+      written(iniPath);
+      if (isNew) schemeAdded(FileNameOf(LegacySchemePath(iniPath)));
     } catch (const std::exception&) {
       platform.MessageBox("热键配置文件“" + name + "”转换失败", "", mb::kOk | mb::kIconWarning);
     }

@@ -24,8 +24,12 @@ bool ConvertLegacyFileAsked(Platform& platform, const std::string& iniPath);
 // in listing order: an error shows "热键配置文件“<name>”转换失败" and the
 // next file follows. `schemeAdded` receives the file name ("工作.xml") of
 // each user scheme that did not exist before, so that its menu items are
-// added once; an overwritten scheme has its items already.
-void UpdateLegacyFiles(Platform& platform, const std::string& programDirectory,
-                       const std::function<void(const std::string& schemeName)>& schemeAdded);
+// added once; an overwritten scheme has its items already. `schemeWritten`,
+// when given, receives the path of every scheme file the command wrote, so
+// that the caller can reopen the active scheme when its file was replaced.
+void UpdateLegacyFiles(
+    Platform& platform, const std::string& programDirectory,
+    const std::function<void(const std::string& schemeName)>& schemeAdded,
+    const std::function<void(const std::string& schemePath)>& schemeWritten = {});
 
 }  // namespace tav

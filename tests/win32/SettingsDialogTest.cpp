@@ -219,7 +219,6 @@ TEST_F(SettingsDialogTest, UpgradeCommandAddsEachNewSchemeToTheThreeMenusOnce) {
   WriteFileAtomically(
       directory_ + "Data\\工作.ini",
       Utf8ToCp936("[3+65]\r\n执行操作=notepad.exe\r\n提示=记事本\r\n类别=工具\r\n"));
-  WriteFileAtomically(directory_ + "hotkey.ini", Utf8ToCp936("[3+66]\r\n执行操作=calc.exe\r\n"));
   form_->SortByColumn(1);
   for (int run = 0; run < 2; ++run) {  // the second run overwrites
     SendMessageW(form_->hwnd(), WM_COMMAND, MAKEWPARAM(IDM_UPDATE, 0), 0);
@@ -229,13 +228,21 @@ TEST_F(SettingsDialogTest, UpgradeCommandAddsEachNewSchemeToTheThreeMenusOnce) {
       EXPECT_EQ(std::count(texts.begin(), texts.end(), "工作.xml"), 1) << run;
     }
   }
-  // The active default scheme is not reopened: the converted file takes
-  // effect at its next opening, and the list keeps its entries and its sort.
+  // The active default scheme was not converted, so it is not reopened: the
+  // list keeps its entries and its sort.
   EXPECT_EQ(ListView_GetItemCount(form_->listView()), 0);
   EXPECT_EQ(form_->sort().lastColumn(), 1);
-  EXPECT_FALSE(CombinationTaken(MOD_CONTROL | MOD_ALT, 'B'));
+  EXPECT_FALSE(CombinationTaken(MOD_CONTROL | MOD_ALT, 'A'));
   EXPECT_TRUE(FileExists(directory_ + "Data\\工作.xml"));
   EXPECT_TRUE(FileExists(directory_ + "Data\\工作.ini")) << "the INI file is kept";
+
+  // hotkey.ini converted over the active scheme's file: the list and the
+  // registrations follow the new file, so that a change or deletion by
+  // position acts on the entries the user sees.
+  WriteFileAtomically(directory_ + "hotkey.ini", Utf8ToCp936("[3+66]\r\n执行操作=calc.exe\r\n"));
+  SendMessageW(form_->hwnd(), WM_COMMAND, MAKEWPARAM(IDM_UPDATE, 0), 0);
+  EXPECT_EQ(ListView_GetItemCount(form_->listView()), 1);
+  EXPECT_TRUE(CombinationTaken(MOD_CONTROL | MOD_ALT, 'B'));
 }
 
 TEST_F(SettingsDialogTest, HelpButtonOpensTheTopicOfThePageShown) {
