@@ -33,9 +33,9 @@ void HotkeyService::RegisterOne(int slot) {
     return;
   }
   atoms_[slot] = atom;
-  refused_[slot] =
-      !platform_.RegisterHotKey(atom - kAtomBase, static_cast<unsigned>(entry.modifiers),
-                                static_cast<unsigned>(entry.virtualKey));
+  refused_[slot] = !platform_.RegisterHotKey(atom - kAtomBase,
+                                             static_cast<unsigned>(entry.modifiers) | kModNoRepeat,
+                                             static_cast<unsigned>(entry.virtualKey));
 }
 
 std::string HotkeyService::RefusalText(int slot) const {
@@ -71,6 +71,22 @@ int HotkeyService::FindSlot(unsigned modifiers, unsigned virtualKey) const {
     }
   }
   return -1;
+}
+
+int HotkeyService::TakeHotkey(unsigned modifiers, unsigned virtualKey) {
+  const int slot = FindSlot(modifiers, virtualKey);
+  if (slot < 0) return -1;
+  if (slot == firedSlot_ && FiredKeyStillDown()) return -1;
+  firedSlot_ = slot;
+  firedKey_ = virtualKey;
+  return slot;
+}
+
+bool HotkeyService::FiredKeyStillDown() {
+  if (firedSlot_ >= 0 && (platform_.GetAsyncKeyState(static_cast<int>(firedKey_)) & 0x8000))
+    return true;
+  firedSlot_ = -1;
+  return false;
 }
 
 }  // namespace tav

@@ -16,6 +16,10 @@ namespace tav {
 // registered while the service is paused, so the same hotkey can resume.
 inline constexpr const char* kPauseAction = "Tavrelin停止/开始工作";
 
+// MOD_NOREPEAT: a held combination fires once, not at the keyboard's
+// auto-repeat rate (Windows 7 and later; earlier systems ignore it).
+inline constexpr unsigned kModNoRepeat = 0x4000;
+
 class HotkeyService {
  public:
   explicit HotkeyService(Platform& platform) : platform_(platform) {}
@@ -41,6 +45,13 @@ class HotkeyService {
 
   // The first slot whose hotkey code matches the hotkey message, or -1.
   int FindSlot(unsigned modifiers, unsigned virtualKey) const;
+  // The slot a hotkey message fires, or -1: none matches, or the message is
+  // the auto-repeat of the slot that fired last, whose key has stayed down
+  // since (a system that ignores kModNoRepeat sends those).
+  int TakeHotkey(unsigned modifiers, unsigned virtualKey);
+  // Whether the key of the hotkey that fired last is still down. Once it is
+  // seen up, the next message of that hotkey fires again; ask until then.
+  bool FiredKeyStillDown();
 
   bool IsRegistered(int slot) const { return atoms_[slot] != 0; }
   // Whether the system refused the slot's combination at its last
@@ -61,6 +72,8 @@ class HotkeyService {
   std::array<uint16_t, kSlotCount> atoms_{};  // 0: the slot holds no registration
   std::array<bool, kSlotCount> refused_{};
   bool paused_ = false;
+  int firedSlot_ = -1;  // fired last, its key not yet seen up
+  unsigned firedKey_ = 0;
 };
 
 }  // namespace tav

@@ -92,7 +92,8 @@ class MainWindow : public Window, public ProgramControl, private SchemeMenuHost 
   // Registers every hotkey again after a paste; while paused, only those
   // bound to the pause operation.
   void RegisterAll() override;
-  void ReleaseModifiers() override;
+  // The status bar while the window is shown, else a balloon of the tray icon.
+  void ShowNotice(const std::string& text) override;
   // "粘贴后恢复剪贴板" as set.ini holds it now.
   bool RestoresClipboardAfterPaste() override;
 
@@ -168,6 +169,9 @@ class MainWindow : public Window, public ProgramControl, private SchemeMenuHost 
   void InsertRows();
   void OnClose();
   void OnHotkey(LPARAM lParam);
+  // While the key of the hotkey that fired last is down, its auto-repeat is
+  // dropped; a timer runs only until it is seen up.
+  void WatchFiredKey();
   bool OnSysCommand(WPARAM wParam);
   void ShowTrayMenu();
   void OnCommand(int id);

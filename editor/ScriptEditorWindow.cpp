@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 #include <commdlg.h>
+#include <imm.h>
 #include <shlobj.h>
 
 #include <scintilla/Scintilla.h>
@@ -164,6 +165,14 @@ std::string WithCrLf(const std::string& text) {
   return result;
 }
 
+// The key a key-down names. While an IME is on, the keys it takes arrive as
+// VK_PROCESSKEY; the IME tells which key was pressed.
+int CapturedKey(HWND field, WPARAM wParam) {
+  if (wParam != VK_PROCESSKEY) return static_cast<int>(wParam);
+  const UINT real = ImmGetVirtualKey(field);
+  return real != 0 && real != VK_PROCESSKEY ? static_cast<int>(real) : static_cast<int>(wParam);
+}
+
 // The key-capture field: Tab reaches it, typing never edits it, and every
 // key press shows the held modifier or the key's name.
 LRESULT CALLBACK KeyCaptureProc(HWND field, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
@@ -180,7 +189,7 @@ LRESULT CALLBACK KeyCaptureProc(HWND field, UINT message, WPARAM wParam, LPARAM 
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN: {
       const bool alt = GetKeyState(VK_MENU) < 0 || (lParam & (1 << 29)) != 0;
-      SetText(field, KeyCaptureText(static_cast<int>(wParam), alt, GetKeyState(VK_CONTROL) < 0,
+      SetText(field, KeyCaptureText(CapturedKey(field, wParam), alt, GetKeyState(VK_CONTROL) < 0,
                                     GetKeyState(VK_SHIFT) < 0));
       // The field's own handling would delete or move; Alt keys still reach
       // the menu.

@@ -5,6 +5,7 @@
 
 #include <shlobj.h>
 
+#include "platform/win32/Elevation.h"
 #include "platform/win32/Wide.h"
 
 namespace tav {
@@ -182,8 +183,15 @@ bool Win32Platform::UnregisterHotKey(int id) {
   return ::UnregisterHotKey(mainWindow_, id) != 0;
 }
 
-void Win32Platform::KeybdEvent(uint8_t virtualKey, uint8_t scanCode, uint32_t flags) {
-  keybd_event(virtualKey, scanCode, flags, 0);
+void Win32Platform::SendKeys(const std::vector<KeyInput>& events) {
+  std::vector<INPUT> inputs(events.size());
+  for (size_t i = 0; i < events.size(); ++i) {
+    inputs[i].type = INPUT_KEYBOARD;
+    inputs[i].ki.wVk = events[i].virtualKey;
+    inputs[i].ki.wScan = events[i].scanCode;
+    inputs[i].ki.dwFlags = events[i].flags;
+  }
+  if (!inputs.empty()) ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
 void Win32Platform::MouseEvent(uint32_t flags) {
@@ -191,26 +199,21 @@ void Win32Platform::MouseEvent(uint32_t flags) {
 }
 
 unsigned Win32Platform::MapVirtualKey(unsigned code, unsigned mapType) {
-  return MapVirtualKeyA(code, mapType);
+  return MapVirtualKeyW(code, mapType);
 }
 
 int16_t Win32Platform::VkKeyScan(char ch) {
   return VkKeyScanA(ch);
 }
 
-int16_t Win32Platform::GetKeyState(int virtualKey) {
-  return ::GetKeyState(virtualKey);
+int16_t Win32Platform::GetAsyncKeyState(int virtualKey) {
+  return ::GetAsyncKeyState(virtualKey);
 }
 
-KeyboardState Win32Platform::GetKeyboardState() {
-  KeyboardState state{};
-  ::GetKeyboardState(state.data());
-  return state;
-}
-
-void Win32Platform::SetKeyboardState(const KeyboardState& state) {
-  KeyboardState copy = state;
-  ::SetKeyboardState(copy.data());
+bool Win32Platform::ForegroundWindowIsElevated() {
+  DWORD processId = 0;
+  GetWindowThreadProcessId(GetForegroundWindow(), &processId);
+  return processId != 0 && RunsAboveThisProcess(processId);
 }
 
 bool Win32Platform::SetClipboardText(const std::string& text) {

@@ -18,6 +18,8 @@ class HotkeyServiceTest : public ::testing::Test {
   HotkeyService service_{platform_};
 };
 
+// Every registration carries MOD_NOREPEAT (0x4000): a held combination
+// fires once.
 TEST_F(HotkeyServiceTest, RegistersEachSlotUnderTheIdOfItsAtom) {
   SetSlot(0, 6, 65, "notepad.exe");
   SetSlot(1, 0, 0, "listed, never registered");
@@ -26,9 +28,9 @@ TEST_F(HotkeyServiceTest, RegistersEachSlotUnderTheIdOfItsAtom) {
 
   EXPECT_EQ(platform_.Calls(), (std::vector<std::string>{
                                    "GlobalAddAtom(hotkey0)",
-                                   "RegisterHotKey(0,6,65)",  // atom 0xC000 - 0xC000
+                                   "RegisterHotKey(0,16390,65)",  // atom 0xC000 - 0xC000
                                    "GlobalAddAtom(hotkey2)",
-                                   "RegisterHotKey(1,3,112)",
+                                   "RegisterHotKey(1,16387,112)",
                                }));
   EXPECT_TRUE(service_.IsRegistered(0));
   EXPECT_FALSE(service_.IsRegistered(1));
@@ -94,6 +96,27 @@ TEST_F(HotkeyServiceTest, FindSlotMatchesFlagsAndKeyExactly) {
   EXPECT_EQ(service_.FindSlot(8, 65), 1);
   EXPECT_EQ(service_.FindSlot(2, 65), -1);
   EXPECT_EQ(service_.FindSlot(0, 0), -1) << "a slot without a key never matches";
+}
+
+// Where the system ignores MOD_NOREPEAT, the keyboard's auto-repeat sends
+// the message again and again while the key is held: only the first fires,
+// until the key has been seen up.
+TEST_F(HotkeyServiceTest, MessagesWhileTheFiredKeyStaysDownAreDropped) {
+  SetSlot(0, 3, 65, "a");
+  SetSlot(1, 3, 66, "b");
+  platform_.SetKeyDown(65, true);
+  EXPECT_EQ(service_.TakeHotkey(3, 65), 0);
+  EXPECT_EQ(service_.TakeHotkey(3, 65), -1) << "auto-repeat";
+  EXPECT_TRUE(service_.FiredKeyStillDown());
+  EXPECT_EQ(service_.TakeHotkey(3, 65), -1);
+  platform_.SetKeyDown(66, true);
+  EXPECT_EQ(service_.TakeHotkey(3, 66), 1) << "another hotkey fires at once";
+  EXPECT_EQ(service_.TakeHotkey(3, 65), 0) << "and the first is no repeat after it";
+  platform_.SetKeyDown(65, false);
+  EXPECT_FALSE(service_.FiredKeyStillDown());
+  platform_.SetKeyDown(65, true);
+  EXPECT_EQ(service_.TakeHotkey(3, 65), 0) << "pressed again after it was seen up";
+  EXPECT_EQ(service_.TakeHotkey(2, 65), -1) << "no slot";
 }
 
 TEST_F(HotkeyServiceTest, ResetSlotsClearsEveryHotkeyCode) {
