@@ -5,6 +5,8 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
+#include <mutex>
 #include <string>
 
 #include "platform/Platform.h"
@@ -46,12 +48,14 @@ class HotkeyService {
   // The first slot whose hotkey code matches the hotkey message, or -1.
   int FindSlot(unsigned modifiers, unsigned virtualKey) const;
   // The slot a hotkey message fires, or -1: none matches, or the message is
-  // the auto-repeat of the slot that fired last, whose key has stayed down
-  // since (a system that ignores kModNoRepeat sends those).
-  int TakeHotkey(unsigned modifiers, unsigned virtualKey);
-  // Whether the key of the hotkey that fired last is still down. Once it is
-  // seen up, the next message of that hotkey fires again; ask until then.
-  bool FiredKeyStillDown();
+  // the auto-repeat of the slot that fired last, its key not seen going up
+  // between that firing and `time`, the message's time (a system that
+  // ignores kModNoRepeat sends those). Times are the system's tick counts.
+  int TakeHotkey(unsigned modifiers, unsigned virtualKey, uint32_t time);
+  // The key of the hotkey that fired last went up at `time`. Any thread:
+  // whoever watches the key calls it while the user-interface thread may be
+  // busy with hotkey messages waiting in its queue.
+  void NoteFiredKeyUp(uint32_t time);
 
   bool IsRegistered(int slot) const { return atoms_[slot] != 0; }
   // Whether the system refused the slot's combination at its last
@@ -72,8 +76,12 @@ class HotkeyService {
   std::array<uint16_t, kSlotCount> atoms_{};  // 0: the slot holds no registration
   std::array<bool, kSlotCount> refused_{};
   bool paused_ = false;
-  int firedSlot_ = -1;  // fired last, its key not yet seen up
-  unsigned firedKey_ = 0;
+  bool KeyUpBetween(uint32_t from, uint32_t to);
+
+  int firedSlot_ = -1;  // fired last
+  uint32_t firedTime_ = 0;
+  std::mutex keyUpsMutex_;
+  std::deque<uint32_t> keyUps_;  // the latest times the fired key went up
 };
 
 }  // namespace tav

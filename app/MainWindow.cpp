@@ -152,9 +152,6 @@ HICON LoadSmallIcon(int id) {
                                        0));
 }
 
-// Watching the key of the hotkey that fired last, while it is down.
-constexpr UINT_PTR kFiredKeyTimer = 1;
-constexpr UINT kFiredKeyPollMs = 30;
 // WM_COPYGLOBALDATA, which a file dropped from Explorer brings along.
 constexpr UINT kCopyGlobalDataMessage = 0x0049;
 
@@ -895,20 +892,13 @@ bool MainWindow::StopActions(std::chrono::milliseconds timeout) {
 
 void MainWindow::OnHotkey(LPARAM lParam) {
   // The flags as registered, less the repeat flag should the system pass it.
-  const int slot = service_.TakeHotkey(LOWORD(lParam) & ~kModNoRepeat, HIWORD(lParam));
+  const auto time = static_cast<uint32_t>(GetMessageTime());
+  const int slot = service_.TakeHotkey(LOWORD(lParam) & ~kModNoRepeat, HIWORD(lParam), time);
   if (slot < 0) return;
-  WatchFiredKey();
+  firedKeyWatch_.Watch(HIWORD(lParam), time);
   // A copy: the action may reload the scheme and so change the slot.
   const std::string action = service_.slots()[slot].action;
   RunAction(action);
-}
-
-void MainWindow::WatchFiredKey() {
-  if (service_.FiredKeyStillDown()) {
-    SetTimer(hwnd(), kFiredKeyTimer, kFiredKeyPollMs, nullptr);
-  } else {
-    KillTimer(hwnd(), kFiredKeyTimer);
-  }
 }
 
 bool MainWindow::OnSysCommand(WPARAM wParam) {
@@ -1057,12 +1047,6 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_HOTKEY:
       RunGuarded(platform_, [&] { OnHotkey(lParam); });
       return 0;
-    case WM_TIMER:
-      if (wParam == kFiredKeyTimer) {
-        WatchFiredKey();
-        return 0;
-      }
-      break;
     case WM_SYSCOMMAND:
       if (OnSysCommand(wParam)) return 0;
       break;

@@ -16,6 +16,7 @@
 #include "actions/ActionDispatcher.h"
 #include "actions/ProgramControl.h"
 #include "actions/SystemOperations.h"
+#include "app/FiredKeyWatch.h"
 #include "app/HotkeyList.h"
 #include "app/HotkeyService.h"
 #include "app/SchemeMenus.h"
@@ -169,9 +170,6 @@ class MainWindow : public Window, public ProgramControl, private SchemeMenuHost 
   void InsertRows();
   void OnClose();
   void OnHotkey(LPARAM lParam);
-  // While the key of the hotkey that fired last is down, its auto-repeat is
-  // dropped; a timer runs only until it is seen up.
-  void WatchFiredKey();
   bool OnSysCommand(WPARAM wParam);
   void ShowTrayMenu();
   void OnCommand(int id);
@@ -215,6 +213,9 @@ class MainWindow : public Window, public ProgramControl, private SchemeMenuHost 
   Win32Platform& platform_;
   const std::string programDirectory_;
   HotkeyService service_;
+  // While the key of the hotkey that fired last is down, its auto-repeat is
+  // dropped.
+  FiredKeyWatch firedKeyWatch_{service_};
   PasswordPrompt& login_;
   SchemeState& scheme_;
   SystemOperations system_;
