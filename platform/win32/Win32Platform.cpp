@@ -198,12 +198,20 @@ void Win32Platform::MouseEvent(uint32_t flags) {
   mouse_event(flags, 0, 0, 0, 0);
 }
 
+namespace {
+// The layout the keys are typed with: that of the foreground window's
+// thread, which may differ from this thread's (layouts are per thread).
+HKL TargetLayout() {
+  return GetKeyboardLayout(GetWindowThreadProcessId(GetForegroundWindow(), nullptr));
+}
+}  // namespace
+
 unsigned Win32Platform::MapVirtualKey(unsigned code, unsigned mapType) {
-  return MapVirtualKeyW(code, mapType);
+  return MapVirtualKeyExW(code, mapType, TargetLayout());
 }
 
 int16_t Win32Platform::VkKeyScan(char ch) {
-  return VkKeyScanA(ch);
+  return VkKeyScanExA(ch, TargetLayout());
 }
 
 int16_t Win32Platform::GetAsyncKeyState(int virtualKey) {
