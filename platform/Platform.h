@@ -79,6 +79,8 @@ class Platform {
   // into the input stream as one batch, with no other input between them.
   virtual void SendKeys(const std::vector<KeyInput>& events) = 0;
   virtual void MouseEvent(uint32_t flags) = 0;
+  // Both in the keyboard layout of the foreground window, which the keys
+  // are sent to.
   virtual unsigned MapVirtualKey(unsigned code, unsigned mapType) = 0;
   virtual int16_t VkKeyScan(char ch) = 0;
   // The key's state in the system's input stream, whichever thread asks
