@@ -156,6 +156,14 @@ void AddMask(std::vector<KeyInput>& batch) {
   batch.push_back({vk::kMask, 0, kKeyEventKeyUp});
 }
 
+// The key going down, with its scan code on the layout and the extended
+// flag of the keys that carry one.
+KeyInput KeyDown(Platform& platform, uint8_t code) {
+  const auto scan =
+      static_cast<uint8_t>(platform.MapVirtualKey(code, kMapVirtualKeyToScanCode) & 0xFF);
+  return {code, scan, IsExtendedKey(code) ? kKeyEventExtendedKey : 0};
+}
+
 std::optional<LookedUpKey> LookUpOrReport(Platform& platform, std::string_view name) {
   const std::optional<LookedUpKey> key = LookUpKey(platform, name);
   if (!key)
@@ -164,19 +172,6 @@ std::optional<LookedUpKey> LookUpOrReport(Platform& platform, std::string_view n
 }
 
 }  // namespace
-
-std::optional<uint8_t> KeyNameToCode(Platform& platform, std::string_view name) {
-  const std::optional<LookedUpKey> key = LookUpOrReport(platform, name);
-  return key ? std::optional<uint8_t>(key->code) : std::nullopt;
-}
-
-KeyInput KeyEvent(Platform& platform, uint8_t code, bool up) {
-  const auto scan =
-      static_cast<uint8_t>(platform.MapVirtualKey(code, kMapVirtualKeyToScanCode) & 0xFF);
-  const uint32_t flags =
-      (IsExtendedKey(code) ? kKeyEventExtendedKey : 0) | (up ? kKeyEventKeyUp : 0);
-  return {code, scan, flags};
-}
 
 void HeldKeys::Pressed(const KeyInput& down) {
   Released(down.virtualKey);
@@ -199,7 +194,7 @@ std::vector<KeyInput> HeldKeys::TakeKeyUps(Platform& platform) {
 void SendKeyAction(Platform& platform, std::string_view name, KeyAction action, HeldKeys* held) {
   const std::optional<LookedUpKey> key = LookUpOrReport(platform, name);
   if (!key) return;
-  const KeyInput down = KeyEvent(platform, key->code, false);
+  const KeyInput down = KeyDown(platform, key->code);
   if (action == KeyAction::kUp) {
     platform.SendKeys({Up(down)});
     if (held) held->Released(down.virtualKey);
@@ -225,7 +220,7 @@ std::vector<KeyInput> PasteKeystrokes(Platform& platform) {
   if (masked) AddMask(batch);
   for (const KeyInput& key : heldByUser) batch.push_back(Up(key));
   const KeyInput control = ModifierKey(vk::kLeftControl);
-  const KeyInput v = KeyEvent(platform, vk::kV, false);
+  const KeyInput v = KeyDown(platform, vk::kV);
   batch.insert(batch.end(), {control, v, Up(v), Up(control)});
   batch.insert(batch.end(), heldByUser.begin(), heldByUser.end());
   // The user lets go of Alt later: that must not be a bare tap either.

@@ -35,17 +35,6 @@ inline constexpr uint8_t kMask = 0xE8;
 
 enum class KeyAction { kPress, kDown, kUp };
 
-// The virtual-key code that a key name names: a one-byte name is the
-// character, looked up in the current keyboard layout; a longer name is
-// looked up whole and case-sensitively in the key table. When the name gives
-// no key the message "无效按键" is shown once (on the user-interface thread;
-// the caller waits for it to be closed) and the answer is empty.
-std::optional<uint8_t> KeyNameToCode(Platform& platform, std::string_view name);
-
-// The event of the key going down or up, with its scan code on the current
-// layout and the extended flag of the keys that carry one.
-KeyInput KeyEvent(Platform& platform, uint8_t code, bool up);
-
 // The keys a script run has pressed and not yet let go, so that the run's
 // end can let go of them. Used by one thread at a time.
 class HeldKeys {
@@ -60,11 +49,15 @@ class HeldKeys {
   std::vector<KeyInput> downs_;
 };
 
-// Sends the events of `action` for the named key, as one batch. A one-byte
+// Sends the events of `action` for the named key, as one batch, each with
+// its scan code on the layout and the extended flag of the keys that carry
+// one. A one-byte name is the character, looked up in the layout; a longer
+// name is looked up whole and case-sensitively in the key table. A one-byte
 // name of a character that needs Shift, Ctrl or Alt on the layout (other
 // than a letter, whose name names the key) has those pressed around it, as
 // far as the user does not hold them already. A name that gives no key sends
-// nothing. `held`, when given, notes the keys left down.
+// nothing and shows "无效按键" (on the user-interface thread; the caller
+// waits for it to be closed). `held`, when given, notes the keys left down.
 void SendKeyAction(Platform& platform, std::string_view name, KeyAction action,
                    HeldKeys* held = nullptr);
 
