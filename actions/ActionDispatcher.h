@@ -22,8 +22,8 @@
 // let RunOnUiThread refuse from then on); once the message loop has ended,
 // call Shutdown() on the user-interface thread (the destructor does too). A
 // run in a delay wakes at once, a run between lines stops before the next,
-// and a run's end releases Shift, Ctrl and Alt itself when the window takes
-// no more calls, so no modifier stays down after the program has gone.
+// and a run's end lets go of the keys it left down from its own thread, so no
+// key stays down after the program has gone.
 #pragma once
 
 #include <optional>

@@ -4,6 +4,8 @@
 // thread: callers on a script thread go through Platform::RunOnUiThread.
 #pragma once
 
+#include <string>
+
 namespace tav {
 
 class ProgramControl {
@@ -21,8 +23,9 @@ class ProgramControl {
   virtual void UnregisterHotkeys(bool all) = 0;
   // Registers every hotkey of the active scheme again.
   virtual void RegisterAll() = 0;
-  // Key-up events for Shift, Ctrl and Alt, in this order.
-  virtual void ReleaseModifiers() = 0;
+  // Tells the user something in passing: in the status bar, or in a balloon
+  // of the tray icon while the main window is hidden.
+  virtual void ShowNotice(const std::string& text) = 0;
   // Whether a paste puts the clipboard's earlier content back ("粘贴后恢复剪贴板").
   virtual bool RestoresClipboardAfterPaste() { return false; }
 };

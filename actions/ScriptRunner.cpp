@@ -40,25 +40,19 @@ constexpr std::pair<std::string_view, uint32_t> kMouseButtons[] = {
     {"RUp", 0x10},
 };
 
-constexpr uint8_t kShift = 16;
-constexpr uint8_t kCtrl = 17;
-constexpr uint8_t kAlt = 18;
-// The V key is found by its position, so that Ctrl+V pastes on any layout.
-constexpr uint8_t kVScanCode = 0x2F;
-constexpr unsigned kMapScanCodeToVirtualKey = 1;
 // How long a paste that restores the clipboard waits for the target to read.
 constexpr uint32_t kPasteReadTimeoutMs = 2000;
 
 constexpr const char* kMissingScriptText = "您要执行的脚本文件不存在。";
 constexpr const char* kMissingScriptCaption = "Tavrelin";
 
-bool IsKeyDown(Platform& platform, uint8_t virtualKey) {
-  return (platform.GetKeyState(virtualKey) & 0x8000) != 0;
-}
-
-void SendModifierKeyUps(Platform& platform) {
-  for (const uint8_t key : {kShift, kCtrl, kAlt}) platform.KeybdEvent(key, 0, kKeyEventKeyUp);
-}
+// What a run's own thread keeps of it: the keys it holds down, and whether
+// it has told the user that the target takes no keys.
+struct RunKeys {
+  HeldKeys held;
+  bool refusalShown = false;
+};
+thread_local RunKeys* currentRun = nullptr;
 
 // A line that is not valid code page 936 is still run when only its comment
 // is at fault (a comment written in another encoding, say): the comment
@@ -127,6 +121,11 @@ std::vector<std::string> SplitScriptLines(std::string_view bytes) {
 }
 
 void PasteText(Platform& platform, ProgramControl& program, const std::string& text) {
+  // The system would drop the keystroke without a word.
+  if (platform.ForegroundWindowIsElevated()) {
+    program.ShowNotice(kElevatedTargetMessage);
+    return;
+  }
   // To put the user's clipboard back, the text is handed over only when the
   // target window asks for it: then the earlier content can return at once.
   std::optional<ClipboardContent> earlier;
@@ -138,20 +137,9 @@ void PasteText(Platform& platform, ProgramControl& program, const std::string& t
   }
   // Without its hotkeys the program cannot be fired by its own keystrokes.
   program.UnregisterHotkeys(true);
-  const bool altDown = IsKeyDown(platform, kAlt);
-  if (altDown) platform.KeybdEvent(kAlt, 0, kKeyEventKeyUp);
-  const bool shiftDown = IsKeyDown(platform, kShift);
-  if (shiftDown) platform.KeybdEvent(kShift, 0, kKeyEventKeyUp);
-  const bool ctrlDown = IsKeyDown(platform, kCtrl);
-  if (!ctrlDown) platform.KeybdEvent(kCtrl, 0, 0);
-
-  const auto v = static_cast<uint8_t>(platform.MapVirtualKey(kVScanCode, kMapScanCodeToVirtualKey));
-  platform.KeybdEvent(v, kVScanCode, 0);
-  platform.KeybdEvent(v, kVScanCode, kKeyEventKeyUp);
-
-  if (!ctrlDown) platform.KeybdEvent(kCtrl, 0, kKeyEventKeyUp);
-  if (altDown) platform.KeybdEvent(kAlt, 0, 0);
-  if (shiftDown) platform.KeybdEvent(kShift, 0, 0);
+  // One batch: no key of the user's falls between the release of the held
+  // modifiers and their return.
+  platform.SendKeys(PasteKeystrokes(platform));
   if (earlier) {
     // A target that never reads the text (it takes no paste) still gets the
     // earlier content back, a little later.
@@ -184,7 +172,10 @@ class ScriptRunner::ScriptRun {
       // COM for the shell, among what the platform sets up for a run's thread.
       const std::shared_ptr<void> prepared = runner_.platform_.PrepareRunThread();
       RunControl::RunThreadScope scope;
+      RunKeys keys;
+      currentRun = &keys;
       runner_.RunToEnd(fileName_);
+      currentRun = nullptr;
     }
     runner_.MarkEnded(*this);
   }
@@ -222,13 +213,14 @@ ScriptLineResult ScriptRunner::RunScriptLine(std::string_view classified) {
       break;
     }
     case ScriptCommandKind::kKeyPress:
-      SendKeyAction(platform_, argument, KeyAction::kPress);
+      if (TargetTakesKeys()) SendKeyAction(platform_, argument, KeyAction::kPress, HeldByRun());
       break;
     case ScriptCommandKind::kKeyDown:
-      SendKeyAction(platform_, argument, KeyAction::kDown);
+      if (TargetTakesKeys()) SendKeyAction(platform_, argument, KeyAction::kDown, HeldByRun());
       break;
     case ScriptCommandKind::kKeyUp:
-      SendKeyAction(platform_, argument, KeyAction::kUp);
+      // Sent whatever the target: a key the run holds must come up.
+      SendKeyAction(platform_, argument, KeyAction::kUp, HeldByRun());
       break;
     case ScriptCommandKind::kMouseButton:
       PressMouseButton(argument);
@@ -247,6 +239,21 @@ ScriptLineResult ScriptRunner::RunScriptLine(std::string_view classified) {
       break;
   }
   return ScriptLineResult::kOk;
+}
+
+HeldKeys* ScriptRunner::HeldByRun() {
+  return currentRun ? &currentRun->held : nullptr;
+}
+
+// Keys for an elevated target are dropped by the system without an error:
+// the user is told instead, once per run.
+bool ScriptRunner::TargetTakesKeys() {
+  if (!platform_.ForegroundWindowIsElevated()) return true;
+  if (!currentRun || !currentRun->refusalShown) {
+    if (currentRun) currentRun->refusalShown = true;
+    runControl_.OnUiThread([this] { program_.ShowNotice(kElevatedTargetMessage); });
+  }
+  return false;
 }
 
 void ScriptRunner::Delay(std::string_view argument, int32_t unitMilliseconds) {
@@ -307,7 +314,7 @@ void ScriptRunner::RunToEnd(const std::string& fileName) {
   } catch (...) {
     ReportError(std::current_exception());
   }
-  ReleaseModifiersAtEnd();
+  ReleaseHeldKeys();
 }
 
 // Any other error ends the run too, and is shown like every error that no
@@ -322,18 +329,14 @@ void ScriptRunner::ReportError(std::exception_ptr error) {
   }
 }
 
-// The end of every run releases Shift, Ctrl and Alt, which a script may have
-// left down. Once the user-interface thread takes no more calls (the
-// program is ending) the run sends the same key-ups itself: a modifier must
-// not stay down after the program has gone.
-void ScriptRunner::ReleaseModifiersAtEnd() {
-  bool released = false;
-  try {
-    released = runControl_.TryOnUiThread([this] { program_.ReleaseModifiers(); });
-  } catch (...) {
-    released = false;
-  }
-  if (!released) SendModifierKeyUps(platform_);
+// The end of every run lets go of the keys it pressed and left down, each
+// with the scan code and extended flag it went down with; keys the user holds
+// stay down. Sent from the run's own thread, so that this holds also when
+// the program is ending.
+void ScriptRunner::ReleaseHeldKeys() {
+  if (!currentRun) return;
+  const std::vector<KeyInput> ups = currentRun->held.TakeKeyUps(platform_);
+  if (!ups.empty()) platform_.SendKeys(ups);
 }
 
 void ScriptRunner::MarkEnded(ScriptRun& run) {

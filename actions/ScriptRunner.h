@@ -20,6 +20,7 @@
 
 #include "actions/ProgramControl.h"
 #include "actions/RunControl.h"
+#include "actions/SendKeys.h"
 #include "platform/Platform.h"
 
 namespace tav {
@@ -59,13 +60,18 @@ std::vector<std::string> SplitScriptLines(std::string_view bytes);
 inline constexpr const char* kPasteFailedMessage =
     "无法把文本放到剪贴板上（剪贴板被其他程序占用），没有粘贴。";
 
+// What the user is told when the foreground window takes no keys from us.
+inline constexpr const char* kElevatedTargetMessage =
+    "目标程序以管理员身份运行，无法向其发送按键或粘贴。";
+
 // Pastes `text` into the focused window through the clipboard and Ctrl+V,
-// with every hotkey suspended meanwhile and Shift and Alt lifted for the
-// keystroke. Call it on the user-interface thread. When the text cannot be
-// placed on the clipboard nothing is sent (Ctrl+V would paste what the
-// clipboard held before) and Error kPasteFailedMessage is thrown.
-// When the program restores the clipboard after a paste, the earlier content
-// is saved first and put back once the target has read the text.
+// with every hotkey suspended meanwhile and the modifier keys the user holds
+// lifted for the keystroke (PasteKeystrokes). When the foreground window
+// belongs to an elevated program nothing is done but telling the user. Call it on the
+// user-interface thread. When the text cannot be placed on the clipboard nothing is sent (Ctrl+V
+// would paste what the clipboard held before) and Error kPasteFailedMessage is thrown. When the
+// program restores the clipboard after a paste, the earlier content is saved first and put back
+// once the target has read the text.
 void PasteText(Platform& platform, ProgramControl& program, const std::string& text);
 
 // How a delay command waits: answers false when the wait was cut short
@@ -110,7 +116,9 @@ class ScriptRunner {
   void PressMouseButton(std::string_view button);
   void RunToEnd(const std::string& fileName);
   void ReportError(std::exception_ptr error);
-  void ReleaseModifiersAtEnd();
+  void ReleaseHeldKeys();
+  bool TargetTakesKeys();
+  static HeldKeys* HeldByRun();
   void MarkEnded(ScriptRun& run);
 
   Platform& platform_;

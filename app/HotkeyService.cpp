@@ -1,5 +1,6 @@
 #include "app/HotkeyService.h"
 
+#include <algorithm>
 #include <string>
 
 #include "base/Version.h"
@@ -33,9 +34,9 @@ void HotkeyService::RegisterOne(int slot) {
     return;
   }
   atoms_[slot] = atom;
-  refused_[slot] =
-      !platform_.RegisterHotKey(atom - kAtomBase, static_cast<unsigned>(entry.modifiers),
-                                static_cast<unsigned>(entry.virtualKey));
+  refused_[slot] = !platform_.RegisterHotKey(atom - kAtomBase,
+                                             static_cast<unsigned>(entry.modifiers) | kModNoRepeat,
+                                             static_cast<unsigned>(entry.virtualKey));
 }
 
 std::string HotkeyService::RefusalText(int slot) const {
@@ -71,6 +72,34 @@ int HotkeyService::FindSlot(unsigned modifiers, unsigned virtualKey) const {
     }
   }
   return -1;
+}
+
+int HotkeyService::TakeHotkey(unsigned modifiers, unsigned virtualKey, uint32_t time) {
+  const int slot = FindSlot(modifiers, virtualKey);
+  if (slot < 0) return -1;
+  if (slot == firedSlot_ && !KeyUpBetween(firedTime_, time)) return -1;
+  if (slot != firedSlot_) {
+    std::lock_guard lock(keyUpsMutex_);
+    keyUps_.clear();  // another key's
+  }
+  firedSlot_ = slot;
+  firedTime_ = time;
+  return slot;
+}
+
+void HotkeyService::NoteFiredKeyUp(uint32_t time) {
+  constexpr size_t kKept = 16;
+  std::lock_guard lock(keyUpsMutex_);
+  keyUps_.push_back(time);
+  if (keyUps_.size() > kKept) keyUps_.pop_front();
+}
+
+// Tick counts wrap after 49.7 days: compared by their difference.
+bool HotkeyService::KeyUpBetween(uint32_t from, uint32_t to) {
+  std::lock_guard lock(keyUpsMutex_);
+  return std::any_of(keyUps_.begin(), keyUps_.end(), [from, to](uint32_t up) {
+    return static_cast<int32_t>(up - from) >= 0 && static_cast<int32_t>(to - up) >= 0;
+  });
 }
 
 }  // namespace tav

@@ -5,6 +5,8 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
+#include <mutex>
 #include <string>
 
 #include "platform/Platform.h"
@@ -15,6 +17,10 @@ namespace tav {
 // The action string of the built-in pause operation: its hotkeys stay
 // registered while the service is paused, so the same hotkey can resume.
 inline constexpr const char* kPauseAction = "Tavrelin停止/开始工作";
+
+// MOD_NOREPEAT: a held combination fires once, not at the keyboard's
+// auto-repeat rate (Windows 7 and later; earlier systems ignore it).
+inline constexpr unsigned kModNoRepeat = 0x4000;
 
 class HotkeyService {
  public:
@@ -41,6 +47,15 @@ class HotkeyService {
 
   // The first slot whose hotkey code matches the hotkey message, or -1.
   int FindSlot(unsigned modifiers, unsigned virtualKey) const;
+  // The slot a hotkey message fires, or -1: none matches, or the message is
+  // the auto-repeat of the slot that fired last, its key not seen going up
+  // between that firing and `time`, the message's time (a system that
+  // ignores kModNoRepeat sends those). Times are the system's tick counts.
+  int TakeHotkey(unsigned modifiers, unsigned virtualKey, uint32_t time);
+  // The key of the hotkey that fired last went up at `time`. Any thread:
+  // whoever watches the key calls it while the user-interface thread may be
+  // busy with hotkey messages waiting in its queue.
+  void NoteFiredKeyUp(uint32_t time);
 
   bool IsRegistered(int slot) const { return atoms_[slot] != 0; }
   // Whether the system refused the slot's combination at its last
@@ -61,6 +76,12 @@ class HotkeyService {
   std::array<uint16_t, kSlotCount> atoms_{};  // 0: the slot holds no registration
   std::array<bool, kSlotCount> refused_{};
   bool paused_ = false;
+  bool KeyUpBetween(uint32_t from, uint32_t to);
+
+  int firedSlot_ = -1;  // fired last
+  uint32_t firedTime_ = 0;
+  std::mutex keyUpsMutex_;
+  std::deque<uint32_t> keyUps_;  // the latest times the fired key went up
 };
 
 }  // namespace tav

@@ -20,6 +20,7 @@
 #include "platform/win32/Commands.h"
 #include "platform/win32/Controls.h"
 #include "platform/win32/Dpi.h"
+#include "platform/win32/Elevation.h"
 #include "platform/win32/FileIcons.h"
 #include "platform/win32/Wide.h"
 #include "res/resource.h"
@@ -167,6 +168,9 @@ HICON LoadSmallIcon(int id) {
                                        0));
 }
 
+// WM_COPYGLOBALDATA, which a file dropped from Explorer brings along.
+constexpr UINT kCopyGlobalDataMessage = 0x0049;
+
 bool KeyHeld(int virtualKey) {
   return (GetKeyState(virtualKey) & 0x8000) != 0;
 }
@@ -247,6 +251,12 @@ void MainWindow::OnCreate() {
   SetText(hwnd(), kCaption);
   CreateMenus();
   taskbarCreatedMessage_ = RegisterWindowMessageW(L"TaskbarCreated");
+  // Elevated, the window would hear nothing from the programs of the user's
+  // level: not Explorer's restart, not files dropped from it.
+  if (ThisProcessIsElevated()) {
+    AllowMessagesFromLowerLevels(
+        hwnd(), {taskbarCreatedMessage_, WM_DROPFILES, WM_COPYDATA, kCopyGlobalDataMessage});
+  }
   tray_ = std::make_unique<TrayIcon>(hwnd(), kTrayMessage, normalIcon_.get(), L"Tavrelin");
   RunGuarded(platform_, [&] { SetMenuItemChecked(menuBar(), IDM_AUTORUN, system_.ReadAutoRun()); });
   RunGuarded(platform_, [&] {
@@ -885,8 +895,12 @@ void MainWindow::RegisterAll() {
   if (service_.paused()) service_.UnregisterHotkeys(false);
 }
 
-void MainWindow::ReleaseModifiers() {
-  for (uint8_t key : {VK_SHIFT, VK_CONTROL, VK_MENU}) platform_.KeybdEvent(key, 0, kKeyEventKeyUp);
+void MainWindow::ShowNotice(const std::string& text) {
+  if (IsWindowVisible(hwnd()) || !tray_) {
+    SetStatus(text);
+  } else {
+    tray_->ShowBalloon(Widen(text));
+  }
 }
 
 void MainWindow::RunAction(const std::string& action) {
@@ -908,8 +922,11 @@ bool MainWindow::StopActions(std::chrono::milliseconds timeout) {
 }
 
 void MainWindow::OnHotkey(LPARAM lParam) {
-  const int slot = service_.FindSlot(LOWORD(lParam), HIWORD(lParam));
+  // The flags as registered, less the repeat flag should the system pass it.
+  const auto time = static_cast<uint32_t>(GetMessageTime());
+  const int slot = service_.TakeHotkey(LOWORD(lParam) & ~kModNoRepeat, HIWORD(lParam), time);
   if (slot < 0) return;
+  firedKeyWatch_.Watch(HIWORD(lParam), time);
   // A copy: the action may reload the scheme and so change the slot.
   const std::string action = service_.slots()[slot].action;
   RunAction(action);

@@ -16,6 +16,7 @@
 #include "actions/ActionDispatcher.h"
 #include "actions/ProgramControl.h"
 #include "actions/SystemOperations.h"
+#include "app/FiredKeyWatch.h"
 #include "app/HotkeyList.h"
 #include "app/HotkeyService.h"
 #include "app/SchemeMenus.h"
@@ -92,7 +93,8 @@ class MainWindow : public Window, public ProgramControl, private SchemeMenuHost 
   // Registers every hotkey again after a paste; while paused, only those
   // bound to the pause operation.
   void RegisterAll() override;
-  void ReleaseModifiers() override;
+  // The status bar while the window is shown, else a balloon of the tray icon.
+  void ShowNotice(const std::string& text) override;
   // "粘贴后恢复剪贴板" as set.ini holds it now.
   bool RestoresClipboardAfterPaste() override;
 
@@ -211,6 +213,9 @@ class MainWindow : public Window, public ProgramControl, private SchemeMenuHost 
   Win32Platform& platform_;
   const std::string programDirectory_;
   HotkeyService service_;
+  // While the key of the hotkey that fired last is down, its auto-repeat is
+  // dropped.
+  FiredKeyWatch firedKeyWatch_{service_};
   PasswordPrompt& login_;
   SchemeState& scheme_;
   SystemOperations system_;

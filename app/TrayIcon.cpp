@@ -24,6 +24,15 @@ void TrayIcon::SetIcon(HICON icon) {
   Shell_NotifyIconW(NIM_MODIFY, &data_);
 }
 
+void TrayIcon::ShowBalloon(const std::wstring& text) {
+  NOTIFYICONDATAW balloon = data_;
+  balloon.uFlags = NIF_INFO;
+  balloon.dwInfoFlags = NIIF_INFO;
+  lstrcpynW(balloon.szInfoTitle, L"Tavrelin", ARRAYSIZE(balloon.szInfoTitle));
+  lstrcpynW(balloon.szInfo, text.c_str(), ARRAYSIZE(balloon.szInfo));
+  Shell_NotifyIconW(NIM_MODIFY, &balloon);
+}
+
 void TrayIcon::Restore() {
   Shell_NotifyIconW(NIM_ADD, &data_);
 }

@@ -17,6 +17,8 @@ class TrayIcon {
   TrayIcon& operator=(const TrayIcon&) = delete;
 
   void SetIcon(HICON icon);
+  // A balloon beside the icon with the text, titled "Tavrelin".
+  void ShowBalloon(const std::wstring& text);
   // Adds the icon again, e.g. after Explorer restarted.
   void Restore();
 

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 #include <commdlg.h>
+#include <imm.h>
 #include <shlobj.h>
 
 #include <scintilla/Scintilla.h>
@@ -165,6 +166,22 @@ std::string WithCrLf(const std::string& text) {
   return result;
 }
 
+// The key a key-down names. While an IME is on, the keys it takes arrive as
+// VK_PROCESSKEY. The IME tells which key it was only until the message loop
+// has translated the message; after that the scan code still does.
+int CapturedKey(HWND field, WPARAM wParam, LPARAM lParam) {
+  if (wParam != VK_PROCESSKEY) return static_cast<int>(wParam);
+  const UINT original = ImmGetVirtualKey(field);
+  if (original != 0 && original != VK_PROCESSKEY) return static_cast<int>(original);
+  const UINT scan = (lParam >> 16) & 0xFF;
+  const UINT extended = (lParam & (1 << 24)) ? 0xE000 : 0;
+  const UINT key = MapVirtualKeyW(scan | extended, MAPVK_VSC_TO_VK_EX);
+  if (key == 0) return static_cast<int>(wParam);
+  // The names go by the generic modifier keys.
+  if (key >= VK_LSHIFT && key <= VK_RMENU) return VK_SHIFT + static_cast<int>(key - VK_LSHIFT) / 2;
+  return static_cast<int>(key);
+}
+
 // The key-capture field: Tab reaches it, typing never edits it, and every
 // key press shows the held modifier or the key's name.
 LRESULT CALLBACK KeyCaptureProc(HWND field, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
@@ -181,8 +198,8 @@ LRESULT CALLBACK KeyCaptureProc(HWND field, UINT message, WPARAM wParam, LPARAM 
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN: {
       const bool alt = GetKeyState(VK_MENU) < 0 || (lParam & (1 << 29)) != 0;
-      SetText(field, KeyCaptureText(static_cast<int>(wParam), alt, GetKeyState(VK_CONTROL) < 0,
-                                    GetKeyState(VK_SHIFT) < 0));
+      SetText(field, KeyCaptureText(CapturedKey(field, wParam, lParam), alt,
+                                    GetKeyState(VK_CONTROL) < 0, GetKeyState(VK_SHIFT) < 0));
       // The field's own handling would delete or move; Alt keys still reach
       // the menu.
       if (message == WM_KEYDOWN) return 0;
@@ -457,6 +474,8 @@ void ScriptEditorWindow::CreateAids() {
   HWND key = CreateControl(hwnd(), WC_EDITW, "", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE,
                            IDC_SCRIPT_KEY);
   SetWindowSubclass(key, &KeyCaptureProc, 0, 0);
+  // A field that captures keys has nothing to compose: no IME for it.
+  ImmAssociateContextEx(key, nullptr, 0);
   label(IDC_SCRIPT_KEYSORTLABEL, "类型：");
   combo(IDC_SCRIPT_KEYSORT, kKeySortItems);
   insertButton(IDC_SCRIPT_INSKEY);

@@ -5,7 +5,6 @@
 // them so that native tests can assert exact call sequences. Text is UTF-8.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -30,11 +29,19 @@ inline constexpr int kIdYes = 6;
 inline constexpr int kIdNo = 7;
 }  // namespace mb
 
-// keybd_event and mouse_event flags.
+// Key event flags (KEYEVENTF_EXTENDEDKEY, KEYEVENTF_KEYUP).
 inline constexpr uint32_t kKeyEventExtendedKey = 0x1;
 inline constexpr uint32_t kKeyEventKeyUp = 0x2;
 
-using KeyboardState = std::array<uint8_t, 256>;
+// One synthetic key event: the virtual key, its scan code on the current
+// layout and the flags above.
+struct KeyInput {
+  uint8_t virtualKey = 0;
+  uint8_t scanCode = 0;
+  uint32_t flags = 0;
+
+  bool operator==(const KeyInput&) const = default;
+};
 
 // One entry of a folder listing.
 struct DirectoryEntry {
@@ -68,14 +75,21 @@ class Platform {
   virtual bool RegisterHotKey(int id, unsigned modifiers, unsigned virtualKey) = 0;
   virtual bool UnregisterHotKey(int id) = 0;
 
-  // Input injection and keyboard state.
-  virtual void KeybdEvent(uint8_t virtualKey, uint8_t scanCode, uint32_t flags) = 0;
+  // Input injection and keyboard state. The events of one SendKeys call go
+  // into the input stream as one batch, with no other input between them.
+  virtual void SendKeys(const std::vector<KeyInput>& events) = 0;
   virtual void MouseEvent(uint32_t flags) = 0;
+  // Both in the keyboard layout of the foreground window, which the keys
+  // are sent to.
   virtual unsigned MapVirtualKey(unsigned code, unsigned mapType) = 0;
   virtual int16_t VkKeyScan(char ch) = 0;
-  virtual int16_t GetKeyState(int virtualKey) = 0;
-  virtual KeyboardState GetKeyboardState() = 0;
-  virtual void SetKeyboardState(const KeyboardState& state) = 0;
+  // The key's state in the system's input stream, whichever thread asks
+  // (GetAsyncKeyState); it tells the left and right hand keys apart.
+  virtual int16_t GetAsyncKeyState(int virtualKey) = 0;
+  // Whether the foreground window belongs to a process of a higher integrity
+  // level than this one's (an elevated program seen from one that is not):
+  // the system then drops every key this program sends it.
+  virtual bool ForegroundWindowIsElevated() = 0;
 
   // Replaces the clipboard's content with plain text; false when the
   // clipboard could not be opened or filled (it may then hold anything).

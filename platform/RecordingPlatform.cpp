@@ -23,6 +23,12 @@ std::string WithoutExtraSeparators(const std::string& path) {
 // A few answers of a US keyboard layout for MapVirtualKey, enough for tests.
 unsigned UsScanCode(unsigned virtualKey) {
   switch (virtualKey) {
+    case 0x90:
+      return 0x45;  // Num Lock
+    case 0x14:
+      return 0x3A;  // Caps Lock
+    case 0x31:
+      return 0x02;  // 1
     case 0x0D:
       return 0x1C;  // Enter
     case 0x10:
@@ -39,6 +45,36 @@ unsigned UsScanCode(unsigned virtualKey) {
       return 0x2F;  // V
     default:
       return 0;
+  }
+}
+
+// The key of one side that an event of a generic modifier stands for: the
+// right Shift has its own scan code, the right Ctrl and Alt the extended flag.
+uint8_t SidedKey(const KeyInput& event) {
+  const bool extended = (event.flags & kKeyEventExtendedKey) != 0;
+  switch (event.virtualKey) {
+    case 0x10:
+      return event.scanCode == 0x36 ? 0xA1 : 0xA0;
+    case 0x11:
+      return extended ? 0xA3 : 0xA2;
+    case 0x12:
+      return extended ? 0xA5 : 0xA4;
+    default:
+      return event.virtualKey;
+  }
+}
+
+// The two sides of a generic modifier; none for any other key.
+std::optional<std::pair<uint8_t, uint8_t>> Sides(uint8_t virtualKey) {
+  switch (virtualKey) {
+    case 0x10:
+      return std::pair<uint8_t, uint8_t>{0xA0, 0xA1};
+    case 0x11:
+      return std::pair<uint8_t, uint8_t>{0xA2, 0xA3};
+    case 0x12:
+      return std::pair<uint8_t, uint8_t>{0xA4, 0xA5};
+    default:
+      return std::nullopt;
   }
 }
 
@@ -73,9 +109,30 @@ void RecordingPlatform::ClearCalls() {
   calls_.clear();
 }
 
+bool RecordingPlatform::KeyDownLocked(uint8_t virtualKey) const {
+  if (const auto sides = Sides(virtualKey))
+    return ((keys_[sides->first] | keys_[sides->second]) & 0x80) != 0;
+  return (keys_[virtualKey] & 0x80) != 0;
+}
+
 bool RecordingPlatform::IsKeyDown(uint8_t virtualKey) const {
   std::lock_guard lock(mutex_);
-  return (keys_[virtualKey] & 0x80) != 0;
+  return KeyDownLocked(virtualKey);
+}
+
+std::vector<std::vector<KeyInput>> RecordingPlatform::Batches() const {
+  std::lock_guard lock(mutex_);
+  return batches_;
+}
+
+void RecordingPlatform::SetForegroundElevated(bool elevated) {
+  std::lock_guard lock(mutex_);
+  foregroundElevated_ = elevated;
+}
+
+bool RecordingPlatform::ForegroundWindowIsElevated() {
+  std::lock_guard lock(mutex_);
+  return foregroundElevated_;
 }
 
 std::vector<int> RecordingPlatform::KeysDown() const {
@@ -89,6 +146,7 @@ std::vector<int> RecordingPlatform::KeysDown() const {
 
 void RecordingPlatform::SetKeyDown(uint8_t virtualKey, bool down) {
   std::lock_guard lock(mutex_);
+  virtualKey = SidedKey({virtualKey, 0, 0});
   keys_[virtualKey] =
       static_cast<uint8_t>(down ? (keys_[virtualKey] | 0x80) : (keys_[virtualKey] & 0x7F));
 }
@@ -172,7 +230,8 @@ bool RecordingPlatform::RegisterHotKey(int id, unsigned modifiers, unsigned virt
   std::lock_guard lock(mutex_);
   Record("RegisterHotKey(" + std::to_string(id) + "," + std::to_string(modifiers) + "," +
          std::to_string(virtualKey) + ")");
-  const std::pair<unsigned, unsigned> combination{modifiers, virtualKey};
+  // MOD_NOREPEAT (0x4000) changes how often it fires, not the combination.
+  const std::pair<unsigned, unsigned> combination{modifiers & ~0x4000u, virtualKey};
   if (taken_.count(combination) || hotkeys_.count(id)) return false;
   for (const auto& [otherId, otherCombination] : hotkeys_) {
     if (otherCombination == combination) return false;
@@ -187,17 +246,20 @@ bool RecordingPlatform::UnregisterHotKey(int id) {
   return hotkeys_.erase(id) > 0;
 }
 
-void RecordingPlatform::KeybdEvent(uint8_t virtualKey, uint8_t scanCode, uint32_t flags) {
+void RecordingPlatform::SendKeys(const std::vector<KeyInput>& events) {
   std::lock_guard lock(mutex_);
-  Record("keybd_event(" + std::to_string(virtualKey) + "," + std::to_string(scanCode) + "," +
-         std::to_string(flags) + ")");
-  uint8_t& state = keys_[virtualKey];
-  if (flags & kKeyEventKeyUp) {
-    state &= 0x7F;
-  } else {
-    // A key going down flips its toggle state, as Caps Lock does.
-    if (!(state & 0x80)) state ^= 0x01;
-    state |= 0x80;
+  batches_.push_back(events);
+  for (const KeyInput& event : events) {
+    Record("input(" + std::to_string(event.virtualKey) + "," + std::to_string(event.scanCode) +
+           "," + std::to_string(event.flags) + ")");
+    uint8_t& state = keys_[SidedKey(event)];
+    if (event.flags & kKeyEventKeyUp) {
+      state &= 0x7F;
+    } else {
+      // A key going down flips its toggle state, as Caps Lock does.
+      if (!(state & 0x80)) state ^= 0x01;
+      state |= 0x80;
+    }
   }
 }
 
@@ -207,9 +269,7 @@ void RecordingPlatform::MouseEvent(uint32_t flags) {
 }
 
 unsigned RecordingPlatform::MapVirtualKey(unsigned code, unsigned mapType) {
-  if (mapType == 0) return UsScanCode(code);
-  if (mapType == 1 && code == 0x2F) return 0x56;  // the V position
-  return 0;
+  return mapType == 0 ? UsScanCode(code) : 0;
 }
 
 int16_t RecordingPlatform::VkKeyScan(char ch) {
@@ -218,21 +278,9 @@ int16_t RecordingPlatform::VkKeyScan(char ch) {
   return it == vkKeyScan_.end() ? int16_t{-1} : it->second;
 }
 
-int16_t RecordingPlatform::GetKeyState(int virtualKey) {
+int16_t RecordingPlatform::GetAsyncKeyState(int virtualKey) {
   std::lock_guard lock(mutex_);
-  const uint8_t state = keys_[static_cast<uint8_t>(virtualKey)];
-  return static_cast<int16_t>(((state & 0x80) ? 0xFF80 : 0) | (state & 0x01));
-}
-
-KeyboardState RecordingPlatform::GetKeyboardState() {
-  std::lock_guard lock(mutex_);
-  return keys_;
-}
-
-void RecordingPlatform::SetKeyboardState(const KeyboardState& state) {
-  std::lock_guard lock(mutex_);
-  Record("SetKeyboardState");
-  keys_ = state;
+  return KeyDownLocked(static_cast<uint8_t>(virtualKey)) ? int16_t(0x8000) : int16_t(0);
 }
 
 bool RecordingPlatform::SetClipboardText(const std::string& text) {

@@ -1,9 +1,13 @@
 // A fake platform for native tests. It records every call as one line of
 // text, in order, and keeps enough state to answer like Windows: a 256-key
-// keyboard state driven by the injected key events, atoms with reference
+// keyboard state driven by the injected key events, each modifier key kept
+// per hand (a generic Shift, Ctrl or Alt is down while either side is, and an
+// event of one goes to the side its scan code and extended flag name, as
+// Windows does), atoms with reference
 // counts, and hotkey registrations that refuse a combination already taken.
 #pragma once
 
+#include <array>
 #include <condition_variable>
 #include <map>
 #include <mutex>
@@ -30,10 +34,16 @@ class RecordingPlatform : public Platform {
   std::vector<std::string> CallsStartingWith(const std::string& prefix) const;
   void ClearCalls();
 
+  // Each injected key event is recorded as "input(vk,scan,flags)"; Batches
+  // tells how they were grouped into calls.
+  std::vector<std::vector<KeyInput>> Batches() const;
   bool IsKeyDown(uint8_t virtualKey) const;
-  // Virtual keys left down by the injected events.
+  // Virtual keys down, the modifier keys by their sides (0xA0 to 0xA5).
   std::vector<int> KeysDown() const;
+  // The user holds or lets go of a key; a generic modifier means its left key.
   void SetKeyDown(uint8_t virtualKey, bool down);
+  // The foreground window belongs to an elevated program.
+  void SetForegroundElevated(bool elevated);
   // Registered hotkeys: id -> (modifiers, key).
   std::map<int, std::pair<unsigned, unsigned>> Registrations() const;
   int LiveAtomCount() const;
@@ -77,13 +87,12 @@ class RecordingPlatform : public Platform {
   void GlobalDeleteAtom(uint16_t atom) override;
   bool RegisterHotKey(int id, unsigned modifiers, unsigned virtualKey) override;
   bool UnregisterHotKey(int id) override;
-  void KeybdEvent(uint8_t virtualKey, uint8_t scanCode, uint32_t flags) override;
+  void SendKeys(const std::vector<KeyInput>& events) override;
   void MouseEvent(uint32_t flags) override;
   unsigned MapVirtualKey(unsigned code, unsigned mapType) override;
   int16_t VkKeyScan(char ch) override;
-  int16_t GetKeyState(int virtualKey) override;
-  KeyboardState GetKeyboardState() override;
-  void SetKeyboardState(const KeyboardState& state) override;
+  int16_t GetAsyncKeyState(int virtualKey) override;
+  bool ForegroundWindowIsElevated() override;
   bool SetClipboardText(const std::string& text) override;
   std::optional<ClipboardContent> SaveClipboard() override;
   void OfferClipboardText(const std::string& text) override;
@@ -112,10 +121,13 @@ class RecordingPlatform : public Platform {
 
  private:
   void Record(std::string call);
+  bool KeyDownLocked(uint8_t virtualKey) const;
 
   mutable std::mutex mutex_;
   std::vector<std::string> calls_;
-  KeyboardState keys_{};
+  std::array<uint8_t, 256> keys_{};  // bit 0x80: down; bit 0x01: toggled on
+  std::vector<std::vector<KeyInput>> batches_;
+  bool foregroundElevated_ = false;
   std::map<std::string, std::pair<uint16_t, int>> atoms_;  // name -> (atom, references)
   uint16_t nextAtom_ = 0xC000;
   bool atomTableFull_ = false;

@@ -5,6 +5,7 @@
 
 #include <shlobj.h>
 
+#include "platform/win32/Elevation.h"
 #include "platform/win32/Wide.h"
 
 namespace tav {
@@ -204,35 +205,45 @@ bool Win32Platform::UnregisterHotKey(int id) {
   return ::UnregisterHotKey(mainWindow_, id) != 0;
 }
 
-void Win32Platform::KeybdEvent(uint8_t virtualKey, uint8_t scanCode, uint32_t flags) {
-  keybd_event(virtualKey, scanCode, flags, 0);
+void Win32Platform::SendKeys(const std::vector<KeyInput>& events) {
+  std::vector<INPUT> inputs(events.size());
+  for (size_t i = 0; i < events.size(); ++i) {
+    inputs[i].type = INPUT_KEYBOARD;
+    inputs[i].ki.wVk = events[i].virtualKey;
+    inputs[i].ki.wScan = events[i].scanCode;
+    inputs[i].ki.dwFlags = events[i].flags;
+  }
+  if (!inputs.empty()) ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
 void Win32Platform::MouseEvent(uint32_t flags) {
   mouse_event(flags, 0, 0, 0, 0);
 }
 
+namespace {
+// The layout the keys are typed with: that of the foreground window's
+// thread, which may differ from this thread's (layouts are per thread).
+HKL TargetLayout() {
+  return GetKeyboardLayout(GetWindowThreadProcessId(GetForegroundWindow(), nullptr));
+}
+}  // namespace
+
 unsigned Win32Platform::MapVirtualKey(unsigned code, unsigned mapType) {
-  return MapVirtualKeyA(code, mapType);
+  return MapVirtualKeyExW(code, mapType, TargetLayout());
 }
 
 int16_t Win32Platform::VkKeyScan(char ch) {
-  return VkKeyScanA(ch);
+  return VkKeyScanExA(ch, TargetLayout());
 }
 
-int16_t Win32Platform::GetKeyState(int virtualKey) {
-  return ::GetKeyState(virtualKey);
+int16_t Win32Platform::GetAsyncKeyState(int virtualKey) {
+  return ::GetAsyncKeyState(virtualKey);
 }
 
-KeyboardState Win32Platform::GetKeyboardState() {
-  KeyboardState state{};
-  ::GetKeyboardState(state.data());
-  return state;
-}
-
-void Win32Platform::SetKeyboardState(const KeyboardState& state) {
-  KeyboardState copy = state;
-  ::SetKeyboardState(copy.data());
+bool Win32Platform::ForegroundWindowIsElevated() {
+  DWORD processId = 0;
+  GetWindowThreadProcessId(GetForegroundWindow(), &processId);
+  return processId != 0 && RunsAboveThisProcess(processId);
 }
 
 bool Win32Platform::SetClipboardText(const std::string& text) {

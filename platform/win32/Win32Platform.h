@@ -44,13 +44,12 @@ class Win32Platform : public Platform {
   void GlobalDeleteAtom(uint16_t atom) override;
   bool RegisterHotKey(int id, unsigned modifiers, unsigned virtualKey) override;
   bool UnregisterHotKey(int id) override;
-  void KeybdEvent(uint8_t virtualKey, uint8_t scanCode, uint32_t flags) override;
+  void SendKeys(const std::vector<KeyInput>& events) override;
   void MouseEvent(uint32_t flags) override;
   unsigned MapVirtualKey(unsigned code, unsigned mapType) override;
   int16_t VkKeyScan(char ch) override;
-  int16_t GetKeyState(int virtualKey) override;
-  KeyboardState GetKeyboardState() override;
-  void SetKeyboardState(const KeyboardState& state) override;
+  int16_t GetAsyncKeyState(int virtualKey) override;
+  bool ForegroundWindowIsElevated() override;
   bool SetClipboardText(const std::string& text) override;
   std::optional<ClipboardContent> SaveClipboard() override;
   void OfferClipboardText(const std::string& text) override;

@@ -29,13 +29,12 @@ class NullPlatform : public Platform {
   void GlobalDeleteAtom(uint16_t) override {}
   bool RegisterHotKey(int, unsigned, unsigned) override { return true; }
   bool UnregisterHotKey(int) override { return true; }
-  void KeybdEvent(uint8_t, uint8_t, uint32_t) override { Stamp(); }
+  void SendKeys(const std::vector<KeyInput>&) override { Stamp(); }
   void MouseEvent(uint32_t) override { Stamp(); }
   unsigned MapVirtualKey(unsigned, unsigned) override { return 0; }
   int16_t VkKeyScan(char ch) override { return ch; }
-  int16_t GetKeyState(int) override { return 0; }
-  KeyboardState GetKeyboardState() override { return {}; }
-  void SetKeyboardState(const KeyboardState&) override {}
+  int16_t GetAsyncKeyState(int) override { return 0; }
+  bool ForegroundWindowIsElevated() override { return false; }
   bool SetClipboardText(const std::string&) override { return true; }
   std::shared_ptr<void> PrepareRunThread() override { return nullptr; }
   std::optional<ClipboardContent> SaveClipboard() override { return std::nullopt; }
@@ -79,7 +78,7 @@ class NullProgram : public ProgramControl {
   void TogglePause() override {}
   void UnregisterHotkeys(bool) override {}
   void RegisterAll() override {}
-  void ReleaseModifiers() override {}
+  void ShowNotice(const std::string&) override {}
 };
 
 std::string WriteScript(const std::string& name, const std::string& bytes) {

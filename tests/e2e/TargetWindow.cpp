@@ -2,6 +2,9 @@
 // every key and character it receives, and the text of each Ctrl+V paste,
 // to a log file, one event a line, flushed at once:
 //   down <vk> / up <vk> / char <text> / paste <text>
+// Each down and up line comes after a line with the key's scan code and
+// extended flag (0 or 1): scan down <vk> <scan> <extended> (or scan up ...).
+// A V pressed with Ctrl and Alt is no paste.
 // Usage: target_window.exe LOG_FILE
 #include <windows.h>
 
@@ -26,6 +29,11 @@ void Log(const std::string& line) {
   std::fflush(logFile);
 }
 
+void LogScanCode(const char* kind, WPARAM key, LPARAM lParam) {
+  Log(std::string("scan ") + kind + " " + std::to_string(key) + " " +
+      std::to_string((lParam >> 16) & 0xFF) + " " + std::to_string((lParam >> 24) & 1));
+}
+
 std::string ClipboardText(HWND owner) {
   std::string text;
   if (!OpenClipboard(owner)) return text;
@@ -44,11 +52,14 @@ LRESULT CALLBACK TargetProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
   switch (message) {
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
+      LogScanCode("down", wParam, lParam);
       Log("down " + std::to_string(wParam));
-      if (wParam == 'V' && (GetKeyState(VK_CONTROL) & 0x8000)) Log("paste " + ClipboardText(hwnd));
+      if (wParam == 'V' && (GetKeyState(VK_CONTROL) & 0x8000) && !(GetKeyState(VK_MENU) & 0x8000))
+        Log("paste " + ClipboardText(hwnd));
       return 0;
     case WM_KEYUP:
     case WM_SYSKEYUP:
+      LogScanCode("up", wParam, lParam);
       Log("up " + std::to_string(wParam));
       return 0;
     case WM_CHAR: {

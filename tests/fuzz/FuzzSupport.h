@@ -62,22 +62,16 @@ inline HeadedInput SplitHead(std::string_view input, size_t count) {
   return split;
 }
 
-// The main window's side of the engine, as the program does it: the key-ups
-// of ReleaseModifiers go to the platform, the rest is only counted.
+// The main window's side of the engine: nothing of it reaches the platform.
 class FuzzProgram : public ProgramControl {
  public:
-  explicit FuzzProgram(Platform& platform) : platform_(platform) {}
+  FuzzProgram() = default;
   void CloseMainWindow() override {}
   void ShowMainWindow() override {}
   void TogglePause() override {}
   void UnregisterHotkeys(bool) override {}
   void RegisterAll() override {}
-  void ReleaseModifiers() override {
-    for (const uint8_t key : {16, 17, 18}) platform_.KeybdEvent(key, 0, kKeyEventKeyUp);
-  }
-
- private:
-  Platform& platform_;
+  void ShowNotice(const std::string&) override {}
 };
 
 }  // namespace tav::fuzz

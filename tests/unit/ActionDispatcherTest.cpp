@@ -64,7 +64,7 @@ class ActionDispatcherTest : public test::RecordedEngineTest {};
 TEST_F(ActionDispatcherTest, ActionsAreRecognisedOrGoToTheShellUnchanged) {
   const Calls shutDown = {"SetShutdownPrivilege(1)", "ExitWindows(9,0x80000000)",
                           "SetShutdownPrivilege(0)"};
-  const Calls pressA = {"keybd_event(65,30,0)", "keybd_event(65,30,2)"};
+  const Calls pressA = {"input(65,30,0)", "input(65,30,2)"};
   const struct {
     std::string action;
     bool handled;
@@ -78,8 +78,8 @@ TEST_F(ActionDispatcherTest, ActionsAreRecognisedOrGoToTheShellUnchanged) {
       {"   ", true, {}},
       {"Key_Press:A", true, pressA},
       {"Key_Press:A $$/x", true, pressA},
-      {"  Key_Down~:Shift", true, {"keybd_event(16,42,0)"}},
-      {"Key_Up~~~:Shift\t", true, {"keybd_event(16,0,2)"}},
+      {"  Key_Down~:Shift", true, {"input(16,42,0)"}},
+      {"Key_Up~~~:Shift\t", true, {"input(16,42,2)"}},
       {"Key_Press: A", true, {"RunOnUiThread", "MessageBox(无效按键|SendKeys|0)"}},
       {"Mouse_btn:LDown", true, {"mouse_event(2)"}},
       {"Mouse_btn:LUp", true, {"mouse_event(4)"}},
@@ -106,7 +106,7 @@ TEST_F(ActionDispatcherTest, ActionsAreRecognisedOrGoToTheShellUnchanged) {
 TEST_F(ActionDispatcherTest, CommandsRunOnTheCallingThreadWithoutReleasingHeldKeys) {
   platform_.SetKeyDown(17, true);  // the user still holds the hotkey's Ctrl
   engine_.RunAction("Key_Press:A");
-  EXPECT_EQ(platform_.KeysDown(), std::vector<int>{17});
+  EXPECT_EQ(platform_.KeysDown(), std::vector<int>{0xA2});
   for (const char* action :
        {"Delay_s~~:2", "Delay_h~~:1", "Delay_ms~: 200", " Delay_m~~:1 $$/延时"})
     engine_.RunAction(action);

@@ -18,6 +18,8 @@ class HotkeyServiceTest : public ::testing::Test {
   HotkeyService service_{platform_};
 };
 
+// Every registration carries MOD_NOREPEAT (0x4000): a held combination
+// fires once.
 TEST_F(HotkeyServiceTest, RegistersEachSlotUnderTheIdOfItsAtom) {
   SetSlot(0, 6, 65, "notepad.exe");
   SetSlot(1, 0, 0, "listed, never registered");
@@ -26,9 +28,9 @@ TEST_F(HotkeyServiceTest, RegistersEachSlotUnderTheIdOfItsAtom) {
 
   EXPECT_EQ(platform_.Calls(), (std::vector<std::string>{
                                    "GlobalAddAtom(hotkey0)",
-                                   "RegisterHotKey(0,6,65)",  // atom 0xC000 - 0xC000
+                                   "RegisterHotKey(0,16390,65)",  // atom 0xC000 - 0xC000
                                    "GlobalAddAtom(hotkey2)",
-                                   "RegisterHotKey(1,3,112)",
+                                   "RegisterHotKey(1,16387,112)",
                                }));
   EXPECT_TRUE(service_.IsRegistered(0));
   EXPECT_FALSE(service_.IsRegistered(1));
@@ -94,6 +96,32 @@ TEST_F(HotkeyServiceTest, FindSlotMatchesFlagsAndKeyExactly) {
   EXPECT_EQ(service_.FindSlot(8, 65), 1);
   EXPECT_EQ(service_.FindSlot(2, 65), -1);
   EXPECT_EQ(service_.FindSlot(0, 0), -1) << "a slot without a key never matches";
+}
+
+// Where the system ignores MOD_NOREPEAT, the keyboard's auto-repeat sends
+// the message again and again while the key is held: only the first fires,
+// until the key has been seen up between the firing and a message. Messages
+// may wait in the queue: their own times count, not when they are handled.
+TEST_F(HotkeyServiceTest, MessagesWhileTheFiredKeyStaysDownAreDropped) {
+  SetSlot(0, 3, 65, "a");
+  SetSlot(1, 3, 66, "b");
+  EXPECT_EQ(service_.TakeHotkey(3, 65, 1000), 0);
+  EXPECT_EQ(service_.TakeHotkey(3, 65, 1500), -1) << "auto-repeat";
+  EXPECT_EQ(service_.TakeHotkey(3, 65, 1530), -1);
+  service_.NoteFiredKeyUp(1600);
+  EXPECT_EQ(service_.TakeHotkey(3, 65, 1590), -1) << "sent before the key came up";
+  service_.NoteFiredKeyUp(1650);
+  EXPECT_EQ(service_.TakeHotkey(3, 65, 1630), 0) << "pressed again, though handled late";
+  EXPECT_EQ(service_.TakeHotkey(3, 65, 1680), 0) << "and a third time, also waiting";
+  EXPECT_EQ(service_.TakeHotkey(3, 65, 1700), -1) << "the last press's own repeat";
+  EXPECT_EQ(service_.TakeHotkey(3, 66, 1710), 1) << "another hotkey fires at once";
+  EXPECT_EQ(service_.TakeHotkey(3, 65, 1720), 0) << "and the first is no repeat after it";
+  // The tick count wraps after 49.7 days.
+  EXPECT_EQ(service_.TakeHotkey(3, 66, 0xFFFFFF00u), 1);
+  EXPECT_EQ(service_.TakeHotkey(3, 66, 0xFFFFFFE0u), -1);
+  service_.NoteFiredKeyUp(0xFFFFFFF0u);
+  EXPECT_EQ(service_.TakeHotkey(3, 66, 5), 1) << "pressed again across the wrap";
+  EXPECT_EQ(service_.TakeHotkey(2, 65, 10), -1) << "no slot";
 }
 
 TEST_F(HotkeyServiceTest, ResetSlotsClearsEveryHotkeyCode) {

@@ -303,17 +303,17 @@ TEST_F(InsertedScriptRunTest, SavedInsertionsRunAsTheirKeysClicksAndDelays) {
 
   engine_.RunAction(model_.FileName());
   engine_.WaitForRuns();
-  const std::vector<std::string> keys = platform_.CallsStartingWith("keybd_event");
+  const std::vector<std::string> keys = platform_.CallsStartingWith("input");
   ASSERT_GE(keys.size(), 8u);
-  EXPECT_EQ(keys[0].substr(0, 15), "keybd_event(16,");  // Shift down, A, Shift up
-  EXPECT_EQ(keys[1].substr(0, 15), "keybd_event(65,");
-  EXPECT_EQ(keys[2].substr(0, 15), "keybd_event(65,");
-  EXPECT_EQ(keys[3], "keybd_event(16,0,2)");
+  EXPECT_EQ(keys[0], "input(16,42,0)");  // Shift down, A, Shift up
+  EXPECT_EQ(keys[1], "input(65,30,0)");
+  EXPECT_EQ(keys[2], "input(65,30,2)");
+  EXPECT_EQ(keys[3], "input(16,42,2)");
   EXPECT_EQ(platform_.CallsStartingWith("mouse_event"),
             (std::vector<std::string>{"mouse_event(2)", "mouse_event(4)", "mouse_event(2)",
                                       "mouse_event(4)"}));
   EXPECT_EQ(waits_, (std::vector<long long>{200, 2000}));
-  EXPECT_EQ(platform_.CallsStartingWith("keybd_event(67").size(), 2u);  // C pressed once
+  EXPECT_EQ(platform_.CallsStartingWith("input(67").size(), 2u);  // C pressed once
   EXPECT_TRUE(platform_.KeysDown().empty());
 }
 

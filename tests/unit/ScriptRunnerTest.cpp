@@ -22,9 +22,9 @@ namespace {
 using Calls = std::vector<std::string>;
 using namespace std::chrono_literals;
 
-const Calls kCtrlV = {"keybd_event(86,47,0)", "keybd_event(86,47,2)"};
-const Calls kEndOfRun = {"RunOnUiThread", "keybd_event(16,0,2)", "keybd_event(17,0,2)",
-                         "keybd_event(18,0,2)"};
+// The paste's Ctrl+V with nobody holding a key: the left Ctrl and the V of
+// the layout, each with its scan code.
+const Calls kCtrlV = {"input(162,29,0)", "input(86,47,0)", "input(86,47,2)", "input(162,29,2)"};
 
 Calls Concat(std::initializer_list<Calls> parts) {
   Calls all;
@@ -118,27 +118,51 @@ TEST(ScriptCommandTest, LinesEndAtLineFeedAndCarriageReturnsAreDropped) {
   EXPECT_TRUE(SplitScriptLines("").empty());
 }
 
-TEST(PasteTextTest, ShiftAndAltAreLiftedForCtrlVAndPutBack) {
+// The modifier keys the user holds, of either hand, are let go with their
+// own scan codes and extended flags, Ctrl+V goes out, and they are pressed
+// again: one batch. Alt and the Windows keys are masked before their release
+// and after their return, so neither is a bare tap.
+TEST(PasteTextTest, HeldModifiersOfEitherHandAreLiftedForCtrlVAndPutBack) {
+  const Calls mask = {"input(232,0,0)", "input(232,0,2)"};
   const struct {
+    const char* name;
     std::vector<int> held;
     Calls keys;
   } cases[] = {
-      {{}, Concat({{"keybd_event(17,0,0)"}, kCtrlV, {"keybd_event(17,0,2)"}})},
-      {{16},
-       Concat({{"keybd_event(16,0,2)", "keybd_event(17,0,0)"},
+      {"nothing held", {}, kCtrlV},
+      {"left Shift", {0xA0}, Concat({{"input(160,42,2)"}, kCtrlV, {"input(160,42,0)"}})},
+      {"right Shift", {0xA1}, Concat({{"input(161,54,2)"}, kCtrlV, {"input(161,54,0)"}})},
+      {"left Ctrl", {0xA2}, Concat({{"input(162,29,2)"}, kCtrlV, {"input(162,29,0)"}})},
+      {"right Ctrl and right Alt",
+       {0xA3, 0xA5},
+       Concat({mask,
+               {"input(163,29,3)", "input(165,56,3)"},
                kCtrlV,
-               {"keybd_event(17,0,2)", "keybd_event(16,0,0)"}})},
-      {{18},
-       Concat({{"keybd_event(18,0,2)", "keybd_event(17,0,0)"},
+               {"input(163,29,1)", "input(165,56,1)"},
+               mask})},
+      {"AltGr: left Ctrl and right Alt",
+       {0xA2, 0xA5},
+       Concat({mask,
+               {"input(162,29,2)", "input(165,56,3)"},
                kCtrlV,
-               {"keybd_event(17,0,2)", "keybd_event(18,0,0)"}})},
-      {{17}, kCtrlV},
-      {{16, 17, 18},
-       Concat({{"keybd_event(18,0,2)", "keybd_event(16,0,2)"},
+               {"input(162,29,0)", "input(165,56,1)"},
+               mask})},
+      {"left Alt and left Shift",
+       {0xA0, 0xA4},
+       Concat({mask,
+               {"input(160,42,2)", "input(164,56,2)"},
                kCtrlV,
-               {"keybd_event(18,0,0)", "keybd_event(16,0,0)"}})},
+               {"input(160,42,0)", "input(164,56,0)"},
+               mask})},
+      {"Windows keys",
+       {0x5B, 0x5C},
+       Concat({mask,
+               {"input(91,91,3)", "input(92,92,3)"},
+               kCtrlV,
+               {"input(91,91,1)", "input(92,92,1)"},
+               mask})},
   };
-  for (const auto& [held, keys] : cases) {
+  for (const auto& [name, held, keys] : cases) {
     RecordingPlatform platform;
     test::RecordingProgram program(platform);
     for (const int key : held) platform.SetKeyDown(static_cast<uint8_t>(key), true);
@@ -146,10 +170,23 @@ TEST(PasteTextTest, ShiftAndAltAreLiftedForCtrlVAndPutBack) {
     EXPECT_EQ(platform.Calls(), Concat({{"SetClipboardText(abc)", "UnregisterHotKey(1)"},
                                         keys,
                                         {"RegisterHotKey(1,2,81)"}}))
-        << held.size();
-    EXPECT_EQ(program.Calls(), (Calls{"UnregisterHotkeys(true)", "RegisterAll"}));
-    EXPECT_EQ(platform.KeysDown(), held);
+        << name;
+    EXPECT_EQ(platform.Batches().size(), 1u) << name;
+    EXPECT_EQ(program.Calls(), (Calls{"UnregisterHotkeys(true)", "RegisterAll"})) << name;
+    EXPECT_EQ(platform.KeysDown(), held) << name << ": the user's keys are down again, no other";
   }
+}
+
+// The system drops keys sent to an elevated program without a word: the
+// user is told instead, and neither the clipboard nor a key is touched.
+TEST(PasteTextTest, ElevatedTargetIsToldAboutAndGetsNothing) {
+  RecordingPlatform platform;
+  test::RecordingProgram program(platform);
+  platform.SetForegroundElevated(true);
+  PasteText(platform, program, "abc");
+  EXPECT_TRUE(platform.Calls().empty());
+  EXPECT_EQ(program.Calls(),
+            Calls{"ShowNotice(目标程序以管理员身份运行，无法向其发送按键或粘贴。)"});
 }
 
 // A clipboard held by another program keeps its old content (a password,
@@ -167,7 +204,7 @@ TEST(PasteTextTest, ClipboardThatCannotBeFilledSendsNothingAndFails) {
   }
   EXPECT_EQ(platform.Calls(), Calls{"SetClipboardText(abc)"});
   EXPECT_TRUE(program.Calls().empty());
-  EXPECT_EQ(platform.KeysDown(), std::vector<int>{16});
+  EXPECT_EQ(platform.KeysDown(), std::vector<int>{0xA0});
 }
 
 TEST(PasteTextTest, RestoringPasteHandsTheTextOverAndPutsTheEarlierContentBack) {
@@ -185,31 +222,24 @@ TEST(PasteTextTest, RestoringPasteHandsTheTextOverAndPutsTheEarlierContentBack) 
     std::optional<ClipboardContent> after;
   } cases[] = {
       {"read by the target", earlier, true,
-       Concat({{"SaveClipboard", "OfferClipboardText(abc)", "UnregisterHotKey(1)",
-                "keybd_event(17,0,0)"},
+       Concat({{"SaveClipboard", "OfferClipboardText(abc)", "UnregisterHotKey(1)"},
                kCtrlV,
-               {"keybd_event(17,0,2)", "WaitForClipboardRead(2000)", "RestoreClipboard(3)",
-                "RegisterHotKey(1,2,81)"}}),
+               {"WaitForClipboardRead(2000)", "RestoreClipboard(3)", "RegisterHotKey(1,2,81)"}}),
        earlier},
       {"an empty clipboard is empty again", ClipboardContent{}, true,
-       Concat({{"SaveClipboard", "OfferClipboardText(abc)", "UnregisterHotKey(1)",
-                "keybd_event(17,0,0)"},
+       Concat({{"SaveClipboard", "OfferClipboardText(abc)", "UnregisterHotKey(1)"},
                kCtrlV,
-               {"keybd_event(17,0,2)", "WaitForClipboardRead(2000)", "RestoreClipboard(0)",
-                "RegisterHotKey(1,2,81)"}}),
+               {"WaitForClipboardRead(2000)", "RestoreClipboard(0)", "RegisterHotKey(1,2,81)"}}),
        ClipboardContent{}},
       {"never read: restored after the wait", earlier, false,
-       Concat({{"SaveClipboard", "OfferClipboardText(abc)", "UnregisterHotKey(1)",
-                "keybd_event(17,0,0)"},
+       Concat({{"SaveClipboard", "OfferClipboardText(abc)", "UnregisterHotKey(1)"},
                kCtrlV,
-               {"keybd_event(17,0,2)", "WaitForClipboardRead(2000)", "RestoreClipboard(3)",
-                "RegisterHotKey(1,2,81)"}}),
+               {"WaitForClipboardRead(2000)", "RestoreClipboard(3)", "RegisterHotKey(1,2,81)"}}),
        earlier},
       {"clipboard cannot be opened: a plain paste", std::nullopt, true,
-       Concat({{"SaveClipboard", "SetClipboardText(abc)", "UnregisterHotKey(1)",
-                "keybd_event(17,0,0)"},
+       Concat({{"SaveClipboard", "SetClipboardText(abc)", "UnregisterHotKey(1)"},
                kCtrlV,
-               {"keybd_event(17,0,2)", "RegisterHotKey(1,2,81)"}}),
+               {"RegisterHotKey(1,2,81)"}}),
        std::nullopt},
   };
   for (const auto& c : cases) {
@@ -251,62 +281,74 @@ TEST_F(ScriptFileTest, LinesRunInOrderWithCommentsBlanksAndStrayCarriageReturns)
       "$$/复制\r\nKey_Down~:Ctrl\r\nKey_Press:C\r\nKey_Up~~~:Ctrl\r\n"
       "PasteLine:中文 $$/粘贴\r\n\r\n   \r\nMouse_btn:LD\rown\r\n"
       "Delay_ms~: 200\nKey_Press:A");
-  EXPECT_EQ(platform_.Calls(),
-            Concat({{"keybd_event(17,29,0)", "keybd_event(67,0,0)", "keybd_event(67,0,2)",
-                     "keybd_event(17,0,2)", "RunOnUiThread", "SetClipboardText(中文)",
-                     "UnregisterHotKey(1)", "keybd_event(17,0,0)"},
-                    kCtrlV,
-                    {"keybd_event(17,0,2)", "RegisterHotKey(1,2,81)", "mouse_event(2)",
-                     "keybd_event(65,30,0)", "keybd_event(65,30,2)"},
-                    kEndOfRun}));
+  EXPECT_EQ(
+      platform_.Calls(),
+      Concat({{"input(17,29,0)", "input(67,0,0)", "input(67,0,2)", "input(17,29,2)",
+               "RunOnUiThread", "SetClipboardText(中文)", "UnregisterHotKey(1)"},
+              kCtrlV,
+              {"RegisterHotKey(1,2,81)", "mouse_event(2)", "input(65,30,0)", "input(65,30,2)"}}));
   EXPECT_EQ(waits_, std::vector<long long>{200});
-  EXPECT_EQ(program_.Calls(),
-            (Calls{"UnregisterHotkeys(true)", "RegisterAll", "ReleaseModifiers"}));
+  EXPECT_EQ(program_.Calls(), (Calls{"UnregisterHotkeys(true)", "RegisterAll"}));
 }
 
-TEST_F(ScriptFileTest, BadDelayEndsTheRunSilentlyAndStillReleasesTheModifiers) {
+TEST_F(ScriptFileTest, BadDelayEndsTheRunSilentlyAndStillReleasesItsKeys) {
   for (const char* delay : {"Delay_ms~:", "Delay_s~~:two", "Delay_s~~:-1", "Delay_h~~:1000"}) {
     platform_.ClearCalls();
     RunScript(std::string("Key_Down~:Shift\r\n") + delay + "\r\nKey_Press:B\r\n");
-    EXPECT_EQ(platform_.Calls(), Concat({{"keybd_event(16,42,0)"}, kEndOfRun})) << delay;
+    EXPECT_EQ(platform_.Calls(), (Calls{"input(16,42,0)", "input(16,42,2)"})) << delay;
     EXPECT_TRUE(platform_.KeysDown().empty());
   }
 }
 
-TEST_F(ScriptFileTest, ModifiersLeftDownAreReleasedAtTheEnd) {
-  RunScript("Key_Down~:Ctrl\nKey_Down~:Alt\nKey_Down~:Shift\n");
-  EXPECT_TRUE(platform_.KeysDown().empty());
+// The run's end lets go of what the run left down, the last pressed first,
+// each key as it went down; the keys the user holds stay down, and a key the
+// run let go itself gets no second key-up.
+TEST_F(ScriptFileTest, KeysTheRunLeftDownAreReleasedAtTheEndAndTheUsersStayDown) {
+  platform_.SetKeyDown(0xA1, true);  // the user holds the right Shift
+  RunScript("Key_Down~:Ctrl\nKey_Down~:Delete\nKey_Down~:A\nKey_Up~~~:A\nKey_Down~:Alt\n");
+  EXPECT_EQ(platform_.Calls(),
+            (Calls{"input(17,29,0)", "input(46,83,1)", "input(65,30,0)", "input(65,30,2)",
+                   "input(18,56,0)", "input(18,56,2)", "input(46,83,3)", "input(17,29,2)"}));
+  EXPECT_EQ(platform_.KeysDown(), std::vector<int>{0xA1});
 }
 
-TEST_F(ScriptFileTest, EmptyScriptRunsNoLineButEndsLikeAnyRun) {
+TEST_F(ScriptFileTest, EmptyScriptRunsNoLine) {
   RunScript("");
-  EXPECT_EQ(platform_.Calls(), kEndOfRun);
+  EXPECT_TRUE(platform_.Calls().empty());
+}
+
+// Keys of a run whose target runs elevated are not sent; the user is told
+// once for the run.
+TEST_F(ScriptFileTest, ElevatedTargetIsToldAboutOncePerRun) {
+  platform_.SetForegroundElevated(true);
+  RunScript("Key_Press:A\nKey_Down~:B\nKey_Press:C\n");
+  EXPECT_TRUE(platform_.CallsStartingWith("input").empty());
+  EXPECT_EQ(program_.Calls(),
+            Calls{"ShowNotice(目标程序以管理员身份运行，无法向其发送按键或粘贴。)"});
 }
 
 TEST_F(ScriptFileTest, MissingScriptIsReportedAndTheRunStillEnds) {
   engine_.RunAction(folder_.PathOf("missing.tsc"));
   engine_.WaitForRuns();
-  EXPECT_EQ(
-      platform_.Calls(),
-      Concat({{"RunOnUiThread", "MessageBox(您要执行的脚本文件不存在。|Tavrelin|48)"}, kEndOfRun}));
+  EXPECT_EQ(platform_.Calls(),
+            (Calls{"RunOnUiThread", "MessageBox(您要执行的脚本文件不存在。|Tavrelin|48)"}));
 }
 
 TEST_F(ScriptFileTest, TextThatIsNotCodePage936RunsNoLineUnlessOnlyACommentIsBad) {
   RunScriptBytes("Key_Press:A\r\nPasteLine:\x81\x20\r\nKey_Press:B\r\n");
   const std::string box = "MessageBox(脚本文件“" + folder_.PathOf("test.tsc") +
                           "”的第 2 行不是 GB2312 文本，脚本没有执行。|Tavrelin 4.6.0 Final|16)";
-  EXPECT_EQ(platform_.Calls(), Concat({{"RunOnUiThread", box}, kEndOfRun}));
+  EXPECT_EQ(platform_.Calls(), (Calls{"RunOnUiThread", box}));
   platform_.ClearCalls();
   // A UTF-8 script (the usual mistake) names its first line that is not GB2312.
   RunScriptBytes("Key_Press:A\r\n$$/注释\r\n\r\nPasteLine:" + std::string("\xE4\xB8\xAD") + "\r\n");
   EXPECT_EQ(platform_.CallsStartingWith("MessageBox"),
             Calls{"MessageBox(脚本文件“" + folder_.PathOf("test.tsc") +
                   "”的第 4 行不是 GB2312 文本，脚本没有执行。|Tavrelin 4.6.0 Final|16)"});
-  EXPECT_TRUE(platform_.CallsStartingWith("keybd_event(65").empty());
+  EXPECT_TRUE(platform_.CallsStartingWith("input(65").empty());
   platform_.ClearCalls();
   RunScriptBytes("Key_Press:A $$/\x81\x20\r\n");
-  EXPECT_EQ(platform_.Calls(),
-            Concat({{"keybd_event(65,30,0)", "keybd_event(65,30,2)"}, kEndOfRun}));
+  EXPECT_EQ(platform_.Calls(), (Calls{"input(65,30,0)", "input(65,30,2)"}));
 }
 
 TEST_F(ScriptFileTest, PasteThatCannotFillTheClipboardEndsTheRunWithAMessage) {
@@ -314,8 +356,8 @@ TEST_F(ScriptFileTest, PasteThatCannotFillTheClipboardEndsTheRunWithAMessage) {
   RunScript("PasteLine:abc\r\nKey_Press:A\r\n");
   EXPECT_EQ(platform_.CallsStartingWith("MessageBox"),
             Calls{"MessageBox(" + std::string(kPasteFailedMessage) + "|Tavrelin 4.6.0 Final|16)"});
-  EXPECT_TRUE(platform_.CallsStartingWith("keybd_event(86").empty());
-  EXPECT_TRUE(platform_.CallsStartingWith("keybd_event(65").empty());
+  EXPECT_TRUE(platform_.CallsStartingWith("input(86").empty());
+  EXPECT_TRUE(platform_.CallsStartingWith("input(65").empty());
   EXPECT_TRUE(platform_.KeysDown().empty());
 }
 
@@ -326,16 +368,15 @@ TEST_F(ScriptFileTest, LineOfAMegabyteRunsWhole) {
   RunScriptBytes("PasteLine:" + text + "\r\nKey_Press:" + text + "\r\nKey_Press:A\r\n");
   EXPECT_EQ(platform_.Clipboard(), text);
   EXPECT_EQ(platform_.CallsStartingWith("MessageBox"), Calls{"MessageBox(无效按键|SendKeys|0)"});
-  EXPECT_EQ(platform_.CallsStartingWith("keybd_event(65").size(), 2u);
+  EXPECT_EQ(platform_.CallsStartingWith("input(65").size(), 2u);
 }
 
 TEST_F(ScriptFileTest, ScriptStartsASecondRunAndGoesOnWithoutWaiting) {
   const std::string second = folder_.Write("second.tsc", "Key_Press:B\r\n");
   RunScript(second + "  $$/the second script\r\nKey_Press:A\r\n");
-  const Calls keys = platform_.CallsStartingWith("keybd_event(6");
-  EXPECT_EQ(std::count(keys.begin(), keys.end(), "keybd_event(65,30,0)"), 1);
-  EXPECT_EQ(std::count(keys.begin(), keys.end(), "keybd_event(66,0,0)"), 1);
-  EXPECT_EQ(program_.ThreadsOf("ReleaseModifiers").size(), 2u);
+  const Calls keys = platform_.CallsStartingWith("input(6");
+  EXPECT_EQ(std::count(keys.begin(), keys.end(), "input(65,30,0)"), 1);
+  EXPECT_EQ(std::count(keys.begin(), keys.end(), "input(66,0,0)"), 1);
 }
 
 // Both runs must be in their delay at the same time: a wait lets its run go
@@ -395,19 +436,16 @@ class ScriptThreadTest : public ::testing::Test {
   test::TempFolder folder_;
 };
 
-TEST_F(ScriptThreadTest, WindowOperationsAndTheEndOfARunHappenOnTheUserInterfaceThread) {
+TEST_F(ScriptThreadTest, WindowOperationsHappenOnTheUserInterfaceThread) {
   engine_.RunAction(Script("PasteLine:x\n显示Tavrelin\nTavrelin停止/开始工作\nKey_Press:A\n"));
   engine_.WaitForRuns();
-  EXPECT_EQ(program_.Calls(), (Calls{"UnregisterHotkeys(true)", "RegisterAll", "ShowMainWindow",
-                                     "TogglePause", "ReleaseModifiers"}));
-  for (const std::string call : {"UnregisterHotkeys(true)", "ShowMainWindow", "ReleaseModifiers"})
+  EXPECT_EQ(program_.Calls(),
+            (Calls{"UnregisterHotkeys(true)", "RegisterAll", "ShowMainWindow", "TogglePause"}));
+  for (const std::string call : {"UnregisterHotkeys(true)", "ShowMainWindow"})
     EXPECT_EQ(program_.ThreadsOf(call), std::vector{platform_.UiThreadId()}) << call;
   // Each step waited for the one before: the key press follows the paste.
-  EXPECT_EQ(platform_.CallsStartingWith("keybd_event"),
-            Concat({{"keybd_event(17,0,0)"},
-                    kCtrlV,
-                    {"keybd_event(17,0,2)", "keybd_event(65,30,0)", "keybd_event(65,30,2)",
-                     "keybd_event(16,0,2)", "keybd_event(17,0,2)", "keybd_event(18,0,2)"}}));
+  EXPECT_EQ(platform_.CallsStartingWith("input"),
+            Concat({kCtrlV, {"input(65,30,0)", "input(65,30,2)"}}));
 }
 
 // The shell needs COM on the thread that calls it: every run's own thread
@@ -445,17 +483,16 @@ TEST_F(ScriptThreadTest, UiThreadFailureOfAnyKindEndsTheRunAndIsShownOnce) {
     const Calls boxes = platform_.CallsStartingWith("MessageBox");
     ASSERT_EQ(boxes.size(), 1u) << "kind " << i;
     EXPECT_NE(boxes[0].find("配置文件损坏"), std::string::npos) << boxes[0];
-    EXPECT_TRUE(platform_.CallsStartingWith("keybd_event(65").empty());
-    EXPECT_EQ(program_.ThreadsOf("ReleaseModifiers").size(), i + 1);
+    EXPECT_TRUE(platform_.CallsStartingWith("input(65").empty());
   }
 }
 
-TEST_F(ScriptThreadTest, ShutdownCutsALongDelayShortAndReleasesTheModifiers) {
+TEST_F(ScriptThreadTest, ShutdownCutsALongDelayShortAndReleasesTheRunsKeys) {
   engine_.RunAction(Script("Key_Down~:Ctrl\nDelay_h~~:1\nKey_Press:A\n"));
   ASSERT_TRUE(test::Eventually([&] { return platform_.IsKeyDown(17); }));
   EXPECT_LT(TimedShutdownOnUiThread(), 1000ms);
   EXPECT_TRUE(platform_.KeysDown().empty());
-  EXPECT_TRUE(platform_.CallsStartingWith("keybd_event(65").empty());
+  EXPECT_TRUE(platform_.CallsStartingWith("input(65").empty());
 }
 
 TEST_F(ScriptThreadTest, RunWaitingForAClosedWindowEndsInsteadOfHanging) {
@@ -478,7 +515,7 @@ TEST_F(ScriptThreadTest, RunWaitingForAClosedWindowEndsInsteadOfHanging) {
   dialogClosed.set_value();
   dialog.join();
   EXPECT_TRUE(platform_.CallsStartingWith("SetClipboardText").empty());
-  EXPECT_TRUE(platform_.CallsStartingWith("keybd_event(65").empty());
+  EXPECT_TRUE(platform_.CallsStartingWith("input(65").empty());
   EXPECT_TRUE(platform_.KeysDown().empty());
 }
 
@@ -486,12 +523,11 @@ TEST_F(ScriptThreadTest, ClosingTheProgramFromAScriptEndsTheRun) {
   program_.onCall = [this](const std::string& call) {
     if (call == "CloseMainWindow") engine_.RequestStop();
   };
-  engine_.RunAction(Script("关闭Tavrelin\nKey_Press:A\n"));
+  engine_.RunAction(Script("Key_Down~:Shift\n关闭Tavrelin\nKey_Press:A\n"));
   engine_.WaitForRuns();
   EXPECT_EQ(program_.ThreadsOf("CloseMainWindow"), std::vector{platform_.UiThreadId()});
-  // Released by the run itself: the window takes no more calls.
-  EXPECT_EQ(platform_.CallsStartingWith("keybd_event"),
-            (Calls{"keybd_event(16,0,2)", "keybd_event(17,0,2)", "keybd_event(18,0,2)"}));
+  // The run lets go of its Shift itself, though the window takes no more calls.
+  EXPECT_EQ(platform_.CallsStartingWith("input"), (Calls{"input(16,42,0)", "input(16,42,2)"}));
 }
 
 TEST_F(ScriptThreadTest, NoRunStartsOnceTheProgramIsEnding) {

@@ -81,11 +81,11 @@ TEST(ScriptStressTest, HundredOverlappingRunsEndCleanlyInTheMiddleOfPauseAndRelo
   // was prepared and released again.
   EXPECT_GE(platform.PreparedThreads().size(), 100u);
   EXPECT_EQ(platform.ThreadsStillPrepared(), 0);
-  EXPECT_TRUE(platform.CallsStartingWith("keybd_event(90").empty()) << "a 30 s delay ran out";
+  EXPECT_TRUE(platform.CallsStartingWith("input(90").empty()) << "a 30 s delay ran out";
   std::printf(
       "storm: %zu runs, %zu pastes, %zu key events, end took %lld ms\n",
       platform.PreparedThreads().size(), platform.CallsStartingWith("SetClipboardText").size(),
-      platform.CallsStartingWith("keybd_event").size(),
+      platform.CallsStartingWith("input").size(),
       static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(took).count()));
 }
 

@@ -15,10 +15,18 @@ using Calls = std::vector<std::string>;
 
 class SendKeysTest : public ::testing::Test {
  protected:
+  int KeyOf(const std::string& name) {
+    const size_t before = platform_.Batches().size();
+    SendKeyAction(platform_, name, KeyAction::kUp);
+    const auto batches = platform_.Batches();
+    if (batches.size() != before + 1 || batches.back().size() != 1) return -1;
+    return batches.back()[0].virtualKey;
+  }
+
   RecordingPlatform platform_;
 };
 
-// A key-up carries the bare code, so it shows which key a name gives.
+// The key a name gives: the virtual key of its only event.
 TEST_F(SendKeysTest, NamesOfTheKeyTableAndOfTheEditorGiveTheirKeys) {
   const struct {
     const char* name;
@@ -42,11 +50,7 @@ TEST_F(SendKeysTest, NamesOfTheKeyTableAndOfTheEditorGiveTheirKeys) {
       {"Num Del", 0x6E},
       {"Soroll Lock", 0x91},
   };
-  for (const auto& [name, code] : keys) {
-    platform_.ClearCalls();
-    SendKeyAction(platform_, name, KeyAction::kUp);
-    EXPECT_EQ(platform_.Calls(), Calls{"keybd_event(" + std::to_string(code) + ",0,2)"}) << name;
-  }
+  for (const auto& [name, code] : keys) EXPECT_EQ(KeyOf(name), code) << name;
 }
 
 // Every name of the key table, each with its own key: a swapped pair keeps
@@ -66,11 +70,7 @@ TEST_F(SendKeysTest, EveryNameOfTheKeyTableGivesItsOwnKey) {
   for (int n = 1; n <= 16; ++n) table.emplace_back("F" + std::to_string(n), 0x6F + n);
   for (int n = 0; n <= 9; ++n) table.emplace_back("Num " + std::to_string(n), 0x60 + n);
   ASSERT_EQ(table.size(), 62u);
-  for (const auto& [name, code] : table) {
-    platform_.ClearCalls();
-    SendKeyAction(platform_, name, KeyAction::kUp);
-    EXPECT_EQ(platform_.Calls(), Calls{"keybd_event(" + std::to_string(code) + ",0,2)"}) << name;
-  }
+  for (const auto& [name, code] : table) EXPECT_EQ(KeyOf(name), code) << name;
 }
 
 TEST_F(SendKeysTest, UnknownNamesShowTheMessageOnceAndSendNothing) {
@@ -82,31 +82,68 @@ TEST_F(SendKeysTest, UnknownNamesShowTheMessageOnceAndSendNothing) {
   }
 }
 
-TEST_F(SendKeysTest, OneCharacterNamesGoThroughTheLayoutWithoutShift) {
-  SendKeyAction(platform_, "a", KeyAction::kPress);
-  SendKeyAction(platform_, "A", KeyAction::kPress);
-  SendKeyAction(platform_, "!", KeyAction::kPress);  // Shift+1 on the layout
-  EXPECT_EQ(platform_.Calls(),
-            (Calls{"keybd_event(65,30,0)", "keybd_event(65,30,2)", "keybd_event(65,30,0)",
-                   "keybd_event(65,30,2)", "keybd_event(49,0,0)", "keybd_event(49,0,2)"}));
+// A character that needs Shift, Ctrl or Alt on the layout has them pressed
+// around it (AltGr being Ctrl+Alt), except what the user holds already; a
+// letter's name names its key, without Shift.
+TEST_F(SendKeysTest, OneCharacterNamesPressTheShiftStateTheLayoutNeeds) {
+  const struct {
+    const char* name;
+    std::vector<int> held;
+    KeyAction action;
+    Calls calls;
+  } cases[] = {
+      {"a", {}, KeyAction::kPress, {"input(65,30,0)", "input(65,30,2)"}},
+      {"A", {}, KeyAction::kPress, {"input(65,30,0)", "input(65,30,2)"}},
+      {"!",
+       {},
+       KeyAction::kPress,
+       {"input(160,42,0)", "input(49,2,0)", "input(49,2,2)", "input(160,42,2)"}},
+      {"!", {0xA1}, KeyAction::kPress, {"input(49,2,0)", "input(49,2,2)"}},
+      {"!", {}, KeyAction::kDown, {"input(160,42,0)", "input(49,2,0)", "input(160,42,2)"}},
+      {"!", {}, KeyAction::kUp, {"input(49,2,2)"}},
+      {"@",
+       {},
+       KeyAction::kPress,
+       {"input(162,29,0)", "input(164,56,0)", "input(50,0,0)", "input(50,0,2)", "input(164,56,2)",
+        "input(162,29,2)"}},
+  };
+  for (const auto& [name, held, action, calls] : cases) {
+    RecordingPlatform platform;
+    platform.SetVkKeyScan('@', 0x632);  // AltGr+2, as on a German layout
+    for (const int key : held) platform.SetKeyDown(static_cast<uint8_t>(key), true);
+    SendKeyAction(platform, name, action);
+    EXPECT_EQ(platform.Calls(), calls) << name;
+    EXPECT_EQ(platform.Batches().size(), 1u) << name;
+    if (action == KeyAction::kPress) {
+      EXPECT_EQ(platform.KeysDown(), held) << name;
+    }
+  }
 }
 
-TEST_F(SendKeysTest, OnlyPageUpToDownInsertAndDeleteCarryTheExtendedFlag) {
+// Every key-up carries the scan code and extended flag of its key-down, and
+// the extended keys carry the flag: programs that read scan codes would
+// otherwise see another key, or never see this one come up.
+TEST_F(SendKeysTest, KeyUpsMatchTheirKeyDownsAndExtendedKeysCarryTheFlag) {
   const struct {
     const char* name;
     KeyAction action;
     Calls calls;
   } cases[] = {
-      {"Delete", KeyAction::kPress, {"keybd_event(46,83,1)", "keybd_event(46,83,3)"}},
-      {"Delete", KeyAction::kDown, {"keybd_event(46,83,1)"}},
-      {"Delete", KeyAction::kUp, {"keybd_event(46,0,2)"}},  // bare: no scan code, no flag
-      {"Page Up", KeyAction::kDown, {"keybd_event(33,0,1)"}},
-      {"Down", KeyAction::kDown, {"keybd_event(40,0,1)"}},
-      {"Insert", KeyAction::kDown, {"keybd_event(45,0,1)"}},
-      {"Help", KeyAction::kDown, {"keybd_event(47,0,0)"}},
-      {"Print Screen", KeyAction::kDown, {"keybd_event(44,0,0)"}},
-      {"Enter", KeyAction::kPress, {"keybd_event(13,28,0)", "keybd_event(13,28,2)"}},
-      {"Enter", KeyAction::kUp, {"keybd_event(13,0,2)"}},
+      {"Delete", KeyAction::kPress, {"input(46,83,1)", "input(46,83,3)"}},
+      {"Delete", KeyAction::kDown, {"input(46,83,1)"}},
+      {"Delete", KeyAction::kUp, {"input(46,83,3)"}},
+      {"Page Up", KeyAction::kDown, {"input(33,0,1)"}},
+      {"Down", KeyAction::kUp, {"input(40,0,3)"}},
+      {"Insert", KeyAction::kDown, {"input(45,0,1)"}},
+      {"Left Win", KeyAction::kUp, {"input(91,0,3)"}},
+      {"Right Mouse", KeyAction::kDown, {"input(93,0,1)"}},
+      {"Num /", KeyAction::kDown, {"input(111,0,1)"}},
+      {"Print Screen", KeyAction::kDown, {"input(44,0,1)"}},
+      {"Help", KeyAction::kDown, {"input(47,0,0)"}},
+      {"Num 5", KeyAction::kDown, {"input(101,0,0)"}},
+      {"Enter", KeyAction::kPress, {"input(13,28,0)", "input(13,28,2)"}},
+      {"Enter", KeyAction::kUp, {"input(13,28,2)"}},
+      {"Shift", KeyAction::kUp, {"input(16,42,2)"}},
   };
   for (const auto& [name, action, calls] : cases) {
     platform_.ClearCalls();
@@ -115,15 +152,23 @@ TEST_F(SendKeysTest, OnlyPageUpToDownInsertAndDeleteCarryTheExtendedFlag) {
   }
 }
 
-TEST_F(SendKeysTest, NumLockFlipsItsToggleInsteadOfSendingEvents) {
-  SendKeyAction(platform_, "Num Lock", KeyAction::kPress);
-  EXPECT_EQ(platform_.Calls(), Calls{"SetKeyboardState"});
-  EXPECT_EQ(platform_.GetKeyState(0x90) & 1, 1);
-  SendKeyAction(platform_, "Num Lock", KeyAction::kDown);
-  EXPECT_EQ(platform_.GetKeyState(0x90) & 1, 0);
-  // A key-up is a plain event, Num Lock or not.
-  SendKeyAction(platform_, "Num Lock", KeyAction::kUp);
-  EXPECT_EQ(platform_.CallsStartingWith("keybd_event"), Calls{"keybd_event(144,0,2)"});
+// The lock keys change the system's lock state only through key events; the
+// keyboard-state table of one thread is not the system's.
+TEST_F(SendKeysTest, LockKeysArePressedLikeAnyKey) {
+  const struct {
+    const char* name;
+    Calls calls;
+  } cases[] = {
+      {"Num Lock", {"input(144,69,1)", "input(144,69,3)"}},
+      {"Caps Lock", {"input(20,58,0)", "input(20,58,2)"}},
+      {"Scroll Lock", {"input(145,0,0)", "input(145,0,2)"}},
+  };
+  for (const auto& [name, calls] : cases) {
+    platform_.ClearCalls();
+    SendKeyAction(platform_, name, KeyAction::kPress);
+    EXPECT_EQ(platform_.Calls(), calls) << name;
+  }
+  EXPECT_TRUE(platform_.KeysDown().empty());
 }
 
 }  // namespace

@@ -226,6 +226,18 @@ TEST_F(MainWindowTest, WhatChangesBeforeTheFirstShowIsWhatItShows) {
   EXPECT_NE(ListView_GetImageList(list(), LVSIL_SMALL), nullptr);
 }
 
+// Keys that an elevated target would drop: shown, the window says so in its
+// status bar; hidden, the status bar keeps its text (a balloon tells it).
+TEST_F(MainWindowTest, NoticeOfAnElevatedTargetGoesToTheStatusBarWhenShown) {
+  Start("notice", Xml({{"3+65", "a.exe", "", ""}}));
+  Create();
+  form_->ShowNotice(kElevatedTargetMessage);
+  EXPECT_EQ(form_->StatusText(), "");
+  ShowWindow(form_->hwnd(), SW_SHOWNORMAL);
+  form_->ShowNotice(kElevatedTargetMessage);
+  EXPECT_EQ(form_->StatusText(), "目标程序以管理员身份运行，无法向其发送按键或粘贴。");
+}
+
 TEST_F(MainWindowTest, SelectionRulesAndTheEditorHandOff) {
   Start(
       "selection",
