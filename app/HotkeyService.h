@@ -29,18 +29,38 @@ class HotkeyService {
   // slots past the loaded entries are never used.
   void ResetSlots();
 
-  // Unregisters everything, then registers slots 0 to 100 in order.
+  // Unregisters everything, then registers slots 0 to 100 in order: those
+  // with a key that are switched on and whose condition holds for the
+  // window in front (while quiet, only those of the pause operation).
   void RegisterAll();
   // Registers one slot under the id of the atom "hotkey<slot>". A combination
   // the system refuses gets no message; the slot is marked refused and the
   // list shows why (RefusalText).
   void RegisterOne(int slot);
   // Unregisters every slot holding a registration and releases its atom;
-  // with all = false, hotkeys bound to the pause operation stay.
+  // with all = false, hotkeys bound to the pause operation stay. With
+  // all = true nothing is registered again until RegisterAll.
   void UnregisterHotkeys(bool all);
+
+  // The window in front changed, or whether the program in front is full
+  // screen: conditioned entries are registered while their condition holds
+  // and unregistered otherwise, so that their combination reaches the
+  // program in front untouched; while quiet only the pause operation's
+  // hotkeys stay. Slots whose registration would not change are left alone.
+  void SetForeground(const ForegroundInfo& front);
+  void SetQuiet(bool quiet);
+  const ForegroundInfo& foreground() const { return foreground_; }
+  bool quiet() const { return quiet_; }
+  // Whether some entry's condition looks at the window title, which can
+  // change while the window stays in front.
+  bool WatchesTitles() const;
 
   // The first slot whose hotkey code matches the hotkey message, or -1.
   int FindSlot(unsigned modifiers, unsigned virtualKey) const;
+  // The slot a hotkey message is for: the first with the combination that
+  // holds an accepted registration, or -1 when none does (the combination
+  // was unregistered after the message was posted).
+  int FiringSlot(unsigned modifiers, unsigned virtualKey) const;
 
   bool IsRegistered(int slot) const { return atoms_[slot] != 0; }
   // Whether the system refused the slot's combination at its last
@@ -56,11 +76,20 @@ class HotkeyService {
  private:
   static constexpr int kAtomBase = 0xC000;
 
+  // Whether the slot should hold a registration now.
+  bool Wanted(int slot) const;
+  void Unregister(int slot);
+  // Registers and unregisters what the foreground or quiet state changed.
+  void Refresh();
+
   Platform& platform_;
   EntryTable slots_{};
   std::array<uint16_t, kSlotCount> atoms_{};  // 0: the slot holds no registration
   std::array<bool, kSlotCount> refused_{};
   bool paused_ = false;
+  bool suspended_ = false;  // everything unregistered until RegisterAll
+  bool quiet_ = false;
+  ForegroundInfo foreground_;
 };
 
 }  // namespace tav

@@ -46,6 +46,7 @@ SettingsForm SettingsCentre::Load() {
   SettingsForm form;
   form.autoRun = SystemOperations(platform_).ReadAutoRun();
   form.restoreClipboard = settings.ReadRestoreClipboard();
+  form.quietInFullScreen = settings.ReadQuietInFullScreen();
   form.categories = settings.ReadCategories();
   std::stable_sort(form.categories.begin(), form.categories.end(), ListedBefore);
   return form;
@@ -89,7 +90,8 @@ bool SettingsCentre::Confirm(const SettingsForm& form,
     platform_.MessageBox(password.refusal, "", mb::kOk | mb::kIconInformation);
     return false;
   }
-  SettingsFile(programDirectory_).Write({password.digest, form.restoreClipboard, form.categories});
+  SettingsFile(programDirectory_)
+      .Write({password.digest, form.restoreClipboard, form.quietInFullScreen, form.categories});
   SystemOperations system(platform_);
   system.WriteAutoRun(form.autoRun);
   autoRunMenuCheck(system.ReadAutoRun());
