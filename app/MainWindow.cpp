@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "actions/TextCipher.h"
+#include "app/PassThrough.h"
 #include "base/AtomicFile.h"
 #include "base/Errors.h"
 #include "dialogs/SetPasswordDialog.h"
@@ -232,6 +233,8 @@ void MainWindow::OnCreate() {
   CreateMenus();
   taskbarCreatedMessage_ = RegisterWindowMessageW(L"TaskbarCreated");
   tray_ = std::make_unique<TrayIcon>(hwnd(), kTrayMessage, normalIcon_.get(), L"Tavrelin");
+  foreground_ = std::make_unique<ForegroundWatch>([this] { OnForegroundChange(); });
+  service_.SetForeground(foreground_->Current());
   RunGuarded(platform_, [&] { SetMenuItemChecked(menuBar(), IDM_AUTORUN, system_.ReadAutoRun()); });
   RunGuarded(platform_, [&] {
     schemeMenus_->ListMenus();
@@ -478,7 +481,15 @@ HWND MainWindow::VisibleWindow() const {
 
 void MainWindow::Reload() {
   ResetAndLoad();
+  try {
+    quietInFullScreen_ = SettingsFile(programDirectory_).ReadQuietInFullScreen();
+  } catch (const Error&) {
+    quietInFullScreen_ = false;  // an unreadable set.ini leaves the hotkeys as they always were
+  }
+  if (foreground_) foreground_->WatchTitles(service_.WatchesTitles());
+  service_.SetQuiet(quietInFullScreen_ && ForegroundWatch::FullScreenBusy());
   service_.RegisterAll();
+  ShowPauseState();
   RefreshIcons();  // after the registration: refused entries get their mark
 }
 
@@ -817,7 +828,8 @@ void MainWindow::PauseOrResume() {
 
 void MainWindow::ShowPauseState() {
   const bool paused = service_.paused();
-  HICON icon = paused ? pausedIcon_.get() : normalIcon_.get();
+  // Quiet for a full-screen program shows as paused in the tray.
+  HICON icon = paused || service_.quiet() ? pausedIcon_.get() : normalIcon_.get();
   tray_->SetIcon(icon);
   SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
   SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
@@ -876,9 +888,34 @@ bool MainWindow::StopActions(std::chrono::milliseconds timeout) {
   return done.wait_for(timeout) == std::future_status::ready;
 }
 
+void MainWindow::OnForegroundChange() {
+  if (!foreground_) return;
+  const bool wasQuiet = service_.quiet();
+  service_.SetForeground(foreground_->Current());
+  service_.SetQuiet(quietInFullScreen_ && ForegroundWatch::FullScreenBusy());
+  if (service_.quiet() != wasQuiet) ShowPauseState();
+}
+
+void MainWindow::PassThrough(unsigned modifiers, unsigned virtualKey) {
+  const auto held = [](uint8_t key) { return (GetAsyncKeyState(key) & 0x8000) != 0; };
+  for (const KeyStroke& stroke : PassThroughStrokes(modifiers, virtualKey, held)) {
+    platform_.KeybdEvent(stroke.virtualKey,
+                         static_cast<uint8_t>(MapVirtualKeyW(stroke.virtualKey, MAPVK_VK_TO_VSC)),
+                         stroke.up ? kKeyEventKeyUp : 0);
+  }
+}
+
 void MainWindow::OnHotkey(LPARAM lParam) {
-  const int slot = service_.FindSlot(LOWORD(lParam), HIWORD(lParam));
-  if (slot < 0) return;
+  const unsigned modifiers = LOWORD(lParam);
+  const unsigned virtualKey = HIWORD(lParam);
+  // The hotkey may have beaten the news of a new window in front.
+  if (foreground_ && foreground_->CatchUp()) OnForegroundChange();
+  const int slot = service_.FiringSlot(modifiers, virtualKey);
+  if (slot < 0) {
+    // Released since the key was pressed: the program in front gets it.
+    if (service_.FindSlot(modifiers, virtualKey) >= 0) PassThrough(modifiers, virtualKey);
+    return;
+  }
   // A copy: the action may reload the scheme and so change the slot.
   const std::string action = service_.slots()[slot].action;
   RunAction(action);
@@ -1019,6 +1056,7 @@ void MainWindow::OnSetCursor(HWND control) {
 
 void MainWindow::OnClose() {
   service_.UnregisterHotkeys(true);
+  foreground_.reset();
   if (dispatcher_) dispatcher_->RequestStop();
   platform_.BeginShutdown();
   tray_.reset();

@@ -16,6 +16,7 @@
 #include "actions/ActionDispatcher.h"
 #include "actions/ProgramControl.h"
 #include "actions/SystemOperations.h"
+#include "app/ForegroundWatch.h"
 #include "app/HotkeyList.h"
 #include "app/HotkeyService.h"
 #include "app/SchemeMenus.h"
@@ -168,6 +169,11 @@ class MainWindow : public Window, public ProgramControl, private SchemeMenuHost 
   void InsertRows();
   void OnClose();
   void OnHotkey(LPARAM lParam);
+  // The window in front changed: conditioned entries follow it, and with
+  // "全屏程序运行时暂停热键" on, a full-screen program quiets the hotkeys.
+  void OnForegroundChange();
+  // Hands a keystroke that no entry takes on to the program in front.
+  void PassThrough(unsigned modifiers, unsigned virtualKey);
   bool OnSysCommand(WPARAM wParam);
   void ShowTrayMenu();
   void OnCommand(int id);
@@ -243,6 +249,8 @@ class MainWindow : public Window, public ProgramControl, private SchemeMenuHost 
   EditCommands editCommands_;  // the last state of 修改 and 删除
   HWND hintControl_ = nullptr;
   bool iconsStale_ = true;  // the rows' icons are missing or out of date
+  std::unique_ptr<ForegroundWatch> foreground_;
+  bool quietInFullScreen_ = false;  // set.ini's choice, read at every scheme load
 };
 
 }  // namespace tav
