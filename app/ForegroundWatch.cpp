@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/win32/Wide.h"
+#include "platform/win32/WindowPrograms.h"
 
 namespace tav {
 
@@ -69,21 +69,8 @@ void ForegroundWatch::Update(HWND window) {
 }
 
 ForegroundInfo ForegroundWatch::Describe(HWND window) {
-  ForegroundInfo info;
-  if (!window) return info;
-  wchar_t title[512] = L"";
-  GetWindowTextW(window, title, static_cast<int>(std::size(title)));
-  info.title = Narrow(title);
-  DWORD processId = 0;
-  GetWindowThreadProcessId(window, &processId);
-  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
-  if (!process) return info;
-  wchar_t path[MAX_PATH * 2] = L"";
-  DWORD size = static_cast<DWORD>(std::size(path));
-  if (QueryFullProcessImageNameW(process, 0, path, &size))
-    info.executable = ExecutableName(Narrow(path));
-  CloseHandle(process);
-  return info;
+  WindowProgram program = DescribeWindow(window);
+  return {std::move(program.executable), std::move(program.title)};
 }
 
 bool ForegroundWatch::FullScreenBusy() {

@@ -7,6 +7,8 @@
 #include <thread>
 
 #include "actions/TextCipher.h"
+#include "app/EditorHost.h"
+#include "app/ListFilter.h"
 #include "app/PassThrough.h"
 #include "base/AtomicFile.h"
 #include "base/Errors.h"
@@ -53,7 +55,8 @@ constexpr int kButtonTop = kPanelTop + 8;
 constexpr LayoutItem kLayout[] = {
     // The list's client area holds its three columns (350 pixels) exactly.
     {IDC_MAIN_GROUP, {2, 0, 360, kPanelTop - 2}},
-    {IDC_MAIN_LIST, {5, 17, 354, kPanelTop - 22}},
+    {IDC_MAIN_FILTER, {5, 17, 354, 20}},
+    {IDC_MAIN_LIST, {5, 40, 354, kPanelTop - 45}},
     {IDC_MAIN_ADD, {8, kButtonTop, 64, 25}},
     {IDC_MAIN_CHANGE, {78, kButtonTop, 64, 25}},
     {IDC_MAIN_DELETE, {148, kButtonTop, 64, 25}},
@@ -221,7 +224,12 @@ bool MainWindow::Create() {
       [this](HWND owner, const std::string& topic) {
         ShowHelpTopic(owner, programDirectory_, topic);
       });
-  if (!settings_) settings_ = [this] { settingsDialog_->ShowModal(VisibleWindow()); };
+  if (!settings_) {
+    settings_ = [this] {
+      settingsDialog_->ShowModal(VisibleWindow());
+      ApplyQuietSetting();
+    };
+  }
   if (!legacyConversion_) legacyConversion_ = [this] { ConvertLegacyFiles(); };
   OnCreate();
   return true;
@@ -276,6 +284,7 @@ void MainWindow::CreateControls() {
     DWORD exStyle;
   } controls[] = {
       {IDC_MAIN_GROUP, L"BUTTON", "设置热键", BS_GROUPBOX, 0},
+      {IDC_MAIN_FILTER, L"EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE},
       {IDC_MAIN_LIST, WC_LISTVIEWW, "", WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS,
        WS_EX_CLIENTEDGE},
       {IDC_MAIN_ADD, L"BUTTON", "添加", WS_TABSTOP | BS_PUSHBUTTON, 0},
@@ -291,12 +300,25 @@ void MainWindow::CreateControls() {
   }
   listView_ = GetDlgItem(hwnd(), IDC_MAIN_LIST);
   statusBar_ = GetDlgItem(hwnd(), IDC_MAIN_STATUS);
+  filterEdit_ = GetDlgItem(hwnd(), IDC_MAIN_FILTER);
+  SendMessageW(filterEdit_, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(L"筛选热键"));
+  SetWindowSubclass(
+      filterEdit_,
+      [](HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) -> LRESULT {
+        if (message == WM_KEYDOWN && wParam == VK_ESCAPE) {
+          SetWindowTextW(edit, L"");
+          return 0;
+        }
+        if (message == WM_CHAR && wParam == VK_ESCAPE) return 0;  // no beep
+        return DefSubclassProc(edit, message, wParam, lParam);
+      },
+      0, 0);
   // One panel filling the bar (not the simple mode, so that WM_GETTEXT reads
   // it, from other programs too).
   int panelRight = -1;
   SendMessageW(statusBar_, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(&panelRight));
-  ListView_SetExtendedListViewStyle(listView_,
-                                    LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP | LVS_EX_LABELTIP);
+  ListView_SetExtendedListViewStyle(
+      listView_, LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP | LVS_EX_LABELTIP | LVS_EX_CHECKBOXES);
   for (const ListColumn& column : kColumns) {
     InsertListColumn(listView_, column.index, column.caption, column.width);
   }
@@ -481,15 +503,9 @@ HWND MainWindow::VisibleWindow() const {
 
 void MainWindow::Reload() {
   ResetAndLoad();
-  try {
-    quietInFullScreen_ = SettingsFile(programDirectory_).ReadQuietInFullScreen();
-  } catch (const Error&) {
-    quietInFullScreen_ = false;  // an unreadable set.ini leaves the hotkeys as they always were
-  }
   if (foreground_) foreground_->WatchTitles(service_.WatchesTitles());
-  service_.SetQuiet(quietInFullScreen_ && ForegroundWatch::FullScreenBusy());
+  ApplyQuietSetting();
   service_.RegisterAll();
-  ShowPauseState();
   RefreshIcons();  // after the registration: refused entries get their mark
 }
 
@@ -533,13 +549,47 @@ void MainWindow::FillList(const std::vector<HotkeyListItem>& items) {
 void MainWindow::InsertRows() {
   if (!listView_) return;  // EnsureControls lists `items_` when it makes the list
   SendMessageW(listView_, WM_SETREDRAW, FALSE, 0);
+  fillingRows_ = true;
   ListView_DeleteAllItems(listView_);
   for (const HotkeyListItem& item : items_) {
-    InsertListRow(listView_, ListView_GetItemCount(listView_),
-                  {item.caption, item.action, item.category}, item.slot);
+    const auto slot = static_cast<size_t>(item.slot);
+    if (!filter_.empty() &&
+        !RowMatchesFilter(item, slot < kSlotCount ? service_.slots()[slot].hint : "", filter_)) {
+      continue;
+    }
+    const int row = InsertListRow(listView_, ListView_GetItemCount(listView_),
+                                  {item.caption, item.action, item.category}, item.slot);
+    if (row >= 0) ListView_SetCheckState(listView_, row, item.enabled);
   }
+  fillingRows_ = false;
   SendMessageW(listView_, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(listView_, nullptr, TRUE);
+}
+
+void MainWindow::SwitchEntry(int slot, bool enabled) {
+  if (slot < 0 || slot >= static_cast<int>(items_.size())) return;
+  if (service_.slots()[static_cast<size_t>(slot)].enabled == enabled) return;
+  MainWindowEditorHost host(*this);
+  SetEntryEnabled(platform_, host, {scheme_.activePath, slot, service_.slots()[slot]}, enabled);
+}
+
+void MainWindow::FilterChange() {
+  filter_ = TextOf(filterEdit_);
+  InsertRows();
+  RefreshIcons();
+  // What was selected may be gone: the commands start again from nothing.
+  selectionText_.clear();
+  SetStatus("");
+  SetEditCommands(CommandsAfterListClick(0));
+}
+
+LRESULT MainWindow::OnListCustomDraw(NMLVCUSTOMDRAW& draw) {
+  if (draw.nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
+  if (draw.nmcd.dwDrawStage == CDDS_ITEMPREPAINT) {
+    const auto slot = static_cast<size_t>(draw.nmcd.lItemlParam);
+    if (slot < items_.size() && !items_[slot].enabled) draw.clrText = GetSysColor(COLOR_GRAYTEXT);
+  }
+  return CDRF_DODEFAULT;
 }
 
 void MainWindow::RefreshIcons() {
@@ -896,6 +946,17 @@ void MainWindow::OnForegroundChange() {
   if (service_.quiet() != wasQuiet) ShowPauseState();
 }
 
+void MainWindow::ApplyQuietSetting() {
+  try {
+    quietInFullScreen_ = SettingsFile(programDirectory_).ReadQuietInFullScreen();
+  } catch (const Error&) {
+    quietInFullScreen_ = false;  // an unreadable set.ini leaves the hotkeys as they always were
+  }
+  const bool wasQuiet = service_.quiet();
+  service_.SetQuiet(quietInFullScreen_ && ForegroundWatch::FullScreenBusy());
+  if (service_.quiet() != wasQuiet) ShowPauseState();
+}
+
 void MainWindow::PassThrough(unsigned modifiers, unsigned virtualKey) {
   const auto held = [](uint8_t key) { return (GetAsyncKeyState(key) & 0x8000) != 0; };
   for (const KeyStroke& stroke : PassThroughStrokes(modifiers, virtualKey, held)) {
@@ -993,8 +1054,17 @@ LRESULT MainWindow::OnNotify(const NMHDR& header) {
     case LVN_COLUMNCLICK:
       SortByColumn(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
       break;
+    case NM_CUSTOMDRAW:
+      return OnListCustomDraw(
+          const_cast<NMLVCUSTOMDRAW&>(reinterpret_cast<const NMLVCUSTOMDRAW&>(header)));
     case LVN_ITEMCHANGED: {
       const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
+      if (!fillingRows_ && (change.uChanged & LVIF_STATE) && change.iItem >= 0 &&
+          ((change.uNewState ^ change.uOldState) & LVIS_STATEIMAGEMASK) &&
+          (change.uOldState & LVIS_STATEIMAGEMASK) != 0) {
+        const bool on = (change.uNewState & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
+        PostMessageW(hwnd(), kEntrySwitchMessage, ListRowData(listView_, change.iItem), on);
+      }
       if ((change.uChanged & LVIF_STATE) &&
           ((change.uNewState ^ change.uOldState) & LVIS_SELECTED) && change.iItem >= 0) {
         ShowSelectedEntry(change.iItem);
@@ -1072,7 +1142,14 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (OnSysCommand(wParam)) return 0;
       break;
     case WM_COMMAND:
+      if (LOWORD(wParam) == IDC_MAIN_FILTER) {
+        if (HIWORD(wParam) == EN_CHANGE) RunGuarded(platform_, [&] { FilterChange(); });
+        return 0;
+      }
       RunGuarded(platform_, [&] { OnCommand(LOWORD(wParam)); });
+      return 0;
+    case kEntrySwitchMessage:
+      RunGuarded(platform_, [&] { SwitchEntry(static_cast<int>(wParam), lParam != 0); });
       return 0;
     case WM_NOTIFY: {
       LRESULT result = 0;

@@ -47,6 +47,10 @@ class MainWindow : public Window, public ProgramControl, private SchemeMenuHost 
   static constexpr const wchar_t* kClassName = L"TMainForm";
   // The tray icon's messages, with the mouse message in lParam.
   static constexpr UINT kTrayMessage = WM_APP + 2;
+  // A row's check box was clicked: wParam the slot, lParam whether it is on.
+  // Posted, so that the reload it causes does not run inside the list's
+  // own notification.
+  static constexpr UINT kEntrySwitchMessage = WM_APP + 22;
 
   // `login` is the password prompt; `scheme` the program-wide scheme state,
   // whose remembered password the prompt sets.
@@ -142,6 +146,12 @@ class MainWindow : public Window, public ProgramControl, private SchemeMenuHost 
   // After the rows changed: their icons now when the window is visible,
   // else at the next show.
   void RefreshIcons();
+  // The check box in front of a row: on registers the entry, off keeps it
+  // in the scheme unregistered and greyed.
+  void SwitchEntry(int slot, bool enabled);
+  // The filter above the list narrows the rows; Esc in it clears it.
+  void FilterChange();
+  HWND filterEdit() const { return filterEdit_; }
   void ToggleStartAtLogon();
   void OnDeleteSchemeItem();
   void ShowAbout();
@@ -177,6 +187,8 @@ class MainWindow : public Window, public ProgramControl, private SchemeMenuHost 
   bool OnSysCommand(WPARAM wParam);
   void ShowTrayMenu();
   void OnCommand(int id);
+  // Greys the rows of switched-off entries.
+  LRESULT OnListCustomDraw(NMLVCUSTOMDRAW& draw);
   bool OnSchemeCommand(int id);
   LRESULT OnNotify(const NMHDR& header);
   void OnMenuSelect(HMENU menu, UINT item, UINT flags);
@@ -184,6 +196,7 @@ class MainWindow : public Window, public ProgramControl, private SchemeMenuHost 
   void OnDropFiles(HDROP drop);
   void ShowListMenu(POINT screen);
   void RunAction(const std::string& action);
+  void ApplyQuietSetting();
   void ShowPauseState();
   // Gives every list row its file icon, or the mark of a hotkey the system
   // refused; done when the window is shown, since nobody sees them before.
@@ -240,6 +253,9 @@ class MainWindow : public Window, public ProgramControl, private SchemeMenuHost 
   Layout layout_;
   HWND listView_ = nullptr;
   HWND statusBar_ = nullptr;
+  HWND filterEdit_ = nullptr;
+  std::string filter_;
+  bool fillingRows_ = false;  // check boxes set by InsertRows are no clicks
   UINT taskbarCreatedMessage_ = 0;
 
   std::vector<HotkeyListItem> items_;  // the loaded entries, index = slot

@@ -16,8 +16,8 @@ namespace tav {
 struct SettingsChange {
   std::optional<std::string> accessPasswordDigest;  // nullopt: left as it is
   std::optional<bool> restoreClipboard;             // nullopt: left as it is
-  std::optional<bool> quietInFullScreen;            // nullopt: left as it is
   std::vector<std::string> categories;              // replaces section Sort
+  std::optional<bool> quietInFullScreen{};          // nullopt: left as it is
 };
 
 class SettingsFile {

@@ -91,7 +91,7 @@ bool SettingsCentre::Confirm(const SettingsForm& form,
     return false;
   }
   SettingsFile(programDirectory_)
-      .Write({password.digest, form.restoreClipboard, form.quietInFullScreen, form.categories});
+      .Write({password.digest, form.restoreClipboard, form.categories, form.quietInFullScreen});
   SystemOperations system(platform_);
   system.WriteAutoRun(form.autoRun);
   autoRunMenuCheck(system.ReadAutoRun());

@@ -13,6 +13,7 @@
 
 #include "actions/TextCipher.h"
 #include "app/HotkeyService.h"
+#include "app/ListFilter.h"
 #include "app/PassThrough.h"
 #include "base/AtomicFile.h"
 #include "base/TextEncoding.h"
@@ -395,6 +396,20 @@ TEST(PassThroughTest, SendsWhatTheUserNoLongerHoldsAndLeavesNothingDown) {
       return std::find(c.held.begin(), c.held.end(), key) != c.held.end();
     };
     EXPECT_EQ(PassThroughStrokes(c.modifiers, kA, held), c.strokes);
+  }
+}
+
+TEST(ListFilterTest, RowsStayWhenAnyOfTheirFourTextsContainsTheFilter) {
+  const HotkeyListItem item{"Ctrl + Alt + N", "C:\\Windows\\Notepad.exe", "常用程序", 0};
+  struct Case {
+    const char* filter;
+    bool stays;
+  };
+  const Case cases[] = {{"", true},     {"alt + n", true}, {"NOTEPAD", true},  {"常用", true},
+                        {"记事", true}, {"calc", false},   {"ctrl+alt", false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.filter);
+    EXPECT_EQ(RowMatchesFilter(item, "打开记事本", c.filter), c.stays);
   }
 }
 
