@@ -940,10 +940,8 @@ bool MainWindow::StopActions(std::chrono::milliseconds timeout) {
 
 void MainWindow::OnForegroundChange() {
   if (!foreground_) return;
-  const bool wasQuiet = service_.quiet();
   service_.SetForeground(foreground_->Current());
-  service_.SetQuiet(quietInFullScreen_ && ForegroundWatch::FullScreenBusy());
-  if (service_.quiet() != wasQuiet) ShowPauseState();
+  UpdateQuietState();
 }
 
 void MainWindow::ApplyQuietSetting() {
@@ -952,7 +950,12 @@ void MainWindow::ApplyQuietSetting() {
   } catch (const Error&) {
     quietInFullScreen_ = false;  // an unreadable set.ini leaves the hotkeys as they always were
   }
+  UpdateQuietState();
+}
+
+void MainWindow::UpdateQuietState() {
   const bool wasQuiet = service_.quiet();
+  // The shell is asked only with the setting on.
   service_.SetQuiet(quietInFullScreen_ && ForegroundWatch::FullScreenBusy());
   if (service_.quiet() != wasQuiet) ShowPauseState();
 }

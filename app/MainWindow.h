@@ -196,7 +196,11 @@ class MainWindow : public Window, public ProgramControl, private SchemeMenuHost 
   void OnDropFiles(HDROP drop);
   void ShowListMenu(POINT screen);
   void RunAction(const std::string& action);
+  // "全屏程序运行时暂停热键" as set.ini holds it now, then UpdateQuietState.
   void ApplyQuietSetting();
+  // Quiet while the setting is on and the shell reports a full-screen
+  // program; the tray icon shows it.
+  void UpdateQuietState();
   void ShowPauseState();
   // Gives every list row its file icon, or the mark of a hotkey the system
   // refused; done when the window is shown, since nobody sees them before.
