@@ -173,6 +173,10 @@ std::optional<LookedUpKey> LookUpOrReport(Platform& platform, std::string_view n
 
 }  // namespace
 
+KeyInput KeyEventFor(Platform& platform, uint8_t code, bool up) {
+  return up ? Up(KeyDown(platform, code)) : KeyDown(platform, code);
+}
+
 void HeldKeys::Pressed(const KeyInput& down) {
   Released(down.virtualKey);
   downs_.push_back(down);

@@ -61,6 +61,10 @@ class HeldKeys {
 void SendKeyAction(Platform& platform, std::string_view name, KeyAction action,
                    HeldKeys* held = nullptr);
 
+// The event of the key `code` going down (or up), with its scan code on the
+// layout and the extended flag of the keys that carry one.
+KeyInput KeyEventFor(Platform& platform, uint8_t code, bool up);
+
 // The paste keystroke as one batch: every modifier key the user holds (either
 // hand, the Windows keys too) is let go, Ctrl+V is pressed with the V of the
 // current layout, and the held keys are pressed again. Alt and the Windows

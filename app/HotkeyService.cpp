@@ -15,7 +15,53 @@ void HotkeyService::ResetSlots() {
 
 void HotkeyService::RegisterAll() {
   UnregisterHotkeys(true);
-  for (int slot = 0; slot < kSlotCount; ++slot) RegisterOne(slot);
+  suspended_ = false;
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    if (Wanted(slot)) RegisterOne(slot);
+  }
+}
+
+bool HotkeyService::Wanted(int slot) const {
+  const HotkeySlot& entry = slots_[slot];
+  if (entry.virtualKey == 0 || !entry.enabled) return false;
+  if (quiet_ && entry.action != kPauseAction) return false;
+  return ConditionHolds(entry.condition, foreground_);
+}
+
+void HotkeyService::SetForeground(const ForegroundInfo& front) {
+  foreground_ = front;
+  Refresh();
+}
+
+void HotkeyService::SetQuiet(bool quiet) {
+  if (quiet_ == quiet) return;
+  quiet_ = quiet;
+  Refresh();
+}
+
+void HotkeyService::Refresh() {
+  if (suspended_) return;  // a paste or the program's end holds them all off
+  const auto allowed = [&](int slot) {
+    return Wanted(slot) && (!paused_ || slots_[slot].action == kPauseAction);
+  };
+  // Releases first, so that an entry sharing a combination with one whose
+  // condition no longer holds can take it over.
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    if (atoms_[slot] != 0 && !allowed(slot)) Unregister(slot);
+  }
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    if (atoms_[slot] == 0 && allowed(slot)) RegisterOne(slot);
+  }
+}
+
+bool HotkeyService::WatchesTitles() const {
+  for (const HotkeySlot& entry : slots_) {
+    if (entry.virtualKey != 0 && entry.enabled && entry.condition.IsSet() &&
+        entry.condition.title.find_first_not_of(' ') != std::string::npos) {
+      return true;
+    }
+  }
+  return false;
 }
 
 void HotkeyService::RegisterOne(int slot) {
@@ -53,14 +99,31 @@ std::string HotkeyService::RefusalText(int slot) const {
 }
 
 void HotkeyService::UnregisterHotkeys(bool all) {
+  if (all) suspended_ = true;
   for (int slot = 0; slot < kSlotCount; ++slot) {
     if (atoms_[slot] == 0) continue;
     if (!all && slots_[slot].action == kPauseAction) continue;
-    platform_.UnregisterHotKey(atoms_[slot] - kAtomBase);
-    platform_.GlobalDeleteAtom(atoms_[slot]);
-    atoms_[slot] = 0;
-    refused_[slot] = false;
+    Unregister(slot);
   }
+}
+
+void HotkeyService::Unregister(int slot) {
+  platform_.UnregisterHotKey(atoms_[slot] - kAtomBase);
+  platform_.GlobalDeleteAtom(atoms_[slot]);
+  atoms_[slot] = 0;
+  refused_[slot] = false;
+}
+
+int HotkeyService::FiringSlot(unsigned modifiers, unsigned virtualKey) const {
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    const HotkeySlot& entry = slots_[slot];
+    if (atoms_[slot] != 0 && !refused_[slot] && entry.virtualKey != 0 &&
+        static_cast<unsigned>(entry.modifiers) == modifiers &&
+        static_cast<unsigned>(entry.virtualKey) == virtualKey) {
+      return slot;
+    }
+  }
+  return -1;
 }
 
 int HotkeyService::FindSlot(unsigned modifiers, unsigned virtualKey) const {
@@ -75,8 +138,8 @@ int HotkeyService::FindSlot(unsigned modifiers, unsigned virtualKey) const {
 }
 
 int HotkeyService::TakeHotkey(unsigned modifiers, unsigned virtualKey, uint32_t time) {
-  const int slot = FindSlot(modifiers, virtualKey);
-  if (slot < 0) return -1;
+  const int slot = FiringSlot(modifiers, virtualKey);
+  if (slot < 0) return FindSlot(modifiers, virtualKey) >= 0 ? kReleasedCombination : -1;
   if (slot == firedSlot_ && !KeyUpBetween(firedTime_, time)) return -1;
   if (slot != firedSlot_) {
     std::lock_guard lock(keyUpsMutex_);

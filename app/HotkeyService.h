@@ -22,6 +22,10 @@ inline constexpr const char* kPauseAction = "Tavrelin停止/开始工作";
 // auto-repeat rate (Windows 7 and later; earlier systems ignore it).
 inline constexpr unsigned kModNoRepeat = 0x4000;
 
+// What TakeHotkey answers for a combination that an entry has but no longer
+// holds: the keys belong to the program in front.
+inline constexpr int kReleasedCombination = -2;
+
 class HotkeyService {
  public:
   explicit HotkeyService(Platform& platform) : platform_(platform) {}
@@ -35,27 +39,49 @@ class HotkeyService {
   // slots past the loaded entries are never used.
   void ResetSlots();
 
-  // Unregisters everything, then registers slots 0 to 100 in order.
+  // Unregisters everything, then registers slots 0 to 100 in order: those
+  // with a key that are switched on and whose condition holds for the
+  // window in front (while quiet, only those of the pause operation).
   void RegisterAll();
   // Registers one slot under the id of the atom "hotkey<slot>". A combination
   // the system refuses gets no message; the slot is marked refused and the
   // list shows why (RefusalText).
   void RegisterOne(int slot);
   // Unregisters every slot holding a registration and releases its atom;
-  // with all = false, hotkeys bound to the pause operation stay.
+  // with all = false, hotkeys bound to the pause operation stay. With
+  // all = true nothing is registered again until RegisterAll.
   void UnregisterHotkeys(bool all);
+
+  // The window in front changed, or whether the program in front is full
+  // screen: conditioned entries are registered while their condition holds
+  // and unregistered otherwise, so that their combination reaches the
+  // program in front untouched; while quiet only the pause operation's
+  // hotkeys stay. Slots whose registration would not change are left alone.
+  void SetForeground(const ForegroundInfo& front);
+  void SetQuiet(bool quiet);
+  const ForegroundInfo& foreground() const { return foreground_; }
+  bool quiet() const { return quiet_; }
+  // Whether some entry's condition looks at the window title, which can
+  // change while the window stays in front.
+  bool WatchesTitles() const;
 
   // The first slot whose hotkey code matches the hotkey message, or -1.
   int FindSlot(unsigned modifiers, unsigned virtualKey) const;
-  // The slot a hotkey message fires, or -1: none matches, or the message is
+  // The slot a hotkey message fires: the first with the combination that
+  // holds an accepted registration. -1 when none matches, or the message is
   // the auto-repeat of the slot that fired last, its key not seen going up
   // between that firing and `time`, the message's time (a system that
-  // ignores kModNoRepeat sends those). Times are the system's tick counts.
+  // ignores kModNoRepeat sends those). kReleasedCombination when an entry has
+  // the combination but no longer holds it (unregistered after the message
+  // was posted): the program in front should get the keys. Times are the
+  // system's tick counts.
   int TakeHotkey(unsigned modifiers, unsigned virtualKey, uint32_t time);
   // The key of the hotkey that fired last went up at `time`. Any thread:
   // whoever watches the key calls it while the user-interface thread may be
   // busy with hotkey messages waiting in its queue.
   void NoteFiredKeyUp(uint32_t time);
+  // The slot holding an accepted registration for the combination, or -1.
+  int FiringSlot(unsigned modifiers, unsigned virtualKey) const;
 
   bool IsRegistered(int slot) const { return atoms_[slot] != 0; }
   // Whether the system refused the slot's combination at its last
@@ -71,6 +97,12 @@ class HotkeyService {
  private:
   static constexpr int kAtomBase = 0xC000;
 
+  // Whether the slot should hold a registration now.
+  bool Wanted(int slot) const;
+  void Unregister(int slot);
+  // Registers and unregisters what the foreground or quiet state changed.
+  void Refresh();
+
   Platform& platform_;
   EntryTable slots_{};
   std::array<uint16_t, kSlotCount> atoms_{};  // 0: the slot holds no registration
@@ -82,6 +114,9 @@ class HotkeyService {
   uint32_t firedTime_ = 0;
   std::mutex keyUpsMutex_;
   std::deque<uint32_t> keyUps_;  // the latest times the fired key went up
+  bool suspended_ = false;       // everything unregistered until RegisterAll
+  bool quiet_ = false;
+  ForegroundInfo foreground_;
 };
 
 }  // namespace tav

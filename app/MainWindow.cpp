@@ -6,7 +6,11 @@
 #include <span>
 #include <thread>
 
+#include "actions/SendKeys.h"
 #include "actions/TextCipher.h"
+#include "app/EditorHost.h"
+#include "app/ListFilter.h"
+#include "app/PassThrough.h"
 #include "base/AsciiText.h"
 #include "base/AtomicFile.h"
 #include "base/Errors.h"
@@ -54,7 +58,8 @@ constexpr int kButtonTop = kPanelTop + 8;
 constexpr LayoutItem kLayout[] = {
     // The list's client area holds its three columns (350 pixels) exactly.
     {IDC_MAIN_GROUP, {2, 0, 360, kPanelTop - 2}},
-    {IDC_MAIN_LIST, {5, 17, 354, kPanelTop - 22}},
+    {IDC_MAIN_FILTER, {5, 17, 354, 20}},
+    {IDC_MAIN_LIST, {5, 40, 354, kPanelTop - 45}},
     {IDC_MAIN_ADD, {8, kButtonTop, 64, 25}},
     {IDC_MAIN_CHANGE, {78, kButtonTop, 64, 25}},
     {IDC_MAIN_DELETE, {148, kButtonTop, 64, 25}},
@@ -240,7 +245,12 @@ bool MainWindow::Create() {
       [this](HWND owner, const std::string& topic) {
         ShowHelpTopic(owner, programDirectory_, topic);
       });
-  if (!settings_) settings_ = [this] { settingsDialog_->ShowModal(VisibleWindow()); };
+  if (!settings_) {
+    settings_ = [this] {
+      settingsDialog_->ShowModal(VisibleWindow());
+      ApplyQuietSetting();
+    };
+  }
   if (!legacyConversion_) legacyConversion_ = [this] { ConvertLegacyFiles(); };
   OnCreate();
   return true;
@@ -258,6 +268,8 @@ void MainWindow::OnCreate() {
         hwnd(), {taskbarCreatedMessage_, WM_DROPFILES, WM_COPYDATA, kCopyGlobalDataMessage});
   }
   tray_ = std::make_unique<TrayIcon>(hwnd(), kTrayMessage, normalIcon_.get(), L"Tavrelin");
+  foreground_ = std::make_unique<ForegroundWatch>([this] { OnForegroundChange(); });
+  service_.SetForeground(foreground_->Current());
   RunGuarded(platform_, [&] { SetMenuItemChecked(menuBar(), IDM_AUTORUN, system_.ReadAutoRun()); });
   RunGuarded(platform_, [&] {
     schemeMenus_->ListMenus();
@@ -299,6 +311,7 @@ void MainWindow::CreateControls() {
     DWORD exStyle;
   } controls[] = {
       {IDC_MAIN_GROUP, L"BUTTON", "设置热键", BS_GROUPBOX, 0},
+      {IDC_MAIN_FILTER, L"EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE},
       {IDC_MAIN_LIST, WC_LISTVIEWW, "", WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS,
        WS_EX_CLIENTEDGE},
       {IDC_MAIN_ADD, L"BUTTON", "添加", WS_TABSTOP | BS_PUSHBUTTON, 0},
@@ -314,12 +327,25 @@ void MainWindow::CreateControls() {
   }
   listView_ = GetDlgItem(hwnd(), IDC_MAIN_LIST);
   statusBar_ = GetDlgItem(hwnd(), IDC_MAIN_STATUS);
+  filterEdit_ = GetDlgItem(hwnd(), IDC_MAIN_FILTER);
+  SendMessageW(filterEdit_, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(L"筛选热键"));
+  SetWindowSubclass(
+      filterEdit_,
+      [](HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) -> LRESULT {
+        if (message == WM_KEYDOWN && wParam == VK_ESCAPE) {
+          SetWindowTextW(edit, L"");
+          return 0;
+        }
+        if (message == WM_CHAR && wParam == VK_ESCAPE) return 0;  // no beep
+        return DefSubclassProc(edit, message, wParam, lParam);
+      },
+      0, 0);
   // One panel filling the bar (not the simple mode, so that WM_GETTEXT reads
   // it, from other programs too).
   int panelRight = -1;
   SendMessageW(statusBar_, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(&panelRight));
-  ListView_SetExtendedListViewStyle(listView_,
-                                    LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP | LVS_EX_LABELTIP);
+  ListView_SetExtendedListViewStyle(
+      listView_, LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP | LVS_EX_LABELTIP | LVS_EX_CHECKBOXES);
   for (const ListColumn& column : kColumns) {
     InsertListColumn(listView_, column.index, column.caption, column.width);
   }
@@ -506,6 +532,8 @@ HWND MainWindow::VisibleWindow() const {
 
 void MainWindow::Reload() {
   ResetAndLoad();
+  if (foreground_) foreground_->WatchTitles(service_.WatchesTitles());
+  ApplyQuietSetting();
   service_.RegisterAll();
   RefreshIcons();  // after the registration: refused entries get their mark
 }
@@ -550,13 +578,47 @@ void MainWindow::FillList(const std::vector<HotkeyListItem>& items) {
 void MainWindow::InsertRows() {
   if (!listView_) return;  // EnsureControls lists `items_` when it makes the list
   SendMessageW(listView_, WM_SETREDRAW, FALSE, 0);
+  fillingRows_ = true;
   ListView_DeleteAllItems(listView_);
   for (const HotkeyListItem& item : items_) {
-    InsertListRow(listView_, ListView_GetItemCount(listView_),
-                  {item.caption, item.action, item.category}, item.slot);
+    const auto slot = static_cast<size_t>(item.slot);
+    if (!filter_.empty() &&
+        !RowMatchesFilter(item, slot < kSlotCount ? service_.slots()[slot].hint : "", filter_)) {
+      continue;
+    }
+    const int row = InsertListRow(listView_, ListView_GetItemCount(listView_),
+                                  {item.caption, item.action, item.category}, item.slot);
+    if (row >= 0) ListView_SetCheckState(listView_, row, item.enabled);
   }
+  fillingRows_ = false;
   SendMessageW(listView_, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(listView_, nullptr, TRUE);
+}
+
+void MainWindow::SwitchEntry(int slot, bool enabled) {
+  if (slot < 0 || slot >= static_cast<int>(items_.size())) return;
+  if (service_.slots()[static_cast<size_t>(slot)].enabled == enabled) return;
+  MainWindowEditorHost host(*this);
+  SetEntryEnabled(platform_, host, {scheme_.activePath, slot, service_.slots()[slot]}, enabled);
+}
+
+void MainWindow::FilterChange() {
+  filter_ = TextOf(filterEdit_);
+  InsertRows();
+  RefreshIcons();
+  // What was selected may be gone: the commands start again from nothing.
+  selectionText_.clear();
+  SetStatus("");
+  SetEditCommands(CommandsAfterListClick(0));
+}
+
+LRESULT MainWindow::OnListCustomDraw(NMLVCUSTOMDRAW& draw) {
+  if (draw.nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
+  if (draw.nmcd.dwDrawStage == CDDS_ITEMPREPAINT) {
+    const auto slot = static_cast<size_t>(draw.nmcd.lItemlParam);
+    if (slot < items_.size() && !items_[slot].enabled) draw.clrText = GetSysColor(COLOR_GRAYTEXT);
+  }
+  return CDRF_DODEFAULT;
 }
 
 void MainWindow::RefreshIcons() {
@@ -858,7 +920,8 @@ void MainWindow::PauseOrResume() {
 
 void MainWindow::ShowPauseState() {
   const bool paused = service_.paused();
-  HICON icon = paused ? pausedIcon_.get() : normalIcon_.get();
+  // Quiet for a full-screen program shows as paused in the tray.
+  HICON icon = paused || service_.quiet() ? pausedIcon_.get() : normalIcon_.get();
   tray_->SetIcon(icon);
   SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
   SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
@@ -921,12 +984,52 @@ bool MainWindow::StopActions(std::chrono::milliseconds timeout) {
   return done.wait_for(timeout) == std::future_status::ready;
 }
 
+void MainWindow::OnForegroundChange() {
+  if (!foreground_) return;
+  service_.SetForeground(foreground_->Current());
+  UpdateQuietState();
+}
+
+void MainWindow::ApplyQuietSetting() {
+  try {
+    quietInFullScreen_ = SettingsFile(programDirectory_).ReadQuietInFullScreen();
+  } catch (const Error&) {
+    quietInFullScreen_ = false;  // an unreadable set.ini leaves the hotkeys as they always were
+  }
+  UpdateQuietState();
+}
+
+void MainWindow::UpdateQuietState() {
+  const bool wasQuiet = service_.quiet();
+  // The shell is asked only with the setting on.
+  service_.SetQuiet(quietInFullScreen_ && ForegroundWatch::FullScreenBusy());
+  if (service_.quiet() != wasQuiet) ShowPauseState();
+}
+
+void MainWindow::PassThrough(unsigned modifiers, unsigned virtualKey) {
+  const auto held = [this](uint8_t key) { return (platform_.GetAsyncKeyState(key) & 0x8000) != 0; };
+  std::vector<KeyInput> batch;
+  for (const KeyStroke& stroke : PassThroughStrokes(modifiers, virtualKey, held)) {
+    batch.push_back(KeyEventFor(platform_, stroke.virtualKey, stroke.up));
+  }
+  platform_.SendKeys(batch);
+}
+
 void MainWindow::OnHotkey(LPARAM lParam) {
   // The flags as registered, less the repeat flag should the system pass it.
+  const unsigned modifiers = LOWORD(lParam) & ~kModNoRepeat;
+  const unsigned virtualKey = HIWORD(lParam);
   const auto time = static_cast<uint32_t>(GetMessageTime());
-  const int slot = service_.TakeHotkey(LOWORD(lParam) & ~kModNoRepeat, HIWORD(lParam), time);
+  // The hotkey may have beaten the news of a new window in front.
+  if (foreground_ && foreground_->CatchUp()) OnForegroundChange();
+  const int slot = service_.TakeHotkey(modifiers, virtualKey, time);
+  if (slot == kReleasedCombination) {
+    // Released since the key was pressed: the program in front gets it.
+    PassThrough(modifiers, virtualKey);
+    return;
+  }
   if (slot < 0) return;
-  firedKeyWatch_.Watch(HIWORD(lParam), time);
+  firedKeyWatch_.Watch(virtualKey, time);
   // A copy: the action may reload the scheme and so change the slot.
   const std::string action = service_.slots()[slot].action;
   RunAction(action);
@@ -1004,8 +1107,17 @@ LRESULT MainWindow::OnNotify(const NMHDR& header) {
     case LVN_COLUMNCLICK:
       SortByColumn(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
       break;
+    case NM_CUSTOMDRAW:
+      return OnListCustomDraw(
+          const_cast<NMLVCUSTOMDRAW&>(reinterpret_cast<const NMLVCUSTOMDRAW&>(header)));
     case LVN_ITEMCHANGED: {
       const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
+      if (!fillingRows_ && (change.uChanged & LVIF_STATE) && change.iItem >= 0 &&
+          ((change.uNewState ^ change.uOldState) & LVIS_STATEIMAGEMASK) &&
+          (change.uOldState & LVIS_STATEIMAGEMASK) != 0) {
+        const bool on = (change.uNewState & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
+        PostMessageW(hwnd(), kEntrySwitchMessage, ListRowData(listView_, change.iItem), on);
+      }
       if ((change.uChanged & LVIF_STATE) &&
           ((change.uNewState ^ change.uOldState) & LVIS_SELECTED) && change.iItem >= 0) {
         ShowSelectedEntry(change.iItem);
@@ -1067,6 +1179,7 @@ void MainWindow::OnSetCursor(HWND control) {
 
 void MainWindow::OnClose() {
   service_.UnregisterHotkeys(true);
+  foreground_.reset();
   if (dispatcher_) dispatcher_->RequestStop();
   platform_.BeginShutdown();
   tray_.reset();
@@ -1082,7 +1195,14 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (OnSysCommand(wParam)) return 0;
       break;
     case WM_COMMAND:
+      if (LOWORD(wParam) == IDC_MAIN_FILTER) {
+        if (HIWORD(wParam) == EN_CHANGE) RunGuarded(platform_, [&] { FilterChange(); });
+        return 0;
+      }
       RunGuarded(platform_, [&] { OnCommand(LOWORD(wParam)); });
+      return 0;
+    case kEntrySwitchMessage:
+      RunGuarded(platform_, [&] { SwitchEntry(static_cast<int>(wParam), lParam != 0); });
       return 0;
     case WM_NOTIFY: {
       LRESULT result = 0;

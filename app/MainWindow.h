@@ -17,6 +17,7 @@
 #include "actions/ProgramControl.h"
 #include "actions/SystemOperations.h"
 #include "app/FiredKeyWatch.h"
+#include "app/ForegroundWatch.h"
 #include "app/HotkeyList.h"
 #include "app/HotkeyService.h"
 #include "app/SchemeMenus.h"
@@ -47,6 +48,10 @@ class MainWindow : public Window, public ProgramControl, private SchemeMenuHost 
   static constexpr const wchar_t* kClassName = L"TMainForm";
   // The tray icon's messages, with the mouse message in lParam.
   static constexpr UINT kTrayMessage = WM_APP + 2;
+  // A row's check box was clicked: wParam the slot, lParam whether it is on.
+  // Posted, so that the reload it causes does not run inside the list's
+  // own notification.
+  static constexpr UINT kEntrySwitchMessage = WM_APP + 22;
 
   // `login` is the password prompt; `scheme` the program-wide scheme state,
   // whose remembered password the prompt sets.
@@ -143,6 +148,12 @@ class MainWindow : public Window, public ProgramControl, private SchemeMenuHost 
   // After the rows changed: their icons now when the window is visible,
   // else at the next show.
   void RefreshIcons();
+  // The check box in front of a row: on registers the entry, off keeps it
+  // in the scheme unregistered and greyed.
+  void SwitchEntry(int slot, bool enabled);
+  // The filter above the list narrows the rows; Esc in it clears it.
+  void FilterChange();
+  HWND filterEdit() const { return filterEdit_; }
   void ToggleStartAtLogon();
   void OnDeleteSchemeItem();
   void ShowAbout();
@@ -170,9 +181,16 @@ class MainWindow : public Window, public ProgramControl, private SchemeMenuHost 
   void InsertRows();
   void OnClose();
   void OnHotkey(LPARAM lParam);
+  // The window in front changed: conditioned entries follow it, and with
+  // "全屏程序运行时暂停热键" on, a full-screen program quiets the hotkeys.
+  void OnForegroundChange();
+  // Hands a keystroke that no entry takes on to the program in front.
+  void PassThrough(unsigned modifiers, unsigned virtualKey);
   bool OnSysCommand(WPARAM wParam);
   void ShowTrayMenu();
   void OnCommand(int id);
+  // Greys the rows of switched-off entries.
+  LRESULT OnListCustomDraw(NMLVCUSTOMDRAW& draw);
   bool OnSchemeCommand(int id);
   LRESULT OnNotify(const NMHDR& header);
   void OnMenuSelect(HMENU menu, UINT item, UINT flags);
@@ -180,6 +198,11 @@ class MainWindow : public Window, public ProgramControl, private SchemeMenuHost 
   void OnDropFiles(HDROP drop);
   void ShowListMenu(POINT screen);
   void RunAction(const std::string& action);
+  // "全屏程序运行时暂停热键" as set.ini holds it now, then UpdateQuietState.
+  void ApplyQuietSetting();
+  // Quiet while the setting is on and the shell reports a full-screen
+  // program; the tray icon shows it.
+  void UpdateQuietState();
   void ShowPauseState();
   // Gives every list row its file icon, or the mark of a hotkey the system
   // refused; done when the window is shown, since nobody sees them before.
@@ -239,6 +262,9 @@ class MainWindow : public Window, public ProgramControl, private SchemeMenuHost 
   Layout layout_;
   HWND listView_ = nullptr;
   HWND statusBar_ = nullptr;
+  HWND filterEdit_ = nullptr;
+  std::string filter_;
+  bool fillingRows_ = false;  // check boxes set by InsertRows are no clicks
   UINT taskbarCreatedMessage_ = 0;
 
   std::vector<HotkeyListItem> items_;  // the loaded entries, index = slot
@@ -248,6 +274,8 @@ class MainWindow : public Window, public ProgramControl, private SchemeMenuHost 
   EditCommands editCommands_;  // the last state of 修改 and 删除
   HWND hintControl_ = nullptr;
   bool iconsStale_ = true;  // the rows' icons are missing or out of date
+  std::unique_ptr<ForegroundWatch> foreground_;
+  bool quietInFullScreen_ = false;  // set.ini's choice, read at every scheme load
 };
 
 }  // namespace tav

@@ -15,6 +15,7 @@
 #include "platform/win32/Controls.h"
 #include "platform/win32/FileDialogs.h"
 #include "platform/win32/Wide.h"
+#include "platform/win32/WindowPrograms.h"
 #include "res/resource.h"
 #include "storage/SettingsFile.h"
 
@@ -30,7 +31,11 @@ constexpr Command<HotkeyEditorDialog> kCommands[] = {
     {IDC_EDITOR_ACTION, &HotkeyEditorDialog::ChooseOperation},
     {IDC_EDITOR_SCRIPT, &HotkeyEditorDialog::ChooseScript},
     {IDC_EDITOR_HELP, &HotkeyEditorDialog::OnHelp},
+    {IDC_EDITOR_PICK_PROGRAMS, &HotkeyEditorDialog::PickProgramsClick},
 };
+
+// The condition box's items, in the order of ConditionMode.
+constexpr const char* kConditionChoices[] = {"所有程序", "仅在以下程序中", "以下程序中除外"};
 
 struct ToolTip {
   int id;
@@ -87,7 +92,12 @@ void HotkeyEditorDialog::OpenForChange(HWND owner, int slot, const HotkeySlot& e
   }
   caption_ = kChangeCaption;
   change_ = {host_.ActiveSchemePath(), slot, entry};
-  pending_ = {{entry.modifiers, entry.virtualKey}, entry.action, entry.hint, entry.category};
+  pending_ = {{entry.modifiers, entry.virtualKey},
+              entry.action,
+              entry.hint,
+              entry.category,
+              entry.enabled,
+              entry.condition};
   category_ = entry.category;
   if (changing) {
     ShowFields();
@@ -119,8 +129,15 @@ EntryInput HotkeyEditorDialog::Input() const {
   if (!hwnd()) return pending_;
   const auto value =
       static_cast<uint16_t>(SendMessageW(Item(IDC_EDITOR_HOTKEY), HKM_GETHOTKEY, 0, 0));
-  return {FromControlValue(value), ItemText(IDC_EDITOR_TARGET), ItemText(IDC_EDITOR_REMARK),
-          ItemText(IDC_EDITOR_CATEGORY)};
+  const auto mode = static_cast<int>(SendMessageW(Item(IDC_EDITOR_CONDITION), CB_GETCURSEL, 0, 0));
+  EntryCondition condition{mode > 0 ? static_cast<ConditionMode>(mode) : ConditionMode::kOff,
+                           ItemText(IDC_EDITOR_PROGRAMS), ItemText(IDC_EDITOR_TITLE)};
+  return {FromControlValue(value),
+          ItemText(IDC_EDITOR_TARGET),
+          ItemText(IDC_EDITOR_REMARK),
+          ItemText(IDC_EDITOR_CATEGORY),
+          pending_.enabled,
+          std::move(condition)};
 }
 
 std::string HotkeyEditorDialog::StatusText(int part) const {
@@ -137,6 +154,9 @@ bool HotkeyEditorDialog::OnInit() {
   HWND hotkey = Item(IDC_EDITOR_HOTKEY);
   SendMessageW(hotkey, HKM_SETRULES, kRefusedCombinations, MAKELPARAM(kReplacementModifiers, 0));
   OnShow();
+  HWND condition = Item(IDC_EDITOR_CONDITION);
+  SendMessageW(condition, CB_RESETCONTENT, 0, 0);
+  for (const char* choice : kConditionChoices) AddComboItem(condition, choice);
   EnableWindow(Item(IDC_EDITOR_SCRIPT), openScriptEditor ? TRUE : FALSE);
   AddToolTips();
   ShowFields();
@@ -150,6 +170,11 @@ void HotkeyEditorDialog::ShowFields() {
   SetItemText(IDC_EDITOR_TARGET, pending_.action);
   SetItemText(IDC_EDITOR_REMARK, pending_.hint);
   SetItemText(IDC_EDITOR_CATEGORY, category_);
+  SendMessageW(Item(IDC_EDITOR_CONDITION), CB_SETCURSEL,
+               static_cast<WPARAM>(pending_.condition.mode), 0);
+  SetItemText(IDC_EDITOR_PROGRAMS, pending_.condition.programs);
+  SetItemText(IDC_EDITOR_TITLE, pending_.condition.title);
+  ConditionChange();
   OnHotkeyChange();
   OnTargetChange();
   shown_ = Input();
@@ -181,8 +206,13 @@ bool HotkeyEditorDialog::OnCommand(int id, int notifyCode) {
     OnTargetChange();
     return true;
   }
-  if (notifyCode == EN_CHANGE && id == IDC_EDITOR_HOTKEY) {
-    OnHotkeyChange();
+  if (notifyCode == EN_CHANGE &&
+      (id == IDC_EDITOR_HOTKEY || id == IDC_EDITOR_PROGRAMS || id == IDC_EDITOR_TITLE)) {
+    OnHotkeyChange();  // the clash notice depends on the condition too
+    return true;
+  }
+  if (notifyCode == CBN_SELCHANGE && id == IDC_EDITOR_CONDITION) {
+    ConditionChange();
     return true;
   }
   if (notifyCode != BN_CLICKED) return false;
@@ -239,7 +269,36 @@ void HotkeyEditorDialog::OnClose() {
   change_ = {};
   SetItemText(IDC_EDITOR_TARGET, "");
   SetItemText(IDC_EDITOR_REMARK, "");
+  SetItemText(IDC_EDITOR_PROGRAMS, "");
+  SetItemText(IDC_EDITOR_TITLE, "");
+  SendMessageW(Item(IDC_EDITOR_CONDITION), CB_SETCURSEL, 0, 0);
   SendMessageW(Item(IDC_EDITOR_HOTKEY), HKM_SETHOTKEY, 0, 0);
+}
+
+void HotkeyEditorDialog::ConditionChange() {
+  const bool conditioned = SendMessageW(Item(IDC_EDITOR_CONDITION), CB_GETCURSEL, 0, 0) > 0;
+  for (int id : {IDC_EDITOR_PROGRAMS, IDC_EDITOR_PICK_PROGRAMS, IDC_EDITOR_TITLE})
+    EnableWindow(Item(id), conditioned);
+  OnHotkeyChange();
+}
+
+void HotkeyEditorDialog::PickProgramsClick() {
+  const std::vector<WindowProgram> programs = VisibleWindowPrograms();
+  HMENU menu = CreatePopupMenu();
+  for (size_t i = 0; i < programs.size(); ++i) {
+    std::string label = programs[i].executable + "\t" + programs[i].title;
+    AppendMenuW(menu, MF_STRING, i + 1, Widen(label).c_str());
+  }
+  if (programs.empty()) AppendMenuW(menu, MF_STRING | MF_GRAYED, 0, L"（没有可见的程序窗口）");
+  RECT button{};
+  GetWindowRect(Item(IDC_EDITOR_PICK_PROGRAMS), &button);
+  const auto chosen = static_cast<size_t>(TrackPopupMenu(
+      menu, TPM_RETURNCMD | TPM_NONOTIFY, button.left, button.bottom, 0, hwnd(), nullptr));
+  DestroyMenu(menu);
+  if (chosen == 0 || chosen > programs.size()) return;
+  std::vector<std::string> names = ProgramNames(ItemText(IDC_EDITOR_PROGRAMS));
+  names.push_back(programs[chosen - 1].executable);
+  SetItemText(IDC_EDITOR_PROGRAMS, JoinProgramNames(ProgramNames(JoinProgramNames(names))));
 }
 
 void HotkeyEditorDialog::ChooseFile() {
@@ -306,7 +365,8 @@ void HotkeyEditorDialog::OnTargetChange() {
 
 void HotkeyEditorDialog::OnHotkeyChange() {
   const int ownSlot = IsChangeMode() ? change_.position : -1;
-  clashNotice_ = ClashNotice(platform(), host_.Slots(), ownSlot, Input().hotkey);
+  const EntryInput input = Input();
+  clashNotice_ = ClashNotice(platform(), host_.Slots(), ownSlot, input.hotkey, input.condition);
   ShowStatus();
 }
 

@@ -75,6 +75,12 @@ class HotkeyEditorDialog : public Dialog {
   void OnFilesDropped(HDROP drop);
   void OnTargetChange();
   void OnHotkeyChange();
+  // "仅在以下程序中" / "以下程序中除外" chosen or cleared: the program list
+  // and title fragment apply only with a condition.
+  void ConditionChange();
+  // "选择程序…": a menu of the programs with visible windows; the chosen one
+  // joins the list.
+  void PickProgramsClick();
 
  protected:
   bool OnInit() override;

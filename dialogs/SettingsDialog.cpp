@@ -21,7 +21,7 @@ constexpr int kBasePage[] = {
     IDC_SET_PASSWORD_GROUP, IDC_SET_CHANGE_PASSWORD,   IDC_SET_OLD_LABEL,
     IDC_SET_OLD_PASSWORD,   IDC_SET_NEW_LABEL,         IDC_SET_NEW_PASSWORD,
     IDC_SET_CHECK_LABEL,    IDC_SET_CHECK_PASSWORD,    IDC_SET_RUN_GROUP,
-    IDC_SET_AUTORUN,        IDC_SET_RESTORE_CLIPBOARD,
+    IDC_SET_AUTORUN,        IDC_SET_RESTORE_CLIPBOARD, IDC_SET_QUIET_FULL_SCREEN,
 };
 constexpr int kSortPage[] = {IDC_SET_SORT_LIST, IDC_SET_SORT_EDIT, IDC_SET_SORT_ADD,
                              IDC_SET_SORT_DELETE};
@@ -80,6 +80,7 @@ void SettingsDialog::OnShow() {
   const SettingsForm form = centre_.Load();
   SetChecked(Item(IDC_SET_AUTORUN), form.autoRun);
   SetChecked(Item(IDC_SET_RESTORE_CLIPBOARD), form.restoreClipboard);
+  SetChecked(Item(IDC_SET_QUIET_FULL_SCREEN), form.quietInFullScreen);
   SetChecked(Item(IDC_SET_CHANGE_PASSWORD), false);
   for (int id : kPasswordEdits) SetItemText(id, "");
   OnPasswordCheck();
@@ -144,6 +145,7 @@ void SettingsDialog::OnOk() {
   SettingsForm form;
   form.autoRun = Checked(Item(IDC_SET_AUTORUN));
   form.restoreClipboard = Checked(Item(IDC_SET_RESTORE_CLIPBOARD));
+  form.quietInFullScreen = Checked(Item(IDC_SET_QUIET_FULL_SCREEN));
   form.changePassword = Checked(Item(IDC_SET_CHANGE_PASSWORD));
   form.oldPassword = ItemText(IDC_SET_OLD_PASSWORD);
   form.newPassword = ItemText(IDC_SET_NEW_PASSWORD);

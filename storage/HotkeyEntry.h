@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "storage/EntryCondition.h"
+
 namespace tav {
 
 inline constexpr int kSlotCount = 101;         // slots 0 to 100
@@ -17,6 +19,8 @@ struct HotkeySlot {
   std::string action;
   std::string hint;
   std::string category;
+  bool enabled = true;  // switched off: kept in the scheme, never registered
+  EntryCondition condition{};
 };
 
 using EntryTable = std::array<HotkeySlot, kSlotCount>;
@@ -27,6 +31,7 @@ struct HotkeyListItem {
   std::string action;
   std::string category;
   int slot = 0;
+  bool enabled = true;
 };
 
 }  // namespace tav

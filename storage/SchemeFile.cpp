@@ -416,6 +416,58 @@ void ParseScheme(std::string_view bytes, const std::string& path, pugi::xml_docu
   }
 }
 
+// --- Entry options -----------------------------------------------------------
+
+constexpr char kEnabledAttribute[] = "enabled";
+constexpr char kModeAttribute[] = "when";
+constexpr char kProgramsAttribute[] = "programs";
+constexpr char kTitleAttribute[] = "title";
+constexpr char kOnlyIn[] = "only";
+constexpr char kExceptIn[] = "except";
+
+// An attribute's value holds one line: line breaks and tabs would come back
+// as blanks.
+std::string OneLine(const std::string& text) {
+  std::string line = WithoutCharactersXmlForbids(text);
+  std::replace_if(
+      line.begin(), line.end(), [](char c) { return c == '\r' || c == '\n' || c == '\t'; }, ' ');
+  return line;
+}
+
+void SetOrRemove(pugi::xml_node element, const char* name, const std::string& value, bool keep) {
+  if (!keep) {
+    element.remove_attribute(name);
+    return;
+  }
+  pugi::xml_attribute attribute = element.attribute(name);
+  if (!attribute) attribute = element.append_attribute(name);
+  attribute.set_value(OneLine(value).c_str());
+}
+
+EntryOptions ReadOptions(pugi::xml_node entry) {
+  EntryOptions options;
+  options.enabled = std::string_view(entry.attribute(kEnabledAttribute).value()) != "0";
+  const std::string_view mode = entry.attribute(kModeAttribute).value();
+  if (mode == kOnlyIn || mode == kExceptIn) {
+    options.condition.mode = mode == kOnlyIn ? ConditionMode::kOnlyIn : ConditionMode::kExceptIn;
+    options.condition.programs = entry.attribute(kProgramsAttribute).value();
+    options.condition.title = entry.attribute(kTitleAttribute).value();
+  }
+  return options;
+}
+
+// Only what differs from an entry that is on and unconditioned is written.
+void WriteOptions(pugi::xml_node entry, const EntryOptions& options) {
+  SetOrRemove(entry, kEnabledAttribute, "0", !options.enabled);
+  const EntryCondition& condition = options.condition;
+  const bool conditioned = condition.mode != ConditionMode::kOff;
+  SetOrRemove(entry, kModeAttribute, condition.mode == ConditionMode::kOnlyIn ? kOnlyIn : kExceptIn,
+              conditioned);
+  SetOrRemove(entry, kProgramsAttribute, condition.programs,
+              conditioned && !condition.programs.empty());
+  SetOrRemove(entry, kTitleAttribute, condition.title, conditioned && !condition.title.empty());
+}
+
 bool HasXmlExtension(const std::string& name) {
   if (name.size() < 4) return false;
   std::string extension = name.substr(name.size() - 4);
@@ -499,12 +551,21 @@ void SchemeDocument::SetEntryText(int position, EntryField field, const std::str
   SetWholeText(ElementChild(entry, index), text);
 }
 
-void SchemeDocument::AppendEntry(const SchemeEntry& entry) {
+void SchemeDocument::AppendEntry(const SchemeEntry& entry, const EntryOptions& options) {
   pugi::xml_node element = List().append_child("hotkeyset");
   const std::string* texts[] = {&entry.hotkey, &entry.action, &entry.hint, &entry.sort};
   for (int i = 0; i < 4; ++i) {
     SetWholeText(element.append_child(kEntryElementNames[i]), *texts[i]);
   }
+  WriteOptions(element, options);
+}
+
+EntryOptions SchemeDocument::Options(int position) const {
+  return ReadOptions(EntryElement(position));
+}
+
+void SchemeDocument::SetOptions(int position, const EntryOptions& options) {
+  WriteOptions(EntryElement(position), options);
 }
 
 void SchemeDocument::RemoveEntry(int position) {
@@ -590,13 +651,21 @@ void LoadEntries(const SchemeDocument& document, const TextDecryptor& decrypt, E
     }
     const int32_t flags = KeyTextPart(entry.hotkey, kModifierPart);
     const int32_t key = KeyTextPart(entry.hotkey, kKeyPart);
+    EntryOptions options = document.Options(i);
+    if (decrypt) {
+      for (std::string* text : {&options.condition.programs, &options.condition.title}) {
+        if (!text->empty()) *text = decrypt(*text);
+      }
+    }
     HotkeySlot& slot = table[static_cast<size_t>(i)];
     slot.modifiers = flags;
     slot.virtualKey = key;
     slot.action = entry.action;
     slot.hint = entry.hint;
     slot.category = entry.sort;
-    items.push_back({DisplayText(flags, key), entry.action, entry.sort, i});
+    slot.enabled = options.enabled;
+    slot.condition = options.condition;
+    items.push_back({DisplayText(flags, key), entry.action, entry.sort, i, options.enabled});
   }
 }
 

@@ -20,6 +20,7 @@
 #include <string_view>
 #include <vector>
 
+#include "storage/EntryCondition.h"
 #include "storage/HotkeyEntry.h"
 
 namespace tav {
@@ -35,6 +36,18 @@ struct SchemeEntry {
   std::string sort;  // category
 
   bool operator==(const SchemeEntry&) const = default;
+};
+
+// What an entry holds beside its four texts: whether it is switched on, and
+// its condition. Kept in attributes of the hotkeyset element, which readers
+// that go by element position never look at; an entry that is on and has no
+// condition has none, so such a scheme is written as it always was. In a
+// protected scheme the program names and the title fragment are cipher text.
+struct EntryOptions {
+  bool enabled = true;
+  EntryCondition condition{};
+
+  bool operator==(const EntryOptions&) const = default;
 };
 
 // How a scheme file's bytes are encoded: as its XML declaration names it, or
@@ -104,7 +117,11 @@ class SchemeDocument {
   void SetEntryText(int position, EntryField field, const std::string& text);
 
   // Adds an entry as the last child of the list element.
-  void AppendEntry(const SchemeEntry& entry);
+  void AppendEntry(const SchemeEntry& entry, const EntryOptions& options = {});
+
+  // The on/off state and condition of entry `position`, as stored.
+  EntryOptions Options(int position) const;
+  void SetOptions(int position, const EntryOptions& options);
 
   // Removes entry `position`; later entries move up by one.
   void RemoveEntry(int position);
@@ -161,8 +178,8 @@ void ResetSlots(EntryTable& table);
 // Reads the entries of the scheme at `path` into slots 0, 1, ... and appends
 // one list item per entry, in file order. `decrypt` is empty for an
 // unprotected scheme; otherwise it is applied to every non-empty text before
-// the key text is converted. Throws on a file that cannot be loaded, on more
-// entries than there are slots (before any slot is written), and on a key
+// the key text is converted, the condition's programs and title included. Throws on a file that
+// cannot be loaded, on more entries than there are slots (before any slot is written), and on a key
 // text that does not convert; in the last case the entries before it stay.
 void LoadEntries(const std::string& path, const TextDecryptor& decrypt, EntryTable& table,
                  std::vector<HotkeyListItem>& items);

@@ -10,6 +10,14 @@ constexpr std::string_view kPasswordKey = "密码";
 constexpr std::string_view kCategorySection = "Sort";
 constexpr std::string_view kCategoryValue = "0";
 constexpr std::string_view kRestoreClipboardKey = "RestoreClipboard";
+constexpr std::string_view kQuietInFullScreenKey = "QuietInFullScreen";
+
+// Writes an on/off key only when it changes, so that files of users who
+// never turn it on keep only what every copy of the program knows.
+void WriteSwitch(IniDocument& document, std::string_view key, const std::optional<bool>& value) {
+  if (value && *value != (document.ReadString(kSystemSection, key) == "1"))
+    document.WriteString(kSystemSection, key, *value ? "1" : "0");
+}
 
 void ReplaceCategories(IniDocument& document, const std::vector<std::string>& categories) {
   // Repeated categories end as one key; a category read from the file keeps
@@ -58,17 +66,16 @@ bool SettingsFile::ReadRestoreClipboard() const {
   return file_.ReadString(kSystemSection, kRestoreClipboardKey) == "1";
 }
 
+bool SettingsFile::ReadQuietInFullScreen() const {
+  return file_.ReadString(kSystemSection, kQuietInFullScreenKey) == "1";
+}
+
 void SettingsFile::Write(const SettingsChange& change) const {
   file_.Update([&](IniDocument& document) {
     if (change.accessPasswordDigest)
       document.WriteString(kSystemSection, kPasswordKey, *change.accessPasswordDigest);
-    // Written only when it changes, so that files of users who never turn it
-    // on keep only what every copy of the program knows.
-    if (change.restoreClipboard &&
-        *change.restoreClipboard !=
-            (document.ReadString(kSystemSection, kRestoreClipboardKey) == "1"))
-      document.WriteString(kSystemSection, kRestoreClipboardKey,
-                           *change.restoreClipboard ? "1" : "0");
+    WriteSwitch(document, kRestoreClipboardKey, change.restoreClipboard);
+    WriteSwitch(document, kQuietInFullScreenKey, change.quietInFullScreen);
     ReplaceCategories(document, change.categories);
   });
 }

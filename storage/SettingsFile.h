@@ -17,6 +17,7 @@ struct SettingsChange {
   std::optional<std::string> accessPasswordDigest;  // nullopt: left as it is
   std::optional<bool> restoreClipboard;             // nullopt: left as it is
   std::vector<std::string> categories;              // replaces section Sort
+  std::optional<bool> quietInFullScreen{};          // nullopt: left as it is
 };
 
 class SettingsFile {
@@ -42,6 +43,10 @@ class SettingsFile {
   // System/RestoreClipboard: whether a paste puts the clipboard's earlier
   // content back. Off when missing; other copies of the program ignore it.
   bool ReadRestoreClipboard() const;
+
+  // System/QuietInFullScreen: whether hotkeys pass through while the shell
+  // reports a full-screen program. Off when missing; other copies ignore it.
+  bool ReadQuietInFullScreen() const;
 
   // The whole change in one save: it lands completely or not at all.
   void Write(const SettingsChange& change) const;

@@ -29,6 +29,23 @@ SchemeEntry StoredEntry(const EntryInput& input, const EntryEditorHost& host) {
   return entry;
 }
 
+// The on/off state and condition as stored: a condition that narrows
+// nothing is none, and the names and title are cipher text in a protected
+// scheme.
+EntryOptions StoredOptions(const EntryInput& input, const EntryEditorHost& host) {
+  EntryOptions options{input.enabled, {}};
+  if (!input.condition.IsSet()) return options;
+  options.condition = {input.condition.mode,
+                       JoinProgramNames(ProgramNames(input.condition.programs)),
+                       input.condition.title};
+  if (host.SchemeIsProtected()) {
+    const std::string password = host.RememberedPassword();
+    for (std::string* text : {&options.condition.programs, &options.condition.title})
+      *text = EncryptText(password, *text);
+  }
+  return options;
+}
+
 // Whether the stored entry still is the one the editor opened with.
 bool IsSameEntry(SchemeEntry stored, const HotkeySlot& original, const EntryEditorHost& host) {
   try {
@@ -44,6 +61,13 @@ bool IsSameEntry(SchemeEntry stored, const HotkeySlot& original, const EntryEdit
   } catch (const Error&) {
     return false;  // texts that no longer read back are another entry
   }
+}
+
+bool IsEntryUnderChange(const SchemeDocument& document, const EntryUnderChange& change,
+                        const EntryEditorHost& host) {
+  return host.ActiveSchemePath() == change.schemePath && change.position >= 0 &&
+         change.position < document.EntryCount() &&
+         IsSameEntry(document.Entry(change.position), change.original, host);
 }
 
 void ReloadAfterChange(EntryEditorHost& host, const std::string& path) {
@@ -74,7 +98,7 @@ bool AppendEntry(Platform& platform, EntryEditorHost& host, const EntryInput& in
     return false;
   }
   if (!CheckInput(platform, input)) return false;
-  document.AppendEntry(StoredEntry(input, host));
+  document.AppendEntry(StoredEntry(input, host), StoredOptions(input, host));
   document.Save(path);
   ReloadAfterChange(host, path);
   return true;
@@ -86,25 +110,42 @@ bool ReplaceEntry(Platform& platform, EntryEditorHost& host, const EntryUnderCha
   const std::string path = host.ActiveSchemePath();
   SchemeDocument document;
   document.Load(path);
-  if (path != change.schemePath || change.position < 0 ||
-      change.position >= document.EntryCount() ||
-      !IsSameEntry(document.Entry(change.position), change.original, host)) {
+  if (!IsEntryUnderChange(document, change, host)) {
     platform.MessageBox(kEntryGone, kApplicationTitle, mb::kOk | mb::kIconInformation);
     return false;
   }
   // Remove and append in the one tree, saved once: a failure on the way
   // leaves the file with the old entry in place.
   document.RemoveEntry(change.position);
-  document.AppendEntry(StoredEntry(input, host));
+  document.AppendEntry(StoredEntry(input, host), StoredOptions(input, host));
+  document.Save(path);
+  ReloadAfterChange(host, path);
+  return true;
+}
+
+bool SetEntryEnabled(Platform& platform, EntryEditorHost& host, const EntryUnderChange& entry,
+                     bool enabled) {
+  const std::string path = host.ActiveSchemePath();
+  SchemeDocument document;
+  document.Load(path);
+  if (!IsEntryUnderChange(document, entry, host)) {
+    platform.MessageBox(kEntryGone, kApplicationTitle, mb::kOk | mb::kIconInformation);
+    return false;
+  }
+  EntryOptions options = document.Options(entry.position);
+  if (options.enabled == enabled) return true;
+  options.enabled = enabled;
+  document.SetOptions(entry.position, options);
   document.Save(path);
   ReloadAfterChange(host, path);
   return true;
 }
 
 std::string ClashNotice(Platform& platform, const EntryTable& slots, int ownSlot,
-                        const HotkeyCode& hotkey) {
+                        const HotkeyCode& hotkey, const EntryCondition& condition) {
   if (hotkey.virtualKey == 0) return {};
   bool heldByOwnEntry = false;
+  bool sharedByCondition = false;
   for (int i = 0; i < kSlotCount; ++i) {
     const HotkeySlot& slot = slots[static_cast<size_t>(i)];
     if (slot.virtualKey != hotkey.virtualKey || slot.modifiers != hotkey.modifiers) continue;
@@ -112,9 +153,14 @@ std::string ClashNotice(Platform& platform, const EntryTable& slots, int ownSlot
       heldByOwnEntry = true;
       continue;
     }
+    if (!slot.enabled) continue;
+    if (!ConditionsCanBothHold(slot.condition, condition)) {
+      sharedByCondition = true;  // this program holds it in the other entry's programs
+      continue;
+    }
     return "该热键已被“" + (slot.hint.empty() ? slot.action : slot.hint) + "”使用";
   }
-  if (heldByOwnEntry) return {};
+  if (heldByOwnEntry || sharedByCondition) return {};
   if (!platform.RegisterHotKey(kClashProbeId, static_cast<unsigned>(hotkey.modifiers),
                                static_cast<unsigned>(hotkey.virtualKey))) {
     return "该热键已被其他程序占用";

@@ -36,6 +36,8 @@ struct EntryInput {
   std::string action;  // the target field
   std::string hint;    // the remark
   std::string category;
+  bool enabled = true;
+  EntryCondition condition{};
   bool operator==(const EntryInput&) const = default;
 };
 
@@ -67,13 +69,19 @@ bool ReplaceEntry(Platform& platform, EntryEditorHost& host, const EntryUnderCha
 
 // The status text for a typed combination: "该热键已被“备注”使用" when another
 // entry of the table uses it (its remark, or its action when the remark is
-// empty), "该热键已被其他程序占用" when the system refuses to register it, and
-// the empty text otherwise. `ownSlot` is the slot under change (-1 for an
-// add): its own combination is neither a clash nor probed, since this
-// program holds it. The probe registers and at once unregisters id
-// kClashProbeId.
+// empty) and its condition and `condition` could both hold; entries switched
+// off, and those whose condition excludes `condition`'s, share it freely; "该热键已被其他程序占用"
+// when the system refuses to register it, and the empty text otherwise. `ownSlot` is the slot under
+// change (-1 for an add): its own combination is neither a clash nor probed, since this program
+// holds it. The probe registers and at once unregisters id kClashProbeId.
 inline constexpr int kClashProbeId = 0xBFFF;
 std::string ClashNotice(Platform& platform, const EntryTable& slots, int ownSlot,
-                        const HotkeyCode& hotkey);
+                        const HotkeyCode& hotkey, const EntryCondition& condition = {});
+
+// Sets entry `position` of the active scheme on or off, saves and reloads.
+// False, after telling the user, when the entry is no longer the one listed
+// (as for ReplaceEntry). Load and save failures throw.
+bool SetEntryEnabled(Platform& platform, EntryEditorHost& host, const EntryUnderChange& entry,
+                     bool enabled);
 
 }  // namespace tav

@@ -62,6 +62,14 @@ SetPasswordOutcome ApplySchemePassword(Platform& platform, const std::string& pa
       const std::string text = protect ? EncryptText(password, plain) : plain;
       if (text != stored) document.SetEntryText(i, field, text);
     }
+    EntryOptions options = document.Options(i);
+    for (std::string* stored : {&options.condition.programs, &options.condition.title}) {
+      if (stored->empty()) continue;
+      const std::string plain =
+          state.isProtected ? DecryptText(state.rememberedPassword, *stored) : *stored;
+      *stored = protect ? EncryptText(password, plain) : plain;
+    }
+    document.SetOptions(i, options);
   }
   // The only write; the state follows once it succeeded.
   document.Save(state.activePath);

@@ -47,6 +47,7 @@ SettingsForm SettingsCentre::Load() {
   // Showing stores nothing: a stale value is rewritten only by OK.
   form.autoRun = SystemOperations(platform_).AutoRunStored();
   form.restoreClipboard = settings.ReadRestoreClipboard();
+  form.quietInFullScreen = settings.ReadQuietInFullScreen();
   form.categories = settings.ReadCategories();
   std::stable_sort(form.categories.begin(), form.categories.end(), ListedBefore);
   return form;
@@ -90,7 +91,8 @@ bool SettingsCentre::Confirm(const SettingsForm& form,
     platform_.MessageBox(password.refusal, "", mb::kOk | mb::kIconInformation);
     return false;
   }
-  SettingsFile(programDirectory_).Write({password.digest, form.restoreClipboard, form.categories});
+  SettingsFile(programDirectory_)
+      .Write({password.digest, form.restoreClipboard, form.categories, form.quietInFullScreen});
   SystemOperations system(platform_);
   system.WriteAutoRun(form.autoRun);
   autoRunMenuCheck(system.ReadAutoRun());

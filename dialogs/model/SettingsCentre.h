@@ -17,6 +17,7 @@ namespace tav {
 struct SettingsForm {
   bool autoRun = false;                 // "开机自动运行"
   bool restoreClipboard = false;        // "粘贴后恢复剪贴板"
+  bool quietInFullScreen = false;       // "全屏程序运行时暂停热键"
   bool changePassword = false;          // "修改口令"
   std::string oldPassword;              // "旧口令"
   std::string newPassword;              // "新口令"
@@ -44,7 +45,7 @@ class SettingsCentre {
   // OK. Checks the password change; on a mismatch shows its message and
   // returns false with nothing stored (the dialog stays open). Otherwise
   // writes set.ini once (the password digest when it changes, the clipboard
-  // setting, the categories), then start at log-on, hands the read-back
+  // and full-screen settings, the categories), then start at log-on, hands the read-back
   // start-at-log-on state to `autoRunMenuCheck` for the main menu's check
   // mark, and returns true. A failed save throws and stores nothing.
   bool Confirm(const SettingsForm& form, const std::function<void(bool)>& autoRunMenuCheck);

@@ -155,19 +155,28 @@ TEST_F(SettingsCentreTest, CategoryListIsTrimmedSortedAndRefusesBrokenNames) {
   EXPECT_EQ(ReadCategories(ProgramDir()), Strings{});
 }
 
-TEST_F(SettingsCentreTest, RestoreClipboardSettingLivesInSystemAndIsOffByDefault) {
-  SettingsForm form = centre_.Load();
-  EXPECT_FALSE(form.restoreClipboard);
-  ASSERT_TRUE(Confirm(form));
-  EXPECT_EQ(IniBytes(), "") << "an untouched setting adds nothing";
+TEST_F(SettingsCentreTest, SwitchesLiveInSystemAndAreOffByDefault) {
+  const struct {
+    bool SettingsForm::*field;
+    const char* line;
+  } switches[] = {{&SettingsForm::restoreClipboard, "RestoreClipboard"},
+                  {&SettingsForm::quietInFullScreen, "QuietInFullScreen"}};
+  for (const auto& s : switches) {
+    SCOPED_TRACE(s.line);
+    std::filesystem::remove(ProgramDir() + "set.ini");
+    SettingsForm form = centre_.Load();
+    EXPECT_FALSE(form.*s.field);
+    ASSERT_TRUE(Confirm(form));
+    EXPECT_EQ(IniBytes(), "") << "an untouched setting adds nothing";
 
-  form.restoreClipboard = true;
-  ASSERT_TRUE(Confirm(form));
-  EXPECT_EQ(IniBytes(), "[System]\r\nRestoreClipboard=1\r\n");
-  EXPECT_TRUE(centre_.Load().restoreClipboard);
-  form.restoreClipboard = false;
-  ASSERT_TRUE(Confirm(form));
-  EXPECT_FALSE(centre_.Load().restoreClipboard);
+    form.*s.field = true;
+    ASSERT_TRUE(Confirm(form));
+    EXPECT_EQ(IniBytes(), std::string("[System]\r\n") + s.line + "=1\r\n");
+    EXPECT_TRUE(centre_.Load().*s.field);
+    form.*s.field = false;
+    ASSERT_TRUE(Confirm(form));
+    EXPECT_FALSE(centre_.Load().*s.field);
+  }
 }
 
 TEST_F(SettingsCentreTest, ShowingWritesNothingEvenForAStaleRunValue) {

@@ -267,6 +267,42 @@ TEST_F(EditingDialogsTest, DroppedFileSetsTargetAndRemark) {
   PressButton(editor_.hwnd(), IDCANCEL);
 }
 
+// Chooses an item of the condition box as a click does.
+void ChooseCondition(HWND editor, int index) {
+  HWND box = GetDlgItem(editor, IDC_EDITOR_CONDITION);
+  SendMessageW(box, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  SendMessageW(editor, WM_COMMAND, MAKEWPARAM(IDC_EDITOR_CONDITION, CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(box));
+}
+
+TEST_F(EditingDialogsTest, ConditionFieldsAreStoredAndSteerTheClashNotice) {
+  host_.slots[0] = {6, 116, "notepad.exe", "记事本", ""};
+  host_.slots[0].condition = {ConditionMode::kOnlyIn, "notepad.exe", ""};
+  std::vector<std::string> notices;
+  bool programsEnabledWhenOff = true;
+  WithAddEditor([&](HWND editor) {
+    programsEnabledWhenOff = IsWindowEnabled(GetDlgItem(editor, IDC_EDITOR_PROGRAMS)) != 0;
+    SetHotkey(editor, HOTKEYF_CONTROL | HOTKEYF_SHIFT, VK_F5);
+    notices.push_back(editor_.StatusText(1));  // everywhere: clashes with notepad's entry
+    ChooseCondition(editor, 2);                // except notepad.exe: never both
+    SetField(editor, IDC_EDITOR_PROGRAMS, "NOTEPAD.EXE");
+    notices.push_back(editor_.StatusText(1));
+    ChooseCondition(editor, 1);  // only in notepad.exe: both
+    notices.push_back(editor_.StatusText(1));
+    SetField(editor, IDC_EDITOR_PROGRAMS, "calc.exe;notepad2.exe;calc.exe");
+    SetField(editor, IDC_EDITOR_TITLE, "报告");
+    SetField(editor, IDC_EDITOR_TARGET, "calc.exe");
+    PressButton(editor, IDC_EDITOR_OK);
+  });
+  EXPECT_FALSE(programsEnabledWhenOff);
+  EXPECT_EQ(notices,
+            (std::vector<std::string>{"该热键已被“记事本”使用", "", "该热键已被“记事本”使用"}));
+  SchemeDocument document;
+  document.Load(host_.path);
+  EXPECT_EQ(document.Options(0),
+            (EntryOptions{true, {ConditionMode::kOnlyIn, "calc.exe; notepad2.exe", "报告"}}));
+}
+
 TEST_F(EditingDialogsTest, StatusBarTellsOfAHotkeyInUse) {
   host_.slots[0] = {6, 116, "notepad.exe", "记事本", ""};
   HWND other = CreateWindowExW(0, L"STATIC", L"other", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,

@@ -294,6 +294,13 @@ TEST_F(SchemeDomTest, WholeSchemesAgreeWithTheSystemDom) {
       "<hotkeyset><hotkey>6+65</hotkey><action>a</action><hint/><sort></sort></hotkeyset>"
       "</hotkeylist></velmora>",
       "empty elements, no layout");
+  // An entry switched off or limited to some programs carries attributes
+  // that a reader by position passes over: it reads the same four texts.
+  std::string conditioned = SchemeXml({{"6+65", "记事本.exe", "提示", ""}, {"3+66", "b", "", ""}});
+  conditioned.replace(conditioned.find("<hotkeyset>"), 11,
+                      "<hotkeyset enabled=\"0\" when=\"only\" programs=\"notepad.exe; 写字板.exe\" "
+                      "title=\"报告 &amp; 草稿\">");
+  ExpectSameReading(conditioned, "switched off and conditioned");
   ExpectSameReading(
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?><velmora><set><password>x"
       "</password></set><hotkeylist><hotkeyset>",

@@ -206,8 +206,10 @@ TEST_F(SettingsDialogTest, StartAtLogOnAndTheMenuMarkStayInStep) {
       EXPECT_EQ(IsChecked(dialog, IDC_SET_AUTORUN), !on);
       if (IsChecked(dialog, IDC_SET_AUTORUN) != on) Click(dialog, IDC_SET_AUTORUN);
       Click(dialog, IDC_SET_RESTORE_CLIPBOARD);
+      Click(dialog, IDC_SET_QUIET_FULL_SCREEN);
       PressButton(dialog, IDOK);
     });
+    EXPECT_EQ(SettingsFile(directory_).ReadQuietInFullScreen(), on);
     const bool stored = SystemOperations(platform_).ReadAutoRun();
     EXPECT_EQ(stored, on) << "Wine lets the test write the Run keys";
     EXPECT_EQ(MenuAutoRun(), stored);
