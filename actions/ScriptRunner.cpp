@@ -120,7 +120,8 @@ std::vector<std::string> SplitScriptLines(std::string_view bytes) {
   return lines;
 }
 
-void PasteText(Platform& platform, ProgramControl& program, const std::string& text) {
+void PasteText(Platform& platform, ProgramControl& program, const std::string& text,
+               std::mutex* sending) {
   // The system would drop the keystroke without a word.
   if (platform.ForegroundWindowIsElevated()) {
     program.ShowNotice(kElevatedTargetMessage);
@@ -139,7 +140,11 @@ void PasteText(Platform& platform, ProgramControl& program, const std::string& t
   program.UnregisterHotkeys(true);
   // One batch: no key of the user's falls between the release of the held
   // modifiers and their return.
-  platform.SendKeys(PasteKeystrokes(platform));
+  {
+    std::unique_lock<std::mutex> lock;
+    if (sending) lock = std::unique_lock(*sending);
+    platform.SendKeys(PasteKeystrokes(platform));
+  }
   if (earlier) {
     // A target that never reads the text (it takes no paste) still gets the
     // earlier content back, a little later.
@@ -208,19 +213,22 @@ ScriptLineResult ScriptRunner::RunScriptLine(std::string_view classified) {
     case ScriptCommandKind::kPasteLine: {
       // On the user-interface thread, so pastes never overlap and the
       // hotkeys are suspended by the thread that owns them.
-      runControl_.OnUiThread(
-          [this, text = std::string(argument)] { PasteText(platform_, program_, text); });
+      runControl_.OnUiThread([this, text = std::string(argument)] {
+        PasteText(platform_, program_, text, &sendingMutex_);
+      });
       break;
     }
     case ScriptCommandKind::kKeyPress:
-      if (TargetTakesKeys()) SendKeyAction(platform_, argument, KeyAction::kPress, HeldByRun());
+      if (TargetTakesKeys())
+        SendKeyAction(platform_, argument, KeyAction::kPress, HeldByRun(), &sendingMutex_);
       break;
     case ScriptCommandKind::kKeyDown:
-      if (TargetTakesKeys()) SendKeyAction(platform_, argument, KeyAction::kDown, HeldByRun());
+      if (TargetTakesKeys())
+        SendKeyAction(platform_, argument, KeyAction::kDown, HeldByRun(), &sendingMutex_);
       break;
     case ScriptCommandKind::kKeyUp:
       // Sent whatever the target: a key the run holds must come up.
-      SendKeyAction(platform_, argument, KeyAction::kUp, HeldByRun());
+      SendKeyAction(platform_, argument, KeyAction::kUp, HeldByRun(), &sendingMutex_);
       break;
     case ScriptCommandKind::kMouseButton:
       PressMouseButton(argument);
@@ -335,6 +343,7 @@ void ScriptRunner::ReportError(std::exception_ptr error) {
 // the program is ending.
 void ScriptRunner::ReleaseHeldKeys() {
   if (!currentRun) return;
+  std::lock_guard lock(sendingMutex_);
   const std::vector<KeyInput> ups = currentRun->held.TakeKeyUps(platform_);
   if (!ups.empty()) platform_.SendKeys(ups);
 }

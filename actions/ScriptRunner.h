@@ -71,8 +71,10 @@ inline constexpr const char* kElevatedTargetMessage =
 // user-interface thread. When the text cannot be placed on the clipboard nothing is sent (Ctrl+V
 // would paste what the clipboard held before) and Error kPasteFailedMessage is thrown. When the
 // program restores the clipboard after a paste, the earlier content is saved first and put back
-// once the target has read the text.
-void PasteText(Platform& platform, ProgramControl& program, const std::string& text);
+// once the target has read the text. `sending`, when given, is held while the
+// keys down are read and the keystroke is sent (see SendKeyAction).
+void PasteText(Platform& platform, ProgramControl& program, const std::string& text,
+               std::mutex* sending = nullptr);
 
 // How a delay command waits: answers false when the wait was cut short
 // because the program is ending. The engine's own waits on RunControl;
@@ -128,6 +130,11 @@ class ScriptRunner {
   DelayWaiter waiter_;
 
   std::mutex runsMutex_;  // guards runs_ and each run's end mark
+  // Held while a run's or a paste's keys are worked out from the keys down
+  // and sent: a paste lifts and restores the keys down when it starts, so
+  // another run's key-up between its reading and its sending would leave a
+  // key down that nobody holds.
+  std::mutex sendingMutex_;
   std::condition_variable runEnded_;
   std::list<std::unique_ptr<ScriptRun>> runs_;
 };

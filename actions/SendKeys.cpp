@@ -195,9 +195,12 @@ std::vector<KeyInput> HeldKeys::TakeKeyUps(Platform& platform) {
   return ups;
 }
 
-void SendKeyAction(Platform& platform, std::string_view name, KeyAction action, HeldKeys* held) {
+void SendKeyAction(Platform& platform, std::string_view name, KeyAction action, HeldKeys* held,
+                   std::mutex* sending) {
   const std::optional<LookedUpKey> key = LookUpOrReport(platform, name);
   if (!key) return;
+  std::unique_lock<std::mutex> lock;
+  if (sending) lock = std::unique_lock(*sending);
   const KeyInput down = KeyDown(platform, key->code);
   if (action == KeyAction::kUp) {
     platform.SendKeys({Up(down)});

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <mutex>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -58,8 +59,11 @@ class HeldKeys {
 // far as the user does not hold them already. A name that gives no key sends
 // nothing and shows "无效按键" (on the user-interface thread; the caller
 // waits for it to be closed). `held`, when given, notes the keys left down.
+// `sending`, when given, is held while the events are worked out from the
+// keys down and sent (not while a wrong name is reported), so that keys of
+// overlapping runs never fall between another's reading and sending.
 void SendKeyAction(Platform& platform, std::string_view name, KeyAction action,
-                   HeldKeys* held = nullptr);
+                   HeldKeys* held = nullptr, std::mutex* sending = nullptr);
 
 // The event of the key `code` going down (or up), with its scan code on the
 // layout and the extended flag of the keys that carry one.

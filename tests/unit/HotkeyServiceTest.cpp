@@ -105,6 +105,7 @@ TEST_F(HotkeyServiceTest, FindSlotMatchesFlagsAndKeyExactly) {
 TEST_F(HotkeyServiceTest, MessagesWhileTheFiredKeyStaysDownAreDropped) {
   SetSlot(0, 3, 65, "a");
   SetSlot(1, 3, 66, "b");
+  service_.RegisterAll();
   EXPECT_EQ(service_.TakeHotkey(3, 65, 1000), 0);
   EXPECT_EQ(service_.TakeHotkey(3, 65, 1500), -1) << "auto-repeat";
   EXPECT_EQ(service_.TakeHotkey(3, 65, 1530), -1);
@@ -122,6 +123,9 @@ TEST_F(HotkeyServiceTest, MessagesWhileTheFiredKeyStaysDownAreDropped) {
   service_.NoteFiredKeyUp(0xFFFFFFF0u);
   EXPECT_EQ(service_.TakeHotkey(3, 66, 5), 1) << "pressed again across the wrap";
   EXPECT_EQ(service_.TakeHotkey(2, 65, 10), -1) << "no slot";
+  // Unregistered after the message was posted: the keys are the program's in front.
+  service_.UnregisterHotkeys(true);
+  EXPECT_EQ(service_.TakeHotkey(3, 65, 2000), kReleasedCombination);
 }
 
 TEST_F(HotkeyServiceTest, ResetSlotsClearsEveryHotkeyCode) {
