@@ -36,19 +36,32 @@ export LC_ALL=zh_CN.UTF-8
 # Wine waits up to 2 s at every hidden top-level window for a window manager
 # to withdraw it (winex11's wait_for_withdrawn_state): without one, every
 # closed dialog costs those 2 s. fvwm with the styles Wine's own test runs
-# use: Motif decoration hints honoured and the program's positions kept.
+# use (Motif decoration hints honoured, the program's positions kept), and
+# focus as Windows gives it: a new window and a clicked one get it, wherever
+# the pointer rests.
+tav_window_manager_runs() {
+  local id
+  id=$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | sed -n 's/.*window id # //p')
+  [ -n "$id" ] && xprop -id "$id" _NET_SUPPORTING_WM_CHECK >/dev/null 2>&1
+}
+
 tav_start_window_manager() {
-  if xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; then
-    return 0
-  fi
-  fvwm -f /dev/null -c "Style * MwmDecor" -c "Style * UsePPosition" </dev/null >/dev/null 2>&1 9>&- &
-  echo $! >"$tav_lane_home/.window-manager-pid"
-  local tries
-  for tries in $(seq 1 100); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && return 0
-    sleep 0.1
+  tav_window_manager_runs && return 0
+  local attempt tries manager
+  for attempt in 1 2 3; do
+    fvwm -f /dev/null -c "Style * MwmDecor" -c "Style * UsePPosition" -c "Style * ClickToFocus" \
+      </dev/null >"$tav_lane_home/window-manager.log" 2>&1 9>&- &
+    manager=$!
+    echo "$manager" >"$tav_lane_home/.window-manager-pid"
+    for tries in $(seq 1 100); do
+      tav_window_manager_runs && return 0
+      kill -0 "$manager" 2>/dev/null || break
+      sleep 0.1
+    done
+    kill "$manager" 2>/dev/null
   done
-  echo "The window manager (fvwm) did not start on $DISPLAY." >&2
+  echo "The window manager (fvwm) did not start on $DISPLAY:" >&2
+  cat "$tav_lane_home/window-manager.log" >&2
   return 1
 }
 
