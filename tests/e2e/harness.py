@@ -45,11 +45,25 @@ def tavctl(*args):
 
 def activate(window):
     """Gives the X window `window` the keyboard focus and waits until Wine
-    has made it the foreground window, the one the next keys go to."""
+    has made it the foreground window, the one the next keys go to. Wine can
+    lose the foreground window while the window manager keeps the focus on
+    the window (a window mapped while another program's had the focus), and
+    then no longer takes the manager's focus requests for it: a click makes
+    Wine activate it, as a click does on Windows. The click goes to the
+    window's bottom right corner, a dialog's margin or a size grip, away
+    from controls and menus."""
     for command in ("windowactivate", "windowfocus"):
         subprocess.run(["xdotool", command, "--sync", window],
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    wait_until_foreground(window_name(window))
+    title = window_name(window)
+    if not is_foreground(title, within=2.0):
+        geometry = subprocess.run(["xdotool", "getwindowgeometry", "--shell", window],
+                                  capture_output=True, text=True).stdout.split()
+        size = dict(line.split("=", 1) for line in geometry if "=" in line)
+        subprocess.run(["xdotool", "mousemove", "--window", window,
+                        str(int(size["WIDTH"]) - 3), str(int(size["HEIGHT"]) - 3), "click", "1"],
+                       check=True)
+    wait_until_foreground(title)
 
 
 def window_name(window):
