@@ -47,13 +47,13 @@ tav_window_manager_runs() {
 
 tav_start_window_manager() {
   tav_window_manager_runs && return 0
-  local attempt tries manager
-  for attempt in 1 2 3; do
+  local manager
+  for _ in 1 2 3; do
     fvwm -f /dev/null -c "Style * MwmDecor" -c "Style * UsePPosition" -c "Style * ClickToFocus" \
       </dev/null >"$tav_lane_home/window-manager.log" 2>&1 9>&- &
     manager=$!
     echo "$manager" >"$tav_lane_home/.window-manager-pid"
-    for tries in $(seq 1 100); do
+    for _ in $(seq 1 100); do
       tav_window_manager_runs && return 0
       kill -0 "$manager" 2>/dev/null || break
       sleep 0.1
@@ -70,10 +70,12 @@ tav_start_virtual_display() {
   if [ "$tav_lane" = 0 ] && [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
     return 0
   fi
-  # The virtual display started for this lane before, while it runs: one per
-  # lane, not one per shell that sources this file.
-  local saved="$tav_lane_home/.virtual-display"
-  if [ -f "$saved" ] && DISPLAY=$(cat "$saved") xdpyinfo >/dev/null 2>&1; then
+  # The virtual display started for this lane before, while its server runs
+  # (not another one that took its number since): one per lane, not one per
+  # shell that sources this file.
+  local saved="$tav_lane_home/.virtual-display" server="$tav_lane_home/.virtual-display-pid"
+  if [ -f "$saved" ] && { [ ! -f "$server" ] || kill -0 "$(cat "$server")" 2>/dev/null; } &&
+    DISPLAY=$(cat "$saved") xdpyinfo >/dev/null 2>&1; then
     DISPLAY=$(cat "$saved")
     export DISPLAY
     tav_start_window_manager
@@ -96,7 +98,7 @@ tav_start_virtual_display() {
   fi
   export DISPLAY=":$number"
   echo "$DISPLAY" >"$saved"
-  echo "$TAV_XVFB_PID" >"$tav_lane_home/.virtual-display-pid"
+  echo "$TAV_XVFB_PID" >"$server"
   echo "No display found: started a virtual display (Xvfb) on $DISPLAY."
   tav_start_window_manager
 }
@@ -142,7 +144,7 @@ tav_prepare_lanes() {
   for lane in $(seq 0 $((count - 1))); do
     (
       export CTEST_RESOURCE_GROUP_0_LANE="id:$lane,slots:1"
-      # shellcheck source=scripts/wine-env.sh
+      # shellcheck source=/dev/null
       source "${BASH_SOURCE[0]}" "$tav_build_dir" >/dev/null &&
         { wineserver -p300 </dev/null >/dev/null 2>&1 || true; }
     ) || return 1
@@ -173,4 +175,4 @@ tav_start_virtual_display && tav_init_wine_prefix "$WINEPREFIX"
 tav_status=$?
 flock -u 9
 exec 9>&-
-return $tav_status 2>/dev/null || exit $tav_status
+return "$tav_status"
