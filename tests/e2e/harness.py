@@ -23,10 +23,15 @@ def wine_path(path):
 
 
 def wait_for(predicate, timeout=20.0, what="condition"):
+    """Waits until `predicate` answers something true; answers that. A
+    window search is used as it answered: searching again can meet a window
+    being destroyed (a dialog that just closed, a window manager's frame)
+    and end early without a result."""
     deadline = time.time() + timeout
     while time.time() < deadline:
-        if predicate():
-            return
+        found = predicate()
+        if found:
+            return found
         time.sleep(0.1)
     raise AssertionError("timed out waiting for " + what)
 
@@ -158,14 +163,10 @@ class Session:
         click into the target's top left corner then makes Wine activate it
         (the corner, so as not to hit a box centred above it). `click` clicks
         at once."""
-        # A search that meets a window being destroyed (a dialog that just
-        # closed) ends early without a result: search again.
         def target_ids():
             return subprocess.run(["xdotool", "search", "--name", "Tavrelin test target"],
                                   capture_output=True, text=True).stdout.split()
-        wait_for(target_ids, timeout=5.0, what="the target window on the display")
-        ids = target_ids()
-        check(ids, "the target window is on the display")
+        ids = wait_for(target_ids, timeout=5.0, what="the target window on the display")
         for command in ("windowactivate", "windowfocus"):
             subprocess.run(["xdotool", command, "--sync", ids[-1]],
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)

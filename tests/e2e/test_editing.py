@@ -13,8 +13,7 @@ IDC_MAIN_ADD = 2012    # the "添加" button
 
 def dialog(session, title):
     """The X window id of the visible dialog titled `title`, once it is up."""
-    wait_for(lambda: session.find_windows(title), what="the dialog " + title)
-    window = session.find_windows(title)[-1]
+    window = wait_for(lambda: session.find_windows(title), what="the dialog " + title)[-1]
     for command in ("windowactivate", "windowfocus"):
         subprocess.run(["xdotool", command, "--sync", window],
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)

@@ -32,11 +32,9 @@ def window_ids(name_pattern):
 
 
 def existing_window(name_pattern):
-    """The X window id of a window that is expected on the display. A search
-    that meets a window being destroyed (a box that just closed) ends early
-    without a result, so it is searched for again."""
-    wait_for(lambda: window_ids(name_pattern), timeout=5.0, what=name_pattern)
-    return window_ids(name_pattern)[-1]
+    """The X window id of a window that is expected on the display, from the
+    search that found it (see wait_for)."""
+    return wait_for(lambda: window_ids(name_pattern), timeout=5.0, what=name_pattern)[-1]
 
 
 def answer_prompt(keys_before_enter):
