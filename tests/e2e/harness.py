@@ -76,6 +76,12 @@ def window_name(window):
                           capture_output=True, text=True).stdout.rstrip("\n")
 
 
+def target_windows():
+    """The X window ids of the target window."""
+    return subprocess.run(["xdotool", "search", "--name", "Tavrelin test target"],
+                          capture_output=True, text=True).stdout.split()
+
+
 def is_foreground(title, within):
     """Whether the window titled `title` is or becomes the foreground window
     within `within` seconds."""
@@ -141,6 +147,19 @@ class Session:
             ["wine", os.path.join(TOOLS_DIR, "target_window.exe"), wine_path(self.target_log)],
             cwd=self.dir, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         wait_for(lambda: "ready" in self.target_events(), what="the target window")
+        # The window manager puts the target in the middle of the display,
+        # where the program's windows come up too, some of them staying on
+        # top: in the bottom left corner, the corner focus_target clicks
+        # stays uncovered.
+        window = wait_for(target_windows, timeout=5.0, what="the target window on the display")[-1]
+        display_height = int(subprocess.run(["xdotool", "getdisplaygeometry"], capture_output=True,
+                                            text=True, check=True).stdout.split()[1])
+        geometry = subprocess.run(["xdotool", "getwindowgeometry", "--shell", window],
+                                  capture_output=True, text=True).stdout.split()
+        height = int(dict(line.split("=", 1) for line in geometry if "=" in line)["HEIGHT"])
+        subprocess.run(["xdotool", "windowmove", "--sync", window, "0",
+                        str(display_height - height - 1)],
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.focus_target()
 
     def target_events(self):
@@ -163,10 +182,7 @@ class Session:
         click into the target's top left corner then makes Wine activate it
         (the corner, so as not to hit a box centred above it). `click` clicks
         at once."""
-        def target_ids():
-            return subprocess.run(["xdotool", "search", "--name", "Tavrelin test target"],
-                                  capture_output=True, text=True).stdout.split()
-        ids = wait_for(target_ids, timeout=5.0, what="the target window on the display")
+        ids = wait_for(target_windows, timeout=5.0, what="the target window on the display")
         for command in ("windowactivate", "windowfocus"):
             subprocess.run(["xdotool", command, "--sync", ids[-1]],
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
