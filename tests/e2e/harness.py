@@ -92,6 +92,23 @@ def is_foreground(title, within):
         return False
 
 
+def settle():
+    """Waits (a while at most) until the window manager has caught up with
+    Wine: the window that has the X focus is the foreground window. A window
+    the program has just shown gets the focus from the window manager some
+    time after Wine made it the foreground window, and would take it from a
+    window activated in between."""
+    def caught_up():
+        focused = subprocess.run(["xdotool", "getwindowfocus", "-f"], capture_output=True,
+                                 text=True).stdout.strip()
+        name = window_name(focused) if focused else ""
+        return bool(name) and tavctl("foreground", name) == 0
+    try:
+        wait_for(caught_up, timeout=3.0, what="the focus to rest on the foreground window")
+    except AssertionError:
+        pass  # The foreground window has no X window of its own (the desktop).
+
+
 def wait_until_foreground(title):
     check(is_foreground(title, within=10.0), "%r became the foreground window" % title)
 
@@ -182,6 +199,8 @@ class Session:
         click into the target's top left corner then makes Wine activate it
         (the corner, so as not to hit a box centred above it). `click` clicks
         at once."""
+        if click:
+            settle()
         ids = wait_for(target_windows, timeout=5.0, what="the target window on the display")
         for command in ("windowactivate", "windowfocus"):
             subprocess.run(["xdotool", command, "--sync", ids[-1]],
