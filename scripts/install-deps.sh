@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing Tavrelin needs on Debian:
-# compilers (native and mingw-w64), libraries, Wine, a virtual display, a CJK
-# font and the Chinese locale. Does nothing that is already done.
+# compilers (native and mingw-w64), libraries, Wine, a virtual display with a
+# window manager, a CJK font and the Chinese locale. Does nothing that is
+# already done.
 set -euo pipefail
 
 packages=(
   cmake ninja-build make g++ pkg-config dpkg-dev clang libclang-rt-dev
   libpugixml-dev googletest libgtest-dev libgmock-dev libbenchmark-dev libgcrypt20-dev
   mingw-w64 g++-mingw-w64-x86-64-posix
-  openssl wine wine64 xvfb xdotool x11-utils imagemagick fonts-wqy-zenhei locales python3
+  openssl wine wine64 xvfb fvwm xdotool x11-utils imagemagick fonts-wqy-zenhei locales python3
   fp-utils
 )
 

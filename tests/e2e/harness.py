@@ -23,10 +23,15 @@ def wine_path(path):
 
 
 def wait_for(predicate, timeout=20.0, what="condition"):
+    """Waits until `predicate` answers something true; answers that. A
+    window search is used as it answered: searching again can meet a window
+    being destroyed (a dialog that just closed, a window manager's frame)
+    and end early without a result."""
     deadline = time.time() + timeout
     while time.time() < deadline:
-        if predicate():
-            return
+        found = predicate()
+        if found:
+            return found
         time.sleep(0.1)
     raise AssertionError("timed out waiting for " + what)
 
@@ -45,16 +50,36 @@ def tavctl(*args):
 
 def activate(window):
     """Gives the X window `window` the keyboard focus and waits until Wine
-    has made it the foreground window, the one the next keys go to."""
+    has made it the foreground window, the one the next keys go to. Wine can
+    lose the foreground window while the window manager keeps the focus on
+    the window (a window mapped while another program's had the focus), and
+    then no longer takes the manager's focus requests for it: a click makes
+    Wine activate it, as a click does on Windows. The click goes to the
+    window's bottom right corner, a dialog's margin or a size grip, away
+    from controls and menus."""
     for command in ("windowactivate", "windowfocus"):
         subprocess.run(["xdotool", command, "--sync", window],
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    wait_until_foreground(window_name(window))
+    title = window_name(window)
+    if not is_foreground(title, within=2.0):
+        geometry = subprocess.run(["xdotool", "getwindowgeometry", "--shell", window],
+                                  capture_output=True, text=True).stdout.split()
+        size = dict(line.split("=", 1) for line in geometry if "=" in line)
+        subprocess.run(["xdotool", "mousemove", "--window", window,
+                        str(int(size["WIDTH"]) - 3), str(int(size["HEIGHT"]) - 3), "click", "1"],
+                       check=True)
+    wait_until_foreground(title)
 
 
 def window_name(window):
     return subprocess.run(["xdotool", "getwindowname", window],
                           capture_output=True, text=True).stdout.rstrip("\n")
+
+
+def target_windows():
+    """The X window ids of the target window."""
+    return subprocess.run(["xdotool", "search", "--name", "Tavrelin test target"],
+                          capture_output=True, text=True).stdout.split()
 
 
 def is_foreground(title, within):
@@ -65,6 +90,23 @@ def is_foreground(title, within):
         return True
     except AssertionError:
         return False
+
+
+def settle():
+    """Waits (a while at most) until the window manager has caught up with
+    Wine: the window that has the X focus is the foreground window. A window
+    the program has just shown gets the focus from the window manager some
+    time after Wine made it the foreground window, and would take it from a
+    window activated in between."""
+    def caught_up():
+        focused = subprocess.run(["xdotool", "getwindowfocus", "-f"], capture_output=True,
+                                 text=True).stdout.strip()
+        name = window_name(focused) if focused else ""
+        return bool(name) and tavctl("foreground", name) == 0
+    try:
+        wait_for(caught_up, timeout=3.0, what="the focus to rest on the foreground window")
+    except AssertionError:
+        pass  # The foreground window has no X window of its own (the desktop).
 
 
 def wait_until_foreground(title):
@@ -122,6 +164,19 @@ class Session:
             ["wine", os.path.join(TOOLS_DIR, "target_window.exe"), wine_path(self.target_log)],
             cwd=self.dir, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         wait_for(lambda: "ready" in self.target_events(), what="the target window")
+        # The window manager puts the target in the middle of the display,
+        # where the program's windows come up too, some of them staying on
+        # top: in the bottom left corner, the corner focus_target clicks
+        # stays uncovered.
+        window = wait_for(target_windows, timeout=5.0, what="the target window on the display")[-1]
+        display_height = int(subprocess.run(["xdotool", "getdisplaygeometry"], capture_output=True,
+                                            text=True, check=True).stdout.split()[1])
+        geometry = subprocess.run(["xdotool", "getwindowgeometry", "--shell", window],
+                                  capture_output=True, text=True).stdout.split()
+        height = int(dict(line.split("=", 1) for line in geometry if "=" in line)["HEIGHT"])
+        subprocess.run(["xdotool", "windowmove", "--sync", window, "0",
+                        str(display_height - height - 1)],
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.focus_target()
 
     def target_events(self):
@@ -144,14 +199,9 @@ class Session:
         click into the target's top left corner then makes Wine activate it
         (the corner, so as not to hit a box centred above it). `click` clicks
         at once."""
-        # A search that meets a window being destroyed (a dialog that just
-        # closed) ends early without a result: search again.
-        def target_ids():
-            return subprocess.run(["xdotool", "search", "--name", "Tavrelin test target"],
-                                  capture_output=True, text=True).stdout.split()
-        wait_for(target_ids, timeout=5.0, what="the target window on the display")
-        ids = target_ids()
-        check(ids, "the target window is on the display")
+        if click:
+            settle()
+        ids = wait_for(target_windows, timeout=5.0, what="the target window on the display")
         for command in ("windowactivate", "windowfocus"):
             subprocess.run(["xdotool", command, "--sync", ids[-1]],
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)

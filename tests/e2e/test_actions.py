@@ -115,8 +115,8 @@ def missing_script_is_reported_and_the_run_goes_on(session):
     session.start_program()
 
     session.press("F9")
-    wait_for(lambda: session.find_windows("^Tavrelin$"), what="the missing-script message box")
-    boxes = session.find_windows("^Tavrelin$")
+    boxes = wait_for(lambda: session.find_windows("^Tavrelin$"),
+                     what="the missing-script message box")
     check(session.box_text("Tavrelin") == MISSING_SCRIPT_TEXT,
           "the box tells that the script file does not exist")
     session.wait_for_events(lambda e: "char f" in e, what="the line before the missing script")

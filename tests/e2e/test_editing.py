@@ -5,30 +5,18 @@ control, fires its hotkey."""
 import os
 import subprocess
 
-from harness import IDM_EXIT, check, count_lines, run, wait_for
+from harness import IDM_EXIT, activate, check, count_lines, run, wait_for
 
 IDM_NEW_SCHEME = 2034
 IDC_MAIN_ADD = 2012    # the "添加" button
+IDC_EDITOR_OK = 3014   # the hotkey editor's "确定"
 
 
 def dialog(session, title):
     """The X window id of the visible dialog titled `title`, once it is up."""
-    wait_for(lambda: session.find_windows(title), what="the dialog " + title)
-    window = session.find_windows(title)[-1]
-    for command in ("windowactivate", "windowfocus"):
-        subprocess.run(["xdotool", command, "--sync", window],
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    window = wait_for(lambda: session.find_windows(title), what="the dialog " + title)[-1]
+    activate(window)
     return window
-
-
-def click_at(window, x_ratio, y_ratio):
-    """Clicks the point at these fractions of the window's width and height."""
-    geometry = dict(line.split("=") for line in subprocess.run(
-        ["xdotool", "getwindowgeometry", "--shell", window],
-        capture_output=True, text=True).stdout.split())
-    x = int(geometry["X"]) + int(int(geometry["WIDTH"]) * x_ratio)
-    y = int(geometry["Y"]) + int(int(geometry["HEIGHT"]) * y_ratio)
-    subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", "1"], check=True)
 
 
 def xdotool(*args):
@@ -50,12 +38,13 @@ def new_scheme_is_active_and_its_added_entry_fires(session):
     wait_for(lambda: os.path.exists(scheme), what="the new scheme file")
 
     check(session.tavctl("command", IDC_MAIN_ADD) == 0, "添加 is chosen")
-    editor = dialog(session, "添加热键")
+    dialog(session, "添加热键")
     # The hotkey control has the focus: the combination goes into it.
     xdotool("key", "--delay", "50", "ctrl+alt+k")
     xdotool("key", "Tab")
     xdotool("type", "--delay", "20", batch)
-    click_at(editor, 235 / 375, 255 / 308)  # 确定
+    # Where Windows has the button, not where a window manager's frame puts it.
+    session.click_control("添加热键", IDC_EDITOR_OK)
     wait_for(lambda: b"<hotkey>3+75</hotkey>" in open(scheme, "rb").read(),
              what="the entry in the new scheme")
 

@@ -31,9 +31,9 @@ def show_hotkey_asks_the_access_password_first(session):
     session.start_target()
     session.start_program()
     session.press("ctrl+alt+s")
-    wait_for(lambda: visible("^密码$"), what="the access password prompt")
+    prompt = wait_for(lambda: visible("^密码$"), what="the access password prompt")[-1]
     check(not visible(MAIN_TITLE), "the main window waits for the password")
-    type_into(visible("^密码$")[-1], "open-sesame")
+    type_into(prompt, "open-sesame")
     wait_for(lambda: visible(MAIN_TITLE), what="the main window after the password")
 
 

@@ -32,11 +32,9 @@ def window_ids(name_pattern):
 
 
 def existing_window(name_pattern):
-    """The X window id of a window that is expected on the display. A search
-    that meets a window being destroyed (a box that just closed) ends early
-    without a result, so it is searched for again."""
-    wait_for(lambda: window_ids(name_pattern), timeout=5.0, what=name_pattern)
-    return window_ids(name_pattern)[-1]
+    """The X window id of a window that is expected on the display, from the
+    search that found it (see wait_for)."""
+    return wait_for(lambda: window_ids(name_pattern), timeout=5.0, what=name_pattern)[-1]
 
 
 def answer_prompt(keys_before_enter):
@@ -61,6 +59,21 @@ def right_password_opens_the_scheme(session):
     marker = start_protected(session, "Tav2026")
     answer_prompt("Tav2026")
     wait_for(lambda: not window_ids("^密码$") or not prompt_visible(), what="the prompt to close")
+    session.press("ctrl+alt+a")
+    wait_for(lambda: count_lines(marker) == 1, what="the protected entry's hotkey to fire")
+
+
+def prompt_that_lost_the_foreground_still_takes_the_password(session):
+    """The root window takes the focus away from the prompt: Wine's
+    foreground window is gone while the window manager still counts the
+    prompt as focused. Activated again, the prompt gets the typed password."""
+    marker = start_protected(session, "Tav2026")
+    wait_for(lambda: window_ids("^密码$"), what="the password prompt")
+    root = subprocess.run(["xwininfo", "-root", "-int"], capture_output=True,
+                          text=True).stdout.split("Window id:")[1].split()[0]
+    subprocess.run(["xdotool", "windowfocus", "--sync", root], check=True)
+    answer_prompt("Tav2026")
+    wait_for(lambda: not prompt_visible(), what="the prompt to close")
     session.press("ctrl+alt+a")
     wait_for(lambda: count_lines(marker) == 1, what="the protected entry's hotkey to fire")
 
@@ -91,4 +104,5 @@ def wrong_password_then_cancel_registers_nothing(session):
 
 
 if __name__ == "__main__":
-    run_selected(right_password_opens_the_scheme, wrong_password_then_cancel_registers_nothing)
+    run_selected(right_password_opens_the_scheme, wrong_password_then_cancel_registers_nothing,
+                 prompt_that_lost_the_foreground_still_takes_the_password)

@@ -47,8 +47,7 @@ def xdotool(*args):
 
 def visible_window(session, title_pattern, what):
     """The X window id of the visible window whose title matches, once it is up."""
-    wait_for(lambda: session.find_windows(title_pattern), what=what)
-    return session.find_windows(title_pattern)[-1]
+    return wait_for(lambda: session.find_windows(title_pattern), what=what)[-1]
 
 
 def wait_for_text(session, window, control, expected, what):
