@@ -8,9 +8,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <random>
-
 #include "actions/TextCipher.h"
 #include "app/HotkeyService.h"
 #include "app/ListFilter.h"
@@ -21,11 +18,11 @@
 #include "dialogs/model/SetPassword.h"
 #include "platform/RecordingPlatform.h"
 #include "storage/SchemeFile.h"
+#include "tests/unit/ActionTestSupport.h"
 
 namespace tav {
 namespace {
 
-namespace fs = std::filesystem;
 using ::testing::ElementsAre;
 
 constexpr auto kOnly = ConditionMode::kOnlyIn;
@@ -124,16 +121,8 @@ class FakeHostForConditions : public EntryEditorHost {
 
 class ConditionStorageTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::random_device random;
-    dir_ = fs::temp_directory_path() / ("tavrelin-condition-" + std::to_string(random()));
-    fs::create_directories(dir_);
-    path_ = (dir_ / "hotkey.xml").string();
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  fs::path dir_;
-  std::string path_;
+  test::TempFolder folder_;
+  std::string path_ = folder_.PathOf("hotkey.xml");
 };
 
 TEST_F(ConditionStorageTest, OptionsAreAttributesThatOnlyDifferingEntriesCarry) {
