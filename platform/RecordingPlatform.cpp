@@ -137,6 +137,15 @@ std::optional<std::string> RecordingPlatform::RunValue(RunKey key) const {
   return runValues_.at(key);
 }
 
+void RecordingPlatform::SetRunKeyReadOnly(RunKey key, bool readOnly) {
+  std::lock_guard lock(mutex_);
+  if (readOnly) {
+    readOnlyRunKeys_.insert(key);
+  } else {
+    readOnlyRunKeys_.erase(key);
+  }
+}
+
 void RecordingPlatform::SetWin9x(bool win9x) {
   std::lock_guard lock(mutex_);
   win9x_ = win9x;
@@ -392,7 +401,7 @@ bool RecordingPlatform::WriteRunValue(RunKey key, const std::string& name,
   std::lock_guard lock(mutex_);
   Record("WriteRunValue(" + RunKeyPrefix(key) + name + "," + data + ")");
   std::optional<std::string>& value = runValues_[key];
-  if (!value) return false;
+  if (!value || readOnlyRunKeys_.count(key)) return false;
   value = data;
   return true;
 }
@@ -401,7 +410,7 @@ void RecordingPlatform::DeleteRunValue(RunKey key, const std::string& name) {
   std::lock_guard lock(mutex_);
   Record("DeleteRunValue(" + RunKeyPrefix(key) + name + ")");
   std::optional<std::string>& value = runValues_[key];
-  if (value) value = std::string();
+  if (value && !readOnlyRunKeys_.count(key)) value = std::string();
 }
 
 std::string RecordingPlatform::ProgramFileName() {

@@ -56,6 +56,9 @@ class RecordingPlatform : public Platform {
   // A Run key's value; nullopt: the key cannot be opened (nor written).
   void SetRunValue(std::optional<std::string> value, RunKey key = RunKey::kMachine);
   std::optional<std::string> RunValue(RunKey key = RunKey::kMachine) const;
+  // The key can be read but not written, as the machine-wide key is for a
+  // standard user.
+  void SetRunKeyReadOnly(RunKey key, bool readOnly);
   void SetWin9x(bool win9x);
   // The user's folders: listings come from the real file system, in name
   // order, leaving out the paths marked hidden.
@@ -123,6 +126,7 @@ class RecordingPlatform : public Platform {
   bool clipboardRead_ = true;
   std::map<RunKey, std::optional<std::string>> runValues_{{RunKey::kMachine, std::string()},
                                                           {RunKey::kCurrentUser, std::string()}};
+  std::set<RunKey> readOnlyRunKeys_;
   bool win9x_ = false;
   std::set<std::string> hidden_;
   std::map<std::string, std::string> shellFolders_;
