@@ -57,6 +57,16 @@ struct ClipboardFormatData {
 };
 using ClipboardContent = std::vector<ClipboardFormatData>;
 
+// Registered clipboard formats that keep what is on the clipboard out of the
+// clipboard history and the cloud clipboard of Windows 10 and 11. Every text
+// the program puts on the clipboard, and the user's content it puts back,
+// carries each of them holding the DWORD 0.
+inline constexpr const char* kPrivateClipboardFormats[] = {
+    "ExcludeClipboardContentFromMonitorProcessing",
+    "CanIncludeInClipboardHistory",
+    "CanUploadToCloudClipboard",
+};
+
 class Platform {
  public:
   virtual ~Platform() = default;

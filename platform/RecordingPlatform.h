@@ -22,6 +22,10 @@ class RecordingPlatform : public Platform {
   // its bytes as UTF-8.
   static constexpr unsigned kUnicodeTextFormat = 13;
   RecordingPlatform();
+  // The number a registered format gets here, and the markers of
+  // kPrivateClipboardFormats as they stand on the clipboard.
+  static unsigned RegisteredFormat(const std::string& name);
+  static ClipboardContent PrivateMarkers();
 
   // --- What tests look at and arrange ---------------------------------------
   std::vector<std::string> Calls() const;
