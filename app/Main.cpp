@@ -9,6 +9,7 @@
 #include "app/EditorHost.h"
 #include "app/MainWindow.h"
 #include "app/ScriptEditorLink.h"
+#include "app/SingleInstance.h"
 #include "editor/ScriptEditorWindow.h"
 #include "help/HelpBinding.h"
 #include "help/HelpTopics.h"
@@ -33,6 +34,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   InitCommonControlsEx(&controls);
 
   tav::Win32Platform platform;
+  const tav::SingleInstance instance(ProgramDirectory(platform));
+  if (instance.AnotherRuns()) {
+    instance.ShowRunningCopy();
+    return 0;
+  }
   tav::SchemeState scheme;
   // The password prompt first: opening a protected default scheme at start
   // needs it before any window has been shown.
