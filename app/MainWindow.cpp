@@ -7,8 +7,10 @@
 #include <thread>
 
 #include "actions/TextCipher.h"
+#include "app/SingleInstance.h"
 #include "base/AtomicFile.h"
 #include "base/Errors.h"
+#include "base/FileSystem.h"
 #include "dialogs/SetPasswordDialog.h"
 #include "dialogs/SettingsDialog.h"
 #include "dialogs/model/LegacyUpdate.h"
@@ -22,6 +24,7 @@
 #include "platform/win32/FileIcons.h"
 #include "platform/win32/Wide.h"
 #include "res/resource.h"
+#include "storage/KeyText.h"
 #include "storage/SchemeFile.h"
 #include "storage/SettingsFile.h"
 
@@ -151,6 +154,21 @@ HICON LoadSmallIcon(int id) {
                                        0));
 }
 
+constexpr const char* kPromptWaitingText = "Tavrelin 需要密码：请单击闪烁的密码窗口后输入。";
+
+// What the first start's balloon says: the hotkey of the first entry that
+// shows the main window, or the tray icon when there is none.
+std::string FirstStartText(const EntryTable& slots) {
+  for (const HotkeySlot& slot : slots) {
+    if (slot.virtualKey &&
+        FindBuiltInOperation(ClassifiedText(slot.action)) == BuiltInOperation::kShowMainWindow) {
+      return "Tavrelin 已在通知区域运行，按 " + DisplayText(slot.modifiers, slot.virtualKey) +
+             " 打开主窗口";
+    }
+  }
+  return "Tavrelin 已在通知区域运行，双击通知区域的图标打开主窗口";
+}
+
 bool KeyHeld(int virtualKey) {
   return (GetKeyState(virtualKey) & 0x8000) != 0;
 }
@@ -231,16 +249,27 @@ void MainWindow::OnCreate() {
   SetText(hwnd(), kCaption);
   CreateMenus();
   taskbarCreatedMessage_ = RegisterWindowMessageW(L"TaskbarCreated");
+  showRequestMessage_ = ShowRunningCopyMessage(programDirectory_);
+  // Asked before anything could write set.ini.
+  const bool firstStart = !PathExists(programDirectory_ + "set.ini");
   tray_ = std::make_unique<TrayIcon>(hwnd(), kTrayMessage, normalIcon_.get(), L"Tavrelin");
+  login_.waitingBehind = [this] { tray_->ShowBalloon(L"Tavrelin", Widen(kPromptWaitingText)); };
   RunGuarded(platform_, [&] { SetMenuItemChecked(menuBar(), IDM_AUTORUN, system_.ReadAutoRun()); });
   RunGuarded(platform_, [&] {
     schemeMenus_->ListMenus();
     RenderSchemeMenus();
   });
+  // The prompt of a protected default scheme comes unasked for: it must not
+  // take the keyboard from the program the user works in.
+  login_.SetUnasked(true);
   RunGuarded(platform_, [&] {
     if (OpenScheme(DefaultSchemePath())) schemeMenus_->Check(std::nullopt);
     RenderSchemeMenus();
   });
+  login_.SetUnasked(false);
+  // Windows 10 and 11 put a new icon in the overflow area, out of sight: a
+  // first start says where the program went.
+  if (firstStart) tray_->ShowBalloon(L"Tavrelin", Widen(FirstStartText(service_.slots())));
 }
 
 static HIMAGELIST LoadMenuImages();
@@ -1093,8 +1122,20 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
       PostQuitMessage(0);
       return 0;
+    case WM_TIMER:
+      if (wParam == TrayIcon::kRetryTimer && tray_) {
+        tray_->Retry();
+        return 0;
+      }
+      break;
     default:
       if (message == taskbarCreatedMessage_ && tray_) tray_->Restore();
+      if (message == showRequestMessage_ && showRequestMessage_) {
+        // The later start waits for the answer only: the window is shown
+        // (its password prompt first) once the start has ended.
+        PostMessageW(hwnd(), WM_COMMAND, IDM_TRAY_SHOW, 0);
+        return kShowRunningCopyAnswer;
+      }
       break;
   }
   return Window::HandleMessage(message, wParam, lParam);

@@ -124,6 +124,7 @@ class MainWindow : public Window, public ProgramControl, private SchemeMenuHost 
   HMENU TraySchemeMenu() const;
   HMENU DeleteSchemeMenu() const;
   HICON WindowIcon() const;
+  const TrayIcon& tray() const { return *tray_; }
   // The settings centre "程序设置" opens.
   SettingsDialog& settingsDialog() { return *settingsDialog_; }
 
@@ -235,6 +236,7 @@ class MainWindow : public Window, public ProgramControl, private SchemeMenuHost 
   HWND listView_ = nullptr;
   HWND statusBar_ = nullptr;
   UINT taskbarCreatedMessage_ = 0;
+  UINT showRequestMessage_ = 0;  // a later start of the same folder
 
   std::vector<HotkeyListItem> items_;  // the loaded entries, index = slot
   ListSort sort_;

@@ -366,6 +366,35 @@ TEST_F(MainWindowTest, PauseSwitchesTheImagesAndTheWindowIcon) {
   EXPECT_EQ(MenuItemText(form_->menuBar(), IDM_MAIN_STOP), "停止工作");
 }
 
+// A first start (no set.ini yet) says once where the program went and how to
+// open it: the hotkey of the entry that shows the main window, or the icon.
+TEST_F(MainWindowTest, FirstStartSaysWhereTheProgramIs) {
+  const struct {
+    const char* name;
+    std::vector<Entry> entries;
+    bool settingsExist;
+    std::wstring balloon;
+  } cases[] = {
+      {"first-hotkey",
+       {{"3+78", "notepad.exe", "", ""}, {"3+83", "显示Tavrelin $$/主窗口", "", ""}},
+       false,
+       L"Tavrelin 已在通知区域运行，按 Ctrl + ALT + S 打开主窗口"},
+      {"first-icon",
+       {{"3+78", "notepad.exe", "", ""}},
+       false,
+       L"Tavrelin 已在通知区域运行，双击通知区域的图标打开主窗口"},
+      {"later", {{"3+83", "显示Tavrelin", "", ""}}, true, L""},
+  };
+  for (const auto& c : cases) {
+    Start(c.name, Xml(c.entries));
+    if (c.settingsExist) WriteFileAtomically(directory_ + "set.ini", "[System]\r\n");
+    Create();
+    EXPECT_EQ(form_->tray().lastBalloon(), c.balloon) << c.name;
+    form_->UnregisterHotkeys(true);
+    form_.reset();
+  }
+}
+
 TEST_F(MainWindowTest, StartAtLogOnShowsWhatIsStored) {
   Start("autorun", Xml({}));
   Create();
