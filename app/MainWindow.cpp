@@ -148,10 +148,23 @@ constexpr Item kListMenu[] = {
     {IDM_LIST_DELETE, "删除", "删除您所选定的热键", kImageDelete, &MainWindow::DeleteEntries},
 };
 
-HICON LoadSmallIcon(int id) {
+// The notification area's icon: LoadIconMetric gives the size the taskbar
+// draws at its DPI, from the sizes the icon resource holds.
+HICON LoadTrayIcon(int id) {
+  HICON icon = nullptr;
+  if (SUCCEEDED(LoadIconMetric(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), LIM_SMALL, &icon)))
+    return icon;
   return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON,
                                        GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
                                        0));
+}
+
+// The icon `id` at the size of the system metric (SM_CXSMICON or SM_CXICON)
+// at `dpi`.
+HICON LoadIconForDpi(int id, int metric, UINT dpi) {
+  const int size = SystemMetricForDpi(metric, dpi);
+  return static_cast<HICON>(
+      LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0));
 }
 
 constexpr const char* kPromptWaitingText = "Tavrelin 需要密码：请单击闪烁的密码窗口后输入。";
@@ -210,19 +223,22 @@ MainWindow::~MainWindow() {
 }
 
 bool MainWindow::Create() {
-  normalIcon_.reset(LoadSmallIcon(IDI_TRAY_NORMAL));
-  pausedIcon_.reset(LoadSmallIcon(IDI_TRAY_PAUSED));
+  normalIcon_.reset(LoadTrayIcon(IDI_TRAY_NORMAL));
+  pausedIcon_.reset(LoadTrayIcon(IDI_TRAY_PAUSED));
   layout_ = Layout(kLayout, {kClientWidth, kClientHeight});
   const UINT dpi = SystemDpi();
   const SIZE client = layout_.ClientSizeFor(dpi);
   RECT frame{0, 0, client.cx, client.cy};
   const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
   AdjustWindowRectForDpi(frame, style, true, 0, dpi);
-  if (!CreateWindowOfClass(kClassName, Widen(kCaption).c_str(), style, 0, frame.right - frame.left,
-                           frame.bottom - frame.top, normalIcon_.get())) {
+  if (!CreateWindowOfClass(
+          kClassName, Widen(kCaption).c_str(), style, 0, frame.right - frame.left,
+          frame.bottom - frame.top,
+          LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TRAY_NORMAL)))) {
     return false;
   }
   platform_.SetMainWindow(hwnd());
+  ShowWindowIcons();
   dispatcher_ = std::make_unique<ActionDispatcher>(platform_, *this);
   schemeMenus_ = std::make_unique<SchemeMenus>(platform_, programDirectory_,
                                                static_cast<SchemeMenuHost&>(*this));
@@ -846,10 +862,8 @@ void MainWindow::PauseOrResume() {
 
 void MainWindow::ShowPauseState() {
   const bool paused = service_.paused();
-  HICON icon = paused ? pausedIcon_.get() : normalIcon_.get();
-  tray_->SetIcon(icon);
-  SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
-  SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+  tray_->SetIcon(paused ? pausedIcon_.get() : normalIcon_.get());
+  ShowWindowIcons();
   const HBITMAP image = menuImages_->Bitmap(paused ? kImageResume : kImagePause);
   for (const auto& [menu, id] :
        {std::pair{menuBar(), IDM_MAIN_STOP}, std::pair{trayMenu_.get(), IDM_TRAY_STOP}}) {
@@ -857,6 +871,25 @@ void MainWindow::ShowPauseState() {
     SetMenuItemImage(menu, id, image);
   }
   DrawMenuBar(hwnd());
+}
+
+void MainWindow::ShowWindowIcons() {
+  const UINT dpi = DpiForWindow(hwnd());
+  // Icons replaced for a new DPI stay alive until the window has taken the
+  // new ones.
+  std::array<WindowIcons, 2> replaced;
+  if (dpi != windowIconDpi_) {
+    replaced = std::move(windowIcons_);
+    const int ids[] = {IDI_TRAY_NORMAL, IDI_TRAY_PAUSED};
+    for (size_t state = 0; state < windowIcons_.size(); ++state) {
+      windowIcons_[state].smallIcon.reset(LoadIconForDpi(ids[state], SM_CXSMICON, dpi));
+      windowIcons_[state].bigIcon.reset(LoadIconForDpi(ids[state], SM_CXICON, dpi));
+    }
+    windowIconDpi_ = dpi;
+  }
+  const WindowIcons& icons = windowIcons_[service_.paused() ? 1 : 0];
+  SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icons.smallIcon.get()));
+  SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icons.bigIcon.get()));
 }
 
 HICON MainWindow::WindowIcon() const {
@@ -1103,7 +1136,10 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_SIZE:
     case WM_DPICHANGED:
-      if (message == WM_DPICHANGED) Window::HandleMessage(message, wParam, lParam);
+      if (message == WM_DPICHANGED) {
+        Window::HandleMessage(message, wParam, lParam);
+        ShowWindowIcons();
+      }
       // Without controls there is nothing to place; making them lays them
       // out for the DPI of that moment.
       if (!listView_) return 0;

@@ -7,6 +7,7 @@
 
 #include "platform/win32/WinApi.h"
 
+#include <array>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -180,6 +181,8 @@ class MainWindow : public Window, public ProgramControl, private SchemeMenuHost 
   void ShowListMenu(POINT screen);
   void RunAction(const std::string& action);
   void ShowPauseState();
+  // The window's small and big icons for the pause state at its DPI.
+  void ShowWindowIcons();
   // Gives every list row its file icon, or the mark of a hotkey the system
   // refused; done when the window is shown, since nobody sees them before.
   void AssignIcons();
@@ -226,8 +229,15 @@ class MainWindow : public Window, public ProgramControl, private SchemeMenuHost 
   std::function<void()> settings_;
   std::function<void()> legacyConversion_;
 
+  // The tray's icons, and the window's at its DPI for the pause state.
   UniqueIcon normalIcon_;
   UniqueIcon pausedIcon_;
+  struct WindowIcons {
+    UniqueIcon smallIcon;
+    UniqueIcon bigIcon;
+  };
+  std::array<WindowIcons, 2> windowIcons_;  // running, paused
+  UINT windowIconDpi_ = 0;
   HIMAGELIST menuImageList_ = nullptr;  // the menu pictures, destroyed with the window
   std::unique_ptr<MenuImages> menuImages_;
   UniqueMenu trayMenu_;

@@ -395,6 +395,42 @@ TEST_F(MainWindowTest, FirstStartSaysWhereTheProgramIs) {
   }
 }
 
+int IconWidth(HICON icon) {
+  ICONINFO info{};
+  if (!GetIconInfo(icon, &info)) return 0;
+  BITMAP bitmap{};
+  GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
+  if (info.hbmColor) DeleteObject(info.hbmColor);
+  if (info.hbmMask) DeleteObject(info.hbmMask);
+  return bitmap.bmWidth;
+}
+
+// The sizes an icon resource holds.
+std::vector<int> IconResourceSizes(int id) {
+  const HMODULE module = GetModuleHandleW(nullptr);
+  HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(id), RT_GROUP_ICON);
+  const auto* group = static_cast<const BYTE*>(LockResource(LoadResource(module, found)));
+  std::vector<int> sizes;
+  if (!group) return sizes;
+  const int count = group[4] | (group[5] << 8);
+  for (int i = 0; i < count; ++i) sizes.push_back(group[6 + 14 * i] ? group[6 + 14 * i] : 256);
+  return sizes;
+}
+
+// The tray and window icons come in the sizes of 100% to 200%, and the window
+// takes those of its DPI.
+TEST_F(MainWindowTest, IconsComeInEverySizeAndTheWindowTakesItsDpis) {
+  for (const int id : {IDI_TRAY_NORMAL, IDI_TRAY_PAUSED})
+    EXPECT_EQ(IconResourceSizes(id), (std::vector<int>{16, 20, 24, 32, 48})) << id;
+  Start("icons", Xml({}));
+  Create();
+  const UINT dpi = DpiForWindow(form_->hwnd());
+  EXPECT_EQ(IconWidth(form_->WindowIcon()), SystemMetricForDpi(SM_CXSMICON, dpi));
+  EXPECT_EQ(
+      IconWidth(reinterpret_cast<HICON>(SendMessageW(form_->hwnd(), WM_GETICON, ICON_BIG, 0))),
+      SystemMetricForDpi(SM_CXICON, dpi));
+}
+
 TEST_F(MainWindowTest, StartAtLogOnShowsWhatIsStored) {
   Start("autorun", Xml({}));
   Create();
