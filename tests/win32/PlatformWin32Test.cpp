@@ -11,6 +11,9 @@
 #include "platform/win32/Wide.h"
 #include "tests/win32/Win32TestSupport.h"
 
+// After windows.h.
+#include <sddl.h>
+
 namespace tav::test {
 namespace {
 
@@ -181,6 +184,67 @@ TEST(PlatformWin32Test, SavingASlowlyRenderingOwnersClipboardIsBounded) {
   EXPECT_LT(elapsed, 1000u) << "all formats would take " << kSlowFormats * kRenderMs << " ms";
   ASSERT_FALSE(saved->empty());
   EXPECT_EQ(saved->front().format, unsigned{CF_UNICODETEXT});
+}
+
+// The current user's Run key made readable only, as the machine-wide key is
+// for a standard user; its own access comes back with the object.
+class ReadOnlyRunKey {
+ public:
+  ReadOnlyRunKey() {
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kPath, 0, READ_CONTROL | WRITE_DAC, &key_) !=
+        ERROR_SUCCESS)
+      return;
+    DWORD size = 0;
+    RegGetKeySecurity(key_, DACL_SECURITY_INFORMATION, nullptr, &size);
+    saved_.resize(size);
+    if (RegGetKeySecurity(key_, DACL_SECURITY_INFORMATION, saved_.data(), &size) != ERROR_SUCCESS)
+      return;
+    // Everyone may read; this user may also change the key's access again.
+    HANDLE token = nullptr;
+    OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
+    BYTE buffer[256];
+    DWORD length = 0;
+    GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &length);
+    CloseHandle(token);
+    wchar_t* sid = nullptr;
+    ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &sid);
+    const std::wstring sddl = L"D:(A;;KR;;;WD)(A;;0x60000;;;" + std::wstring(sid) + L")";
+    LocalFree(sid);
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, &descriptor,
+                                                         nullptr);
+    restricted_ = RegSetKeySecurity(key_, DACL_SECURITY_INFORMATION, descriptor) == ERROR_SUCCESS;
+    LocalFree(descriptor);
+  }
+  ~ReadOnlyRunKey() {
+    if (restricted_) RegSetKeySecurity(key_, DACL_SECURITY_INFORMATION, saved_.data());
+    if (key_) RegCloseKey(key_);
+  }
+  bool restricted() const { return restricted_; }
+  static constexpr wchar_t kPath[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+ private:
+  HKEY key_ = nullptr;
+  std::vector<BYTE> saved_;
+  bool restricted_ = false;
+};
+
+// A Run key the user may read but not write still shows its value (the menu
+// shows start at log-on as on); writing and deleting fail without harm.
+TEST(PlatformWin32Test, RunKeyThatCanOnlyBeReadIsStillRead) {
+  QuietWin32Platform platform;
+  constexpr char kName[] = "tavrelin_access_probe";
+  ASSERT_TRUE(platform.WriteRunValue(RunKey::kCurrentUser, kName, "\"C:\\probe.exe\""));
+  {
+    ReadOnlyRunKey readOnly;
+    ASSERT_TRUE(readOnly.restricted());
+    EXPECT_EQ(platform.ReadRunValue(RunKey::kCurrentUser, kName), "\"C:\\probe.exe\"");
+    EXPECT_FALSE(platform.WriteRunValue(RunKey::kCurrentUser, kName, "other"));
+    platform.DeleteRunValue(RunKey::kCurrentUser, kName);
+    EXPECT_EQ(platform.ReadRunValue(RunKey::kCurrentUser, kName), "\"C:\\probe.exe\"");
+  }
+  platform.DeleteRunValue(RunKey::kCurrentUser, kName);
+  EXPECT_EQ(platform.ReadRunValue(RunKey::kCurrentUser, kName), "");
 }
 
 TEST(PlatformWin32Test, RunThreadHasAnApartmentWhilePrepared) {
