@@ -36,8 +36,9 @@ SingleInstance::SingleInstance(const std::string& programDirectory)
   // Local: one copy per folder in each log-on session, so that two users of
   // one machine each run their own.
   const std::wstring name = L"Local\\Tavrelin." + FolderKey(programDirectory);
-  mutex_.reset(CreateMutexW(nullptr, FALSE, name.c_str()));
-  anotherRuns_ = mutex_ && GetLastError() == ERROR_ALREADY_EXISTS;
+  HANDLE mutex = CreateMutexW(nullptr, FALSE, name.c_str());
+  anotherRuns_ = mutex && GetLastError() == ERROR_ALREADY_EXISTS;
+  mutex_.reset(mutex);
 }
 
 void SingleInstance::ShowRunningCopy() const {
