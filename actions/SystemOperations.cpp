@@ -117,6 +117,16 @@ void SystemOperations::OpenDateTimeProperties() {
   platform_.WinExec("rundll32.exe shell32.dll, Control_RunDLL timedate.cpl", kShow);
 }
 
+namespace {
+
+// The command line the Run value holds: the program's path in quotes, so that
+// Windows does not try "C:\Program" first for a path with blanks.
+std::string AutoRunCommand(Platform& platform) {
+  return "\"" + platform.ProgramFileName() + "\"";
+}
+
+}  // namespace
+
 bool SystemOperations::AutoRunStored() {
   for (RunKey key : {RunKey::kMachine, RunKey::kCurrentUser}) {
     const std::optional<std::string> value = platform_.ReadRunValue(key, kRunValueName);
@@ -129,9 +139,11 @@ bool SystemOperations::ReadAutoRun() {
   for (RunKey key : {RunKey::kMachine, RunKey::kCurrentUser}) {
     const std::optional<std::string> value = platform_.ReadRunValue(key, kRunValueName);
     if (!value || value->empty()) continue;
-    // The program folder may have moved since the value was written.
-    const std::string program = platform_.ProgramFileName();
-    if (*value != program) platform_.WriteRunValue(key, kRunValueName, program);
+    // The program folder may have moved since the value was written, or an
+    // earlier version stored the path without quotes. A key the user may only
+    // read keeps its value as it is.
+    const std::string command = AutoRunCommand(platform_);
+    if (*value != command) platform_.WriteRunValue(key, kRunValueName, command);
     return true;
   }
   return false;
@@ -143,12 +155,17 @@ SystemOperations::AutoRunPlace SystemOperations::WriteAutoRun(bool on) {
     platform_.DeleteRunValue(RunKey::kCurrentUser, kRunValueName);
     return AutoRunPlace::kNowhere;
   }
-  const std::string program = platform_.ProgramFileName();
-  if (platform_.WriteRunValue(RunKey::kMachine, kRunValueName, program)) {
+  const std::string command = AutoRunCommand(platform_);
+  if (platform_.WriteRunValue(RunKey::kMachine, kRunValueName, command)) {
     platform_.DeleteRunValue(RunKey::kCurrentUser, kRunValueName);
     return AutoRunPlace::kMachine;
   }
-  if (platform_.WriteRunValue(RunKey::kCurrentUser, kRunValueName, program)) {
+  // A machine-wide value an administrator wrote starts the program already: a
+  // second one under the user's key would start it twice.
+  const std::optional<std::string> machine =
+      platform_.ReadRunValue(RunKey::kMachine, kRunValueName);
+  if (machine && !machine->empty()) return AutoRunPlace::kMachine;
+  if (platform_.WriteRunValue(RunKey::kCurrentUser, kRunValueName, command)) {
     return AutoRunPlace::kCurrentUser;
   }
   return AutoRunPlace::kNowhere;

@@ -12,6 +12,7 @@
 #include "app/EditorHost.h"
 #include "app/MainWindow.h"
 #include "app/ScriptEditorLink.h"
+#include "app/SingleInstance.h"
 #include "editor/ScriptEditorWindow.h"
 #include "help/HelpBinding.h"
 #include "help/HelpTopics.h"
@@ -69,6 +70,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // The program folder, or the user's own when that cannot be written; the
   // help file is there too.
   const std::string filesFolder = ChooseFilesFolder(platform);
+  // One copy per folder of files: a second start hands over to the first.
+  const tav::SingleInstance instance(filesFolder);
+  if (instance.AnotherRuns()) {
+    instance.ShowRunningCopy();
+    return 0;
+  }
   if (tav::UnblockHelpFile(tav::HelpFilePath(filesFolder)) == tav::HelpFileBlock::kBlocked) {
     platform.MessageBox(tav::kHelpFileBlocked, "Tavrelin 4.6.0 Final", tav::mb::kIconInformation);
   }

@@ -11,9 +11,11 @@
 #include "app/EditorHost.h"
 #include "app/ListFilter.h"
 #include "app/PassThrough.h"
+#include "app/SingleInstance.h"
 #include "base/AsciiText.h"
 #include "base/AtomicFile.h"
 #include "base/Errors.h"
+#include "base/FileSystem.h"
 #include "dialogs/SetPasswordDialog.h"
 #include "dialogs/SettingsDialog.h"
 #include "dialogs/model/LegacyUpdate.h"
@@ -28,6 +30,7 @@
 #include "platform/win32/FileIcons.h"
 #include "platform/win32/Wide.h"
 #include "res/resource.h"
+#include "storage/KeyText.h"
 #include "storage/SchemeFile.h"
 #include "storage/SettingsFile.h"
 
@@ -167,7 +170,12 @@ std::string_view PopupHint(HMENU menu, UINT position, HMENU bar, HMENU tray) {
   return {};
 }
 
-HICON LoadSmallIcon(int id) {
+// The notification area's icon: LoadIconMetric gives the size the taskbar
+// draws at its DPI, from the sizes the icon resource holds.
+HICON LoadTrayIcon(int id) {
+  HICON icon = nullptr;
+  if (SUCCEEDED(LoadIconMetric(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), LIM_SMALL, &icon)))
+    return icon;
   return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON,
                                        GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
                                        0));
@@ -175,6 +183,29 @@ HICON LoadSmallIcon(int id) {
 
 // WM_COPYGLOBALDATA, which a file dropped from Explorer brings along.
 constexpr UINT kCopyGlobalDataMessage = 0x0049;
+
+// The icon `id` at the size of the system metric (SM_CXSMICON or SM_CXICON)
+// at `dpi`.
+HICON LoadIconForDpi(int id, int metric, UINT dpi) {
+  const int size = SystemMetricForDpi(metric, dpi);
+  return static_cast<HICON>(
+      LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0));
+}
+
+constexpr const char* kPromptWaitingText = "Tavrelin 需要密码：请单击闪烁的密码窗口后输入。";
+
+// What the first start's balloon says: the hotkey of the first entry that
+// shows the main window, or the tray icon when there is none.
+std::string FirstStartText(const EntryTable& slots) {
+  for (const HotkeySlot& slot : slots) {
+    if (slot.virtualKey &&
+        FindBuiltInOperation(ClassifiedText(slot.action)) == BuiltInOperation::kShowMainWindow) {
+      return "Tavrelin 已在通知区域运行，按 " + DisplayText(slot.modifiers, slot.virtualKey) +
+             " 打开主窗口";
+    }
+  }
+  return "Tavrelin 已在通知区域运行，双击通知区域的图标打开主窗口";
+}
 
 bool KeyHeld(int virtualKey) {
   return (GetKeyState(virtualKey) & 0x8000) != 0;
@@ -217,19 +248,22 @@ MainWindow::~MainWindow() {
 }
 
 bool MainWindow::Create() {
-  normalIcon_.reset(LoadSmallIcon(IDI_TRAY_NORMAL));
-  pausedIcon_.reset(LoadSmallIcon(IDI_TRAY_PAUSED));
+  normalIcon_.reset(LoadTrayIcon(IDI_TRAY_NORMAL));
+  pausedIcon_.reset(LoadTrayIcon(IDI_TRAY_PAUSED));
   layout_ = Layout(kLayout, {kClientWidth, kClientHeight});
   const UINT dpi = SystemDpi();
   const SIZE client = layout_.ClientSizeFor(dpi);
   RECT frame{0, 0, client.cx, client.cy};
   const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
   AdjustWindowRectForDpi(frame, style, true, 0, dpi);
-  if (!CreateWindowOfClass(kClassName, Widen(kCaption).c_str(), style, 0, frame.right - frame.left,
-                           frame.bottom - frame.top, normalIcon_.get())) {
+  if (!CreateWindowOfClass(
+          kClassName, Widen(kCaption).c_str(), style, 0, frame.right - frame.left,
+          frame.bottom - frame.top,
+          LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TRAY_NORMAL)))) {
     return false;
   }
   platform_.SetMainWindow(hwnd());
+  ShowWindowIcons();
   dispatcher_ = std::make_unique<ActionDispatcher>(platform_, *this);
   schemeMenus_ = std::make_unique<SchemeMenus>(platform_, programDirectory_,
                                                static_cast<SchemeMenuHost&>(*this));
@@ -261,6 +295,9 @@ void MainWindow::OnCreate() {
   SetText(hwnd(), kCaption);
   CreateMenus();
   taskbarCreatedMessage_ = RegisterWindowMessageW(L"TaskbarCreated");
+  showRequestMessage_ = ShowRunningCopyMessage(programDirectory_);
+  // Asked before anything could write set.ini.
+  const bool firstStart = !PathExists(programDirectory_ + "set.ini");
   // Elevated, the window would hear nothing from the programs of the user's
   // level: not Explorer's restart, not files dropped from it.
   if (ThisProcessIsElevated()) {
@@ -268,6 +305,7 @@ void MainWindow::OnCreate() {
         hwnd(), {taskbarCreatedMessage_, WM_DROPFILES, WM_COPYDATA, kCopyGlobalDataMessage});
   }
   tray_ = std::make_unique<TrayIcon>(hwnd(), kTrayMessage, normalIcon_.get(), L"Tavrelin");
+  login_.waitingBehind = [this] { tray_->ShowBalloon(L"Tavrelin", Widen(kPromptWaitingText)); };
   foreground_ = std::make_unique<ForegroundWatch>([this] { OnForegroundChange(); });
   service_.SetForeground(foreground_->Current());
   RunGuarded(platform_, [&] { SetMenuItemChecked(menuBar(), IDM_AUTORUN, system_.ReadAutoRun()); });
@@ -275,10 +313,17 @@ void MainWindow::OnCreate() {
     schemeMenus_->ListMenus();
     RenderSchemeMenus();
   });
+  // The prompt of a protected default scheme comes unasked for: it must not
+  // take the keyboard from the program the user works in.
+  login_.SetUnasked(true);
   RunGuarded(platform_, [&] {
     schemeMenus_->OpenFromMenu(kDefaultSchemeHint);
     RenderSchemeMenus();
   });
+  login_.SetUnasked(false);
+  // Windows 10 and 11 put a new icon in the overflow area, out of sight: a
+  // first start says where the program went.
+  if (firstStart) tray_->ShowBalloon(L"Tavrelin", Widen(FirstStartText(service_.slots())));
 }
 
 static HIMAGELIST LoadMenuImages();
@@ -921,10 +966,8 @@ void MainWindow::PauseOrResume() {
 void MainWindow::ShowPauseState() {
   const bool paused = service_.paused();
   // Quiet for a full-screen program shows as paused in the tray.
-  HICON icon = paused || service_.quiet() ? pausedIcon_.get() : normalIcon_.get();
-  tray_->SetIcon(icon);
-  SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
-  SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+  tray_->SetIcon(paused || service_.quiet() ? pausedIcon_.get() : normalIcon_.get());
+  ShowWindowIcons();
   const HBITMAP image = menuImages_->Bitmap(paused ? kImageResume : kImagePause);
   for (const auto& [menu, id] :
        {std::pair{menuBar(), IDM_MAIN_STOP}, std::pair{trayMenu_.get(), IDM_TRAY_STOP}}) {
@@ -932,6 +975,25 @@ void MainWindow::ShowPauseState() {
     SetMenuItemImage(menu, id, image);
   }
   DrawMenuBar(hwnd());
+}
+
+void MainWindow::ShowWindowIcons() {
+  const UINT dpi = DpiForWindow(hwnd());
+  // Icons replaced for a new DPI stay alive until the window has taken the
+  // new ones.
+  std::array<WindowIcons, 2> replaced;
+  if (dpi != windowIconDpi_) {
+    replaced = std::move(windowIcons_);
+    const int ids[] = {IDI_TRAY_NORMAL, IDI_TRAY_PAUSED};
+    for (size_t state = 0; state < windowIcons_.size(); ++state) {
+      windowIcons_[state].smallIcon.reset(LoadIconForDpi(ids[state], SM_CXSMICON, dpi));
+      windowIcons_[state].bigIcon.reset(LoadIconForDpi(ids[state], SM_CXICON, dpi));
+    }
+    windowIconDpi_ = dpi;
+  }
+  const WindowIcons& icons = windowIcons_[service_.paused() || service_.quiet() ? 1 : 0];
+  SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icons.smallIcon.get()));
+  SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icons.bigIcon.get()));
 }
 
 HICON MainWindow::WindowIcon() const {
@@ -962,7 +1024,7 @@ void MainWindow::ShowNotice(const std::string& text) {
   if (IsWindowVisible(hwnd()) || !tray_) {
     SetStatus(text);
   } else {
-    tray_->ShowBalloon(Widen(text));
+    tray_->ShowBalloon(L"Tavrelin", Widen(text));
   }
 }
 
@@ -1242,7 +1304,10 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_SIZE:
     case WM_DPICHANGED:
-      if (message == WM_DPICHANGED) Window::HandleMessage(message, wParam, lParam);
+      if (message == WM_DPICHANGED) {
+        Window::HandleMessage(message, wParam, lParam);
+        ShowWindowIcons();
+      }
       // Without controls there is nothing to place; making them lays them
       // out for the DPI of that moment.
       if (!listView_) return 0;
@@ -1261,8 +1326,20 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
       PostQuitMessage(0);
       return 0;
+    case WM_TIMER:
+      if (wParam == TrayIcon::kRetryTimer && tray_) {
+        tray_->Retry();
+        return 0;
+      }
+      break;
     default:
       if (message == taskbarCreatedMessage_ && tray_) tray_->Restore();
+      if (message == showRequestMessage_ && showRequestMessage_) {
+        // The later start waits for the answer only: the window is shown
+        // (its password prompt first) once the start has ended.
+        PostMessageW(hwnd(), WM_COMMAND, IDM_TRAY_SHOW, 0);
+        return kShowRunningCopyAnswer;
+      }
       break;
   }
   return Window::HandleMessage(message, wParam, lParam);

@@ -7,6 +7,7 @@
 
 #include "platform/win32/WinApi.h"
 
+#include <array>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -131,6 +132,7 @@ class MainWindow : public Window, public ProgramControl, private SchemeMenuHost 
   HMENU TraySchemeMenu() const;
   HMENU DeleteSchemeMenu() const;
   HICON WindowIcon() const;
+  const TrayIcon& tray() const { return *tray_; }
   // The settings centre "程序设置" opens.
   SettingsDialog& settingsDialog() { return *settingsDialog_; }
 
@@ -204,6 +206,8 @@ class MainWindow : public Window, public ProgramControl, private SchemeMenuHost 
   // program; the tray icon shows it.
   void UpdateQuietState();
   void ShowPauseState();
+  // The window's small and big icons for the pause state at its DPI.
+  void ShowWindowIcons();
   // Gives every list row its file icon, or the mark of a hotkey the system
   // refused; done when the window is shown, since nobody sees them before.
   void AssignIcons();
@@ -253,8 +257,15 @@ class MainWindow : public Window, public ProgramControl, private SchemeMenuHost 
   std::function<void()> settings_;
   std::function<void()> legacyConversion_;
 
+  // The tray's icons, and the window's at its DPI for the pause state.
   UniqueIcon normalIcon_;
   UniqueIcon pausedIcon_;
+  struct WindowIcons {
+    UniqueIcon smallIcon;
+    UniqueIcon bigIcon;
+  };
+  std::array<WindowIcons, 2> windowIcons_;  // running, paused
+  UINT windowIconDpi_ = 0;
   HIMAGELIST menuImageList_ = nullptr;  // the menu pictures, destroyed with the window
   std::unique_ptr<MenuImages> menuImages_;
   UniqueMenu trayMenu_;
@@ -266,6 +277,7 @@ class MainWindow : public Window, public ProgramControl, private SchemeMenuHost 
   std::string filter_;
   bool fillingRows_ = false;  // check boxes set by InsertRows are no clicks
   UINT taskbarCreatedMessage_ = 0;
+  UINT showRequestMessage_ = 0;  // a later start of the same folder
 
   std::vector<HotkeyListItem> items_;  // the loaded entries, index = slot
   ListSort sort_;

@@ -39,12 +39,55 @@ HWND PasswordPrompt::passwordEdit() const {
   return Item(IDC_LOGIN_PASSWORD);
 }
 
+namespace {
+
+// Whether the foreground window is another program's: the user types there.
+bool AnotherProgramInFront() {
+  HWND foreground = GetForegroundWindow();
+  if (!foreground) return false;
+  DWORD process = 0;
+  GetWindowThreadProcessId(foreground, &process);
+  return process != GetCurrentProcessId();
+}
+
+}  // namespace
+
 bool PasswordPrompt::OnInit() {
   SendMessageW(passwordEdit(), EM_SETPASSWORDCHAR, L'*', 0);
   ShowIcon(DpiForWindow(hwnd()));
+  waitingForClick_ = unasked_ && AnotherProgramInFront();
   OnShow();
-  // The prompt may open while the program sits in the tray.
-  SetForegroundWindow(hwnd());
+  if (waitingForClick_) {
+    WaitBehindForeground();
+  } else {
+    // Asked for from the tray, a hotkey or a later start, which give the
+    // program the right to come to the front.
+    SetForegroundWindow(hwnd());
+  }
+  return false;
+}
+
+void PasswordPrompt::WaitBehindForeground() {
+  // Keys the user meant for the program in front (a password among them)
+  // must not land here, nor a password meant for here land there: the edit
+  // takes nothing until a click has brought the prompt to the front.
+  EnableWindow(passwordEdit(), FALSE);
+  // Visible already, the dialog is not shown again (activated) by the modal loop.
+  ShowWindow(hwnd(), SW_SHOWNOACTIVATE);
+  FLASHWINFO flash{sizeof flash, hwnd(), FLASHW_ALL | FLASHW_TIMERNOFG, 0, 0};
+  FlashWindowEx(&flash);
+  if (waitingBehind) waitingBehind();
+}
+
+bool PasswordPrompt::OnMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR&) {
+  if (message == WM_ACTIVATE && LOWORD(wParam) != WA_INACTIVE && waitingForClick_) {
+    waitingForClick_ = false;
+    EnableWindow(passwordEdit(), TRUE);
+    FLASHWINFO flash{sizeof flash, hwnd(), FLASHW_STOP, 0, 0};
+    FlashWindowEx(&flash);
+    // After the dialog's own handling, which puts the focus back where it was.
+    PostMessageW(hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(passwordEdit()), TRUE);
+  }
   return false;
 }
 
@@ -67,7 +110,8 @@ bool PasswordPrompt::OnCommand(int id, int /*notifyCode*/) {
 void PasswordPrompt::OnShow() {
   accepted_ = false;
   SetItemText(IDC_LOGIN_PASSWORD, "");
-  SetFocus(passwordEdit());
+  // Focus would activate the prompt, taking the keyboard from the program in front.
+  if (!waitingForClick_) SetFocus(passwordEdit());
 }
 
 void PasswordPrompt::OnOk() {

@@ -4,6 +4,7 @@
 // and read whether the password was accepted.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "platform/Platform.h"
@@ -23,6 +24,14 @@ class PasswordPrompt : public Dialog {
   bool Run(const std::string& expectedDigest, bool checkOnly, HWND owner);
 
   bool accepted() const { return accepted_; }
+  // While set, the prompt opens without anybody having asked for it (at
+  // start): when another program has the foreground, the prompt waits
+  // behind it, flashing, without the keyboard, until the user clicks it, and
+  // `waitingBehind` is called (the tray says why it flashes).
+  void SetUnasked(bool unasked) { unasked_ = unasked; }
+  std::function<void()> waitingBehind;
+  // Whether the prompt waits for the user's click.
+  bool waitingForClick() const { return waitingForClick_; }
   // The password edit while the prompt is shown.
   HWND passwordEdit() const;
 
@@ -34,15 +43,20 @@ class PasswordPrompt : public Dialog {
  protected:
   bool OnInit() override;
   bool OnCommand(int id, int notifyCode) override;
+  bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
   void OnDpiChanged(UINT dpi) override;
 
  private:
   void ShowIcon(UINT dpi);
+  // Shown without taking the foreground; the edit takes no typing yet.
+  void WaitBehindForeground();
 
   std::string& rememberedPassword_;
   std::string expectedDigest_;
   bool checkOnly_ = false;
   bool accepted_ = false;
+  bool unasked_ = false;
+  bool waitingForClick_ = false;
   UniqueIcon icon_;
 };
 

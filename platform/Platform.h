@@ -64,6 +64,16 @@ struct ClipboardFormatData {
 };
 using ClipboardContent = std::vector<ClipboardFormatData>;
 
+// Registered clipboard formats that keep what is on the clipboard out of the
+// clipboard history and the cloud clipboard of Windows 10 and 11. Every text
+// the program puts on the clipboard, and the user's content it puts back,
+// carries each of them holding the DWORD 0.
+inline constexpr const char* kPrivateClipboardFormats[] = {
+    "ExcludeClipboardContentFromMonitorProcessing",
+    "CanIncludeInClipboardHistory",
+    "CanUploadToCloudClipboard",
+};
+
 class Platform {
  public:
   virtual ~Platform() = default;
@@ -146,9 +156,10 @@ class Platform {
   virtual void ShowSystemProperties() = 0;
 
   // The value `name` under a Run key. nullopt when the key cannot be opened
-  // with full access; the empty text when the value is missing. Writing
-  // answers whether the value was stored; writing and deleting do nothing
-  // when the key cannot be opened.
+  // for reading; the empty text when the value is missing. Writing answers
+  // whether the value was stored; writing and deleting do nothing when the
+  // key cannot be opened for setting values (the machine-wide key for a
+  // standard user).
   virtual std::optional<std::string> ReadRunValue(RunKey key, const std::string& name) = 0;
   virtual bool WriteRunValue(RunKey key, const std::string& name, const std::string& data) = 0;
   virtual void DeleteRunValue(RunKey key, const std::string& name) = 0;

@@ -176,6 +176,32 @@ void RecordingPlatform::SetVkKeyScan(char ch, int16_t answer) {
   vkKeyScan_[ch] = answer;
 }
 
+unsigned RecordingPlatform::RegisteredFormat(const std::string& name) {
+  static std::mutex mutex;
+  static std::map<std::string, unsigned> formats;
+  std::lock_guard lock(mutex);
+  // Registered formats are numbered from 0xC000 on, as Windows numbers them.
+  return formats.emplace(name, 0xC000 + static_cast<unsigned>(formats.size())).first->second;
+}
+
+ClipboardContent RecordingPlatform::PrivateMarkers() {
+  ClipboardContent markers;
+  for (const char* name : kPrivateClipboardFormats)
+    markers.push_back({RegisteredFormat(name), std::string(4, '\0')});
+  return markers;
+}
+
+namespace {
+
+ClipboardContent TextWithMarkers(const std::string& text) {
+  ClipboardContent content{{RecordingPlatform::kUnicodeTextFormat, text}};
+  for (ClipboardFormatData& marker : RecordingPlatform::PrivateMarkers())
+    content.push_back(std::move(marker));
+  return content;
+}
+
+}  // namespace
+
 std::string RecordingPlatform::Clipboard() const {
   std::lock_guard lock(mutex_);
   return clipboard_;
@@ -194,6 +220,15 @@ void RecordingPlatform::SetRunValue(std::optional<std::string> value, RunKey key
 std::optional<std::string> RecordingPlatform::RunValue(RunKey key) const {
   std::lock_guard lock(mutex_);
   return runValues_.at(key);
+}
+
+void RecordingPlatform::SetRunKeyReadOnly(RunKey key, bool readOnly) {
+  std::lock_guard lock(mutex_);
+  if (readOnly) {
+    readOnlyRunKeys_.insert(key);
+  } else {
+    readOnlyRunKeys_.erase(key);
+  }
 }
 
 void RecordingPlatform::SetWin9x(bool win9x) {
@@ -288,7 +323,7 @@ bool RecordingPlatform::SetClipboardText(const std::string& text) {
   Record("SetClipboardText(" + text + ")");
   if (clipboardBusy_) return false;
   clipboard_ = text;
-  if (clipboardFormats_) clipboardFormats_ = ClipboardContent{{kUnicodeTextFormat, text}};
+  if (clipboardFormats_) clipboardFormats_ = TextWithMarkers(text);
   return true;
 }
 
@@ -317,7 +352,7 @@ void RecordingPlatform::OfferClipboardText(const std::string& text) {
   std::lock_guard lock(mutex_);
   Record("OfferClipboardText(" + text + ")");
   clipboard_ = text;
-  if (clipboardFormats_) clipboardFormats_ = ClipboardContent{{kUnicodeTextFormat, text}};
+  if (clipboardFormats_) clipboardFormats_ = TextWithMarkers(text);
 }
 
 bool RecordingPlatform::WaitForClipboardRead(uint32_t timeoutMs) {
@@ -331,6 +366,11 @@ void RecordingPlatform::RestoreClipboard(const ClipboardContent& content) {
   Record("RestoreClipboard(" + std::to_string(content.size()) + ")");
   if (!clipboardFormats_) return;
   clipboardFormats_ = content;
+  for (ClipboardFormatData& marker : PrivateMarkers()) {
+    std::erase_if(*clipboardFormats_,
+                  [&](const auto& data) { return data.format == marker.format; });
+    clipboardFormats_->push_back(std::move(marker));
+  }
   clipboard_.clear();
   for (const ClipboardFormatData& data : content) {
     if (data.format == kUnicodeTextFormat) clipboard_ = data.bytes;
@@ -465,7 +505,7 @@ bool RecordingPlatform::WriteRunValue(RunKey key, const std::string& name,
   std::lock_guard lock(mutex_);
   Record("WriteRunValue(" + RunKeyPrefix(key) + name + "," + data + ")");
   std::optional<std::string>& value = runValues_[key];
-  if (!value) return false;
+  if (!value || readOnlyRunKeys_.count(key)) return false;
   value = data;
   return true;
 }
@@ -474,7 +514,7 @@ void RecordingPlatform::DeleteRunValue(RunKey key, const std::string& name) {
   std::lock_guard lock(mutex_);
   Record("DeleteRunValue(" + RunKeyPrefix(key) + name + ")");
   std::optional<std::string>& value = runValues_[key];
-  if (value) value = std::string();
+  if (value && !readOnlyRunKeys_.count(key)) value = std::string();
 }
 
 std::string RecordingPlatform::ProgramFileName() {

@@ -27,6 +27,10 @@ class RecordingPlatform : public Platform {
   // its bytes as UTF-8.
   static constexpr unsigned kUnicodeTextFormat = 13;
   RecordingPlatform();
+  // The number a registered format gets here, and the markers of
+  // kPrivateClipboardFormats as they stand on the clipboard.
+  static unsigned RegisteredFormat(const std::string& name);
+  static ClipboardContent PrivateMarkers();
 
   // --- What tests look at and arrange ---------------------------------------
   std::vector<std::string> Calls() const;
@@ -67,6 +71,9 @@ class RecordingPlatform : public Platform {
   // A Run key's value; nullopt: the key cannot be opened (nor written).
   void SetRunValue(std::optional<std::string> value, RunKey key = RunKey::kMachine);
   std::optional<std::string> RunValue(RunKey key = RunKey::kMachine) const;
+  // The key can be read but not written, as the machine-wide key is for a
+  // standard user.
+  void SetRunKeyReadOnly(RunKey key, bool readOnly);
   void SetWin9x(bool win9x);
   // The CD drives CdDrives lists (none at first).
   void SetCdDrives(std::vector<std::string> drives);
@@ -141,6 +148,7 @@ class RecordingPlatform : public Platform {
   bool clipboardRead_ = true;
   std::map<RunKey, std::optional<std::string>> runValues_{{RunKey::kMachine, std::string()},
                                                           {RunKey::kCurrentUser, std::string()}};
+  std::set<RunKey> readOnlyRunKeys_;
   bool win9x_ = false;
   std::vector<std::string> cdDrives_;
   std::mutex mciMutex_;

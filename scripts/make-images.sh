@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Draws the program's own pictures with ImageMagick: the strip of 16 x 16
-# menu images (res/images/menu.bmp, magenta is transparent) and the 300 x 60
-# banner of the about box (res/images/banner.jpg). The results are committed;
+# menu images (res/images/menu.bmp, magenta is transparent), the 300 x 60
+# banner of the about box (res/images/banner.jpg) and the program's icons
+# (res/images/normal.ico, paused.ico) in the sizes Windows asks for at 100% to
+# 200%: 16, 20, 24, 32 and 48 pixels. The results are committed;
 # run this again only to change a picture.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -38,3 +40,17 @@ convert -size 60x300 gradient:'#1f3f7f-#4f8fd8' -rotate 270 \
   -pointsize 12 -fill '#dfe9ff' -gravity west -annotate +16+18 '一键直达 · 热键管理' \
   -fill '#ffffff40' -draw 'circle 262,30 262,4' -fill '#ffffff30' -draw 'circle 285,48 285,36' \
   -quality 90 "$root/res/images/banner.jpg"
+
+# The icons: a rounded square with a white T, drawn large and scaled down to
+# each size, so that every size has smooth edges of its own.
+for icon in "normal #1e6fd9" "paused #8a8a8a"; do
+  read -r name colour <<<"$icon"
+  convert -size 256x256 xc:none -fill "$colour" -draw "roundrectangle 8,8 247,247 40,40" \
+    -fill white -draw "rectangle 64,56 191,95" -draw "rectangle 108,95 151,207" "$work/$name.png"
+  sizes=()
+  for size in 16 20 24 32 48; do
+    convert "$work/$name.png" -filter Box -resize "${size}x${size}" "$work/$name-$size.png"
+    sizes+=("$work/$name-$size.png")
+  done
+  convert "${sizes[@]}" "$root/res/images/$name.ico"
+done

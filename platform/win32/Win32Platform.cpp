@@ -1,5 +1,6 @@
 #include "platform/win32/Win32Platform.h"
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -246,6 +247,22 @@ bool Win32Platform::ForegroundWindowIsElevated() {
   return processId != 0 && RunsAboveThisProcess(processId);
 }
 
+namespace {
+
+// Marks what is on the open clipboard as private: Windows 10 and 11 keep it
+// out of the clipboard history and the cloud clipboard, and clipboard
+// managers that honour the markers do not record it.
+void MarkClipboardPrivate() {
+  for (const char* name : kPrivateClipboardFormats) {
+    const UINT format = RegisterClipboardFormatW(Widen(name).c_str());
+    if (!format) continue;
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DWORD));
+    if (memory && !SetClipboardData(format, memory)) GlobalFree(memory);
+  }
+}
+
+}  // namespace
+
 bool Win32Platform::SetClipboardText(const std::string& text) {
   const std::wstring wide = Widen(text);
   ClipboardSession clipboard(mainWindow_);
@@ -259,7 +276,10 @@ bool Win32Platform::SetClipboardText(const std::string& text) {
   if (void* data = GlobalLock(memory)) {
     memcpy(data, wide.c_str(), bytes);
     GlobalUnlock(memory);
-    if (SetClipboardData(CF_UNICODETEXT, memory)) return true;  // the clipboard owns it now
+    if (SetClipboardData(CF_UNICODETEXT, memory)) {  // the clipboard owns it now
+      MarkClipboardPrivate();
+      return true;
+    }
   }
   GlobalFree(memory);
   return false;
@@ -304,6 +324,42 @@ Win32Platform::~Win32Platform() {
   if (clipboardWindow_) DestroyWindow(clipboardWindow_);
 }
 
+namespace {
+
+// How long saving the user's clipboard may take. An owner that renders its
+// data only when asked (a spreadsheet's large range) may take seconds per
+// format; the formats not read by then are dropped, so that the paste does
+// not wait for them.
+constexpr DWORD kSaveBudgetMs = 400;
+
+// The formats the clipboard holds, those most users paste first: text,
+// then formatted text, pictures and file lists, then the rest in the order
+// their owner put them.
+std::vector<UINT> FormatsInSavingOrder() {
+  std::vector<UINT> listed;
+  for (UINT format = EnumClipboardFormats(0); format; format = EnumClipboardFormats(format))
+    listed.push_back(format);
+  const UINT preferred[] = {CF_UNICODETEXT,
+                            CF_TEXT,
+                            CF_LOCALE,
+                            RegisterClipboardFormatW(L"HTML Format"),
+                            RegisterClipboardFormatW(L"Rich Text Format"),
+                            CF_DIB,
+                            CF_HDROP,
+                            CF_ENHMETAFILE};
+  std::vector<UINT> ordered;
+  for (const UINT format : preferred) {
+    if (std::find(listed.begin(), listed.end(), format) != listed.end()) ordered.push_back(format);
+  }
+  for (const UINT format : listed) {
+    if (std::find(ordered.begin(), ordered.end(), format) == ordered.end())
+      ordered.push_back(format);
+  }
+  return ordered;
+}
+
+}  // namespace
+
 std::optional<ClipboardContent> Win32Platform::SaveClipboard() {
   // A window of this thread would take the paste only after it returned,
   // when the earlier content is already back: such a paste keeps its text.
@@ -311,8 +367,10 @@ std::optional<ClipboardContent> Win32Platform::SaveClipboard() {
     return std::nullopt;
   ClipboardSession clipboard(ClipboardWindow());
   if (!clipboard.is_open()) return std::nullopt;
+  const DWORD start = GetTickCount();
   ClipboardContent content;
-  for (UINT format = EnumClipboardFormats(0); format; format = EnumClipboardFormats(format)) {
+  for (const UINT format : FormatsInSavingOrder()) {
+    if (GetTickCount() - start >= kSaveBudgetMs) break;
     if (IsHandleFormat(format)) continue;
     HANDLE data = GetClipboardData(format);
     if (!data) continue;
@@ -349,6 +407,9 @@ void Win32Platform::RestoreClipboard(const ClipboardContent& content) {
     HGLOBAL memory = GlobalCopy(data.bytes.data(), data.bytes.size());
     if (memory && !SetClipboardData(data.format, memory)) GlobalFree(memory);
   }
+  // The user's content was recorded when it was first copied; coming back it
+  // is no new copy, and what its owner kept out of the history stays out.
+  MarkClipboardPrivate();
 }
 
 void Win32Platform::OfferClipboardText(const std::string& text) {
@@ -366,6 +427,7 @@ void Win32Platform::OfferClipboardText(const std::string& text) {
   EmptyClipboard();
   // No data yet: the system asks the owner for it when a window reads it.
   SetClipboardData(CF_UNICODETEXT, nullptr);
+  MarkClipboardPrivate();
 }
 
 bool Win32Platform::WaitForClipboardRead(uint32_t timeoutMs) {
@@ -382,11 +444,46 @@ bool Win32Platform::WaitForClipboardRead(uint32_t timeoutMs) {
   return true;
 }
 
+namespace {
+
+DWORD ProcessOf(HWND window) {
+  DWORD process = 0;
+  if (window) GetWindowThreadProcessId(window, &process);
+  return process;
+}
+
+// Whether `process` owns the foreground window or one of its child windows
+// (a store app's frame belongs to the frame host, its content to the app).
+bool OwnsForegroundWindow(DWORD process) {
+  HWND foreground = GetForegroundWindow();
+  if (!process || !foreground) return false;
+  if (ProcessOf(foreground) == process) return true;
+  struct Search {
+    DWORD process;
+    bool found = false;
+  } search{process};
+  EnumChildWindows(
+      foreground,
+      [](HWND child, LPARAM lParam) -> BOOL {
+        auto& search = *reinterpret_cast<Search*>(lParam);
+        search.found = ProcessOf(child) == search.process;
+        return !search.found;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+}  // namespace
+
 void Win32Platform::RenderOfferedText() {
   const size_t bytes = (offeredText_.size() + 1) * sizeof(wchar_t);
   HGLOBAL memory = GlobalCopy(offeredText_.c_str(), bytes);
   if (memory && !SetClipboardData(CF_UNICODETEXT, memory)) GlobalFree(memory);
-  offeredTextRead_ = true;
+  // The clipboard history, a clipboard manager or a remote desktop's sync may
+  // ask first: only the paste's target, the foreground window's process,
+  // reading the text lets the earlier content come back early. The reader is
+  // the window that holds the clipboard open while it waits for the text.
+  if (OwnsForegroundWindow(ProcessOf(GetOpenClipboardWindow()))) offeredTextRead_ = true;
 }
 
 LRESULT CALLBACK Win32Platform::ClipboardWindowProc(HWND hwnd, UINT message, WPARAM wParam,
@@ -558,23 +655,25 @@ void Win32Platform::ShowSystemProperties() {
   }
 }
 
-UniqueRegistryKey Win32Platform::OpenRunKey(RunKey which) {
+UniqueRegistryKey Win32Platform::OpenRunKey(RunKey which, REGSAM access) {
   const HKEY root = which == RunKey::kMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
   HKEY key = nullptr;
-  if (RegOpenKeyExW(root, kRunKeyPath, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) {
+  if (RegOpenKeyExW(root, kRunKeyPath, 0, access, &key) != ERROR_SUCCESS) {
     return UniqueRegistryKey();
   }
   return UniqueRegistryKey(key);
 }
 
 std::optional<std::string> Win32Platform::ReadRunValue(RunKey which, const std::string& name) {
-  UniqueRegistryKey key = OpenRunKey(which);
+  // Only the rights the call needs: a standard user may read the
+  // machine-wide key, not write it.
+  UniqueRegistryKey key = OpenRunKey(which, KEY_READ);
   if (!key) return std::nullopt;
   return ReadTextValue(key.get(), name);
 }
 
 bool Win32Platform::WriteRunValue(RunKey which, const std::string& name, const std::string& data) {
-  UniqueRegistryKey key = OpenRunKey(which);
+  UniqueRegistryKey key = OpenRunKey(which, KEY_SET_VALUE);
   if (!key) return false;
   const std::wstring wide = Widen(data);
   return RegSetValueExW(key.get(), Widen(name).c_str(), 0, REG_SZ,
@@ -583,7 +682,7 @@ bool Win32Platform::WriteRunValue(RunKey which, const std::string& name, const s
 }
 
 void Win32Platform::DeleteRunValue(RunKey which, const std::string& name) {
-  UniqueRegistryKey key = OpenRunKey(which);
+  UniqueRegistryKey key = OpenRunKey(which, KEY_SET_VALUE);
   if (key) RegDeleteValueW(key.get(), Widen(name).c_str());
 }
 

@@ -80,7 +80,7 @@ class Win32Platform : public Platform {
  private:
   struct PendingCall;
 
-  static UniqueRegistryKey OpenRunKey(RunKey which);
+  static UniqueRegistryKey OpenRunKey(RunKey which, REGSAM access);
   static LRESULT CALLBACK ClipboardWindowProc(HWND hwnd, UINT message, WPARAM wParam,
                                               LPARAM lParam);
   // The hidden window that owns offered text, made on first use.

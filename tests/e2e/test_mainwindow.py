@@ -4,9 +4,11 @@ the list with the reason in the status bar."""
 
 import hashlib
 import os
+import shutil
 import subprocess
 
-from harness import TOOLS_DIR, activate, check, run_selected, wait_for, wine_path
+from harness import (TOOLS_DIR, activate, check, count_lines, run_selected, scheme_xml, wait_for,
+                     wine_path)
 
 IDM_TRAY_SHOW = 2043
 MAIN_TITLE = "^Tavrelin 4.6.0 Final"
@@ -35,6 +37,37 @@ def show_hotkey_asks_the_access_password_first(session):
     check(not visible(MAIN_TITLE), "the main window waits for the password")
     type_into(prompt, "open-sesame")
     wait_for(lambda: visible(MAIN_TITLE), what="the main window after the password")
+
+
+def second_start_shows_the_running_copy_and_a_copy_elsewhere_runs_its_own(session):
+    session.write_scheme([])
+    session.start_program()
+    check(not visible(MAIN_TITLE), "the first start stays in the tray")
+    second = subprocess.Popen(["wine", session.path("tavrelin.exe")], cwd=session.dir,
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    wait_for(lambda: second.poll() is not None, what="the second start to end")
+    wait_for(lambda: visible(MAIN_TITLE), what="the running copy's main window")
+    check(session.program.poll() is None, "the first copy runs on")
+
+    # Another folder: its own copy starts and fires its own hotkey.
+    other = session.path("other")
+    os.makedirs(other)
+    shutil.copy(session.path("tavrelin.exe"), other)
+    marker = session.path("fired.txt")
+    batch = session.write_marker_batch("mark.bat", marker)
+    with open(os.path.join(other, "hotkey.xml"), "wb") as f:
+        f.write(scheme_xml([("3+77", batch, "mark", "")]))
+    copy = subprocess.Popen(["wine", os.path.join(other, "tavrelin.exe")], cwd=other,
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        session.start_target()
+        wait_for(lambda: not session.hotkey_free(3, 77), what="the other copy's hotkey")
+        session.press("ctrl+alt+m")
+        wait_for(lambda: count_lines(marker) == 1, what="the other copy's hotkey to fire")
+        check(copy.poll() is None, "the other folder's copy runs")
+    finally:
+        copy.kill()
+        copy.wait()
 
 
 def status_text(session):
@@ -75,4 +108,5 @@ def entry_held_by_another_program_is_marked(session):
 
 if __name__ == "__main__":
     run_selected(show_hotkey_asks_the_access_password_first,
+                 second_start_shows_the_running_copy_and_a_copy_elsewhere_runs_its_own,
                  entry_held_by_another_program_is_marked)

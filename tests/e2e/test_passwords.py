@@ -7,7 +7,7 @@ import hashlib
 import struct
 import subprocess
 
-from harness import activate, check, count_lines, run_selected, wait_for
+from harness import activate, check, count_lines, is_foreground, run_selected, wait_for
 
 
 def digest(password):
@@ -38,9 +38,15 @@ def existing_window(name_pattern):
 
 
 def answer_prompt(keys_before_enter):
-    """Types into the password prompt and presses Enter."""
+    """Types into the password prompt and presses Enter. The prompt comes at
+    start while the target window is in front: it waits there, without the
+    keyboard, until the user clicks it."""
     wait_for(lambda: window_ids("^密码$"), what="the password prompt")
-    activate(existing_window("^密码$"))
+    check(not is_foreground("密码", within=1.0), "the prompt leaves the keyboard to the target")
+    prompt = existing_window("^密码$")
+    subprocess.run(["xdotool", "mousemove", "--window", prompt, "10", "10", "click", "1"],
+                   check=True)
+    activate(prompt)  # the keyboard focus of the display follows
     subprocess.run(["xdotool", "type", "--delay", "60", keys_before_enter], check=True)
     subprocess.run(["xdotool", "key", "Return"], check=True)
 

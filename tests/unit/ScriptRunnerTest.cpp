@@ -207,6 +207,14 @@ TEST(PasteTextTest, ClipboardThatCannotBeFilledSendsNothingAndFails) {
   EXPECT_EQ(platform.KeysDown(), std::vector<int>{0xA0});
 }
 
+// The content followed by the markers that keep it out of the clipboard
+// history and the cloud clipboard.
+ClipboardContent Private(ClipboardContent content) {
+  for (ClipboardFormatData& marker : RecordingPlatform::PrivateMarkers())
+    content.push_back(std::move(marker));
+  return content;
+}
+
 TEST(PasteTextTest, RestoringPasteHandsTheTextOverAndPutsTheEarlierContentBack) {
   // Text in two forms and a picture: every format comes back as it was.
   const ClipboardContent earlier = {
@@ -225,17 +233,17 @@ TEST(PasteTextTest, RestoringPasteHandsTheTextOverAndPutsTheEarlierContentBack) 
        Concat({{"SaveClipboard", "OfferClipboardText(abc)", "UnregisterHotKey(1)"},
                kCtrlV,
                {"WaitForClipboardRead(2000)", "RestoreClipboard(3)", "RegisterHotKey(1,2,81)"}}),
-       earlier},
+       Private(earlier)},
       {"an empty clipboard is empty again", ClipboardContent{}, true,
        Concat({{"SaveClipboard", "OfferClipboardText(abc)", "UnregisterHotKey(1)"},
                kCtrlV,
                {"WaitForClipboardRead(2000)", "RestoreClipboard(0)", "RegisterHotKey(1,2,81)"}}),
-       ClipboardContent{}},
+       Private({})},
       {"never read: restored after the wait", earlier, false,
        Concat({{"SaveClipboard", "OfferClipboardText(abc)", "UnregisterHotKey(1)"},
                kCtrlV,
                {"WaitForClipboardRead(2000)", "RestoreClipboard(3)", "RegisterHotKey(1,2,81)"}}),
-       earlier},
+       Private(earlier)},
       {"clipboard cannot be opened: a plain paste", std::nullopt, true,
        Concat({{"SaveClipboard", "SetClipboardText(abc)", "UnregisterHotKey(1)"},
                kCtrlV,
@@ -253,13 +261,13 @@ TEST(PasteTextTest, RestoringPasteHandsTheTextOverAndPutsTheEarlierContentBack) 
     EXPECT_EQ(platform.ClipboardFormats(), c.after) << c.name;
   }
 
-  // Off: the clipboard keeps the pasted text, as it always did.
+  // Off: the clipboard keeps the pasted text, as it always did, marked to
+  // stay out of the clipboard history and the cloud clipboard.
   RecordingPlatform platform;
   test::RecordingProgram program(platform);
   platform.SetClipboardContent(earlier);
   PasteText(platform, program, "abc");
-  EXPECT_EQ(platform.ClipboardFormats(),
-            (ClipboardContent{{RecordingPlatform::kUnicodeTextFormat, "abc"}}));
+  EXPECT_EQ(platform.ClipboardFormats(), Private({{RecordingPlatform::kUnicodeTextFormat, "abc"}}));
 }
 
 // --- Script files, with a user-interface thread that runs hand-offs inline ---

@@ -92,7 +92,7 @@ TEST_F(SettingsCentreTest, PasswordChanges) {
       EXPECT_TRUE(menuChecks_.empty()) << c.name;
     } else {
       EXPECT_EQ(ReadCategories(ProgramDir()), Strings{"娱乐"}) << c.name;
-      EXPECT_EQ(platform_.RunValue(), "C:\\Tavrelin\\tavrelin.exe") << c.name;
+      EXPECT_EQ(platform_.RunValue(), "\"C:\\Tavrelin\\tavrelin.exe\"") << c.name;
       EXPECT_THAT(menuChecks_, ElementsAre(true)) << c.name;
     }
   }
@@ -199,7 +199,7 @@ TEST_F(SettingsCentreTest, MenuCheckFollowsWhatTheRegistryHolds) {
   // key takes the value, and the mark shows it is on.
   platform_.SetRunValue(std::nullopt);
   ASSERT_TRUE(Confirm(form));
-  EXPECT_EQ(platform_.RunValue(RunKey::kCurrentUser), platform_.ProgramFileName());
+  EXPECT_EQ(platform_.RunValue(RunKey::kCurrentUser), "\"" + platform_.ProgramFileName() + "\"");
   // Neither key can be written: the mark stays off.
   platform_.SetRunValue(std::nullopt, RunKey::kCurrentUser);
   ASSERT_TRUE(Confirm(form));

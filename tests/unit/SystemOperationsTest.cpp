@@ -19,6 +19,7 @@ using Calls = std::vector<std::string>;
 const std::string kOpen = "mciSendString(Set  cdaudio  door  open  wait)";
 const std::string kClose = "mciSendString(Set  cdaudio  door  closed  wait)";
 const std::string kProgram = "C:\\Tavrelin\\tavrelin.exe";
+const std::string kCommand = "\"" + kProgram + "\"";
 
 class SystemOperationsTest : public ::testing::Test {
  protected:
@@ -96,34 +97,43 @@ TEST(CdTrayTest, ConcurrentTogglesNeverSendTheSameCommandTwiceInARow) {
 }
 
 TEST_F(SystemOperationsTest, ReadAutoRunAnswersAndRepairsTheValue) {
-  const std::string kOld = "D:\\Old\\tavrelin.exe";
-  const std::string kWriteMachine = "WriteRunValue(tarnu_hotkey," + kProgram + ")";
-  const std::string kWriteUser = "WriteRunValue(HKCU,tarnu_hotkey," + kProgram + ")";
+  const std::string kOld = "\"D:\\Old\\tavrelin.exe\"";
+  const std::string kWriteMachine = "WriteRunValue(tarnu_hotkey," + kCommand + ")";
+  const std::string kWriteUser = "WriteRunValue(HKCU,tarnu_hotkey," + kCommand + ")";
   const struct {
     std::optional<std::string> machine;  // nullopt: the key cannot be opened
     std::optional<std::string> user;
+    bool machineReadOnly;  // a standard user's view of the machine-wide key
     bool answer;
     Calls writes;
     std::optional<std::string> machineAfter;
     std::optional<std::string> userAfter;
   } cases[] = {
-      {std::nullopt, "", false, {}, std::nullopt, ""},
-      {"", "", false, {}, "", ""},
-      {kProgram, "", true, {}, kProgram, ""},
-      {kOld, "", true, {kWriteMachine}, kProgram, ""},
-      {"c:\\tavrelin\\tavrelin.exe", "", true, {kWriteMachine}, kProgram, ""},
+      {std::nullopt, "", false, false, {}, std::nullopt, ""},
+      {"", "", false, false, {}, "", ""},
+      {kCommand, "", false, true, {}, kCommand, ""},
+      {kOld, "", false, true, {kWriteMachine}, kCommand, ""},
+      // An earlier version's path without quotes gets them.
+      {kProgram, "", false, true, {kWriteMachine}, kCommand, ""},
+      {"c:\\tavrelin\\tavrelin.exe", "", false, true, {kWriteMachine}, kCommand, ""},
+      // A value the user may only read still counts, and stays as it is.
+      {kOld, "", true, true, {kWriteMachine}, kOld, ""},
+      {kCommand, "", true, true, {}, kCommand, ""},
       // A standard user's value under the current user's key counts as well.
-      {std::nullopt, kProgram, true, {}, std::nullopt, kProgram},
-      {std::nullopt, kOld, true, {kWriteUser}, std::nullopt, kProgram},
-      {"", kProgram, true, {}, "", kProgram},
-      {std::nullopt, std::nullopt, false, {}, std::nullopt, std::nullopt},
+      {std::nullopt, kCommand, false, true, {}, std::nullopt, kCommand},
+      {std::nullopt, kOld, false, true, {kWriteUser}, std::nullopt, kCommand},
+      {"", kCommand, true, true, {}, "", kCommand},
+      {std::nullopt, std::nullopt, false, false, {}, std::nullopt, std::nullopt},
   };
-  for (const auto& [machine, user, answer, writes, machineAfter, userAfter] : cases) {
+  for (const auto& [machine, user, machineReadOnly, answer, writes, machineAfter, userAfter] :
+       cases) {
     RecordingPlatform platform;
     SystemOperations system(platform);
     platform.SetRunValue(machine, RunKey::kMachine);
     platform.SetRunValue(user, RunKey::kCurrentUser);
-    const std::string label = machine.value_or("(no key)") + " / " + user.value_or("(no key)");
+    platform.SetRunKeyReadOnly(RunKey::kMachine, machineReadOnly);
+    const std::string label = machine.value_or("(no key)") + " / " + user.value_or("(no key)") +
+                              (machineReadOnly ? " read-only" : "");
     EXPECT_EQ(system.ReadAutoRun(), answer) << label;
     EXPECT_EQ(platform.CallsStartingWith("Write"), writes) << label;
     EXPECT_EQ(platform.RunValue(RunKey::kMachine), machineAfter) << label;
@@ -135,9 +145,9 @@ TEST_F(SystemOperationsTest, WriteAutoRunStoresOneValueWhereItCanAndRemovesBoth)
   using Place = SystemOperations::AutoRunPlace;
   // The machine-wide key writable: the value goes there, a user value left
   // by an earlier run as a standard user is removed.
-  platform_.SetRunValue(kProgram, RunKey::kCurrentUser);
+  platform_.SetRunValue(kCommand, RunKey::kCurrentUser);
   EXPECT_EQ(system_.WriteAutoRun(true), Place::kMachine);
-  EXPECT_EQ(platform_.RunValue(RunKey::kMachine), kProgram);
+  EXPECT_EQ(platform_.RunValue(RunKey::kMachine), kCommand);
   EXPECT_EQ(platform_.RunValue(RunKey::kCurrentUser), "");
   EXPECT_TRUE(system_.ReadAutoRun());
 
@@ -145,16 +155,28 @@ TEST_F(SystemOperationsTest, WriteAutoRunStoresOneValueWhereItCanAndRemovesBoth)
   EXPECT_EQ(platform_.RunValue(RunKey::kMachine), "");
   EXPECT_FALSE(system_.ReadAutoRun());
 
-  // A standard user: the machine-wide key cannot be written.
-  platform_.SetRunValue(std::nullopt, RunKey::kMachine);
+  // A standard user: the machine-wide key can be read, not written.
+  platform_.SetRunKeyReadOnly(RunKey::kMachine, true);
   EXPECT_EQ(system_.WriteAutoRun(true), Place::kCurrentUser);
-  EXPECT_EQ(platform_.RunValue(RunKey::kCurrentUser), kProgram);
+  EXPECT_EQ(platform_.RunValue(RunKey::kCurrentUser), kCommand);
   EXPECT_TRUE(system_.ReadAutoRun());
   EXPECT_EQ(system_.WriteAutoRun(false), Place::kNowhere);
   EXPECT_EQ(platform_.RunValue(RunKey::kCurrentUser), "");
   EXPECT_FALSE(system_.ReadAutoRun());
 
+  // ...and an administrator's machine-wide value is there: it shows as on,
+  // cannot be removed, and "on" adds no second value that would start the
+  // program twice.
+  platform_.SetRunKeyReadOnly(RunKey::kMachine, false);
+  platform_.SetRunValue(kCommand, RunKey::kMachine);
+  platform_.SetRunKeyReadOnly(RunKey::kMachine, true);
+  EXPECT_EQ(system_.WriteAutoRun(false), Place::kNowhere);
+  EXPECT_TRUE(system_.ReadAutoRun());
+  EXPECT_EQ(system_.WriteAutoRun(true), Place::kMachine);
+  EXPECT_EQ(platform_.RunValue(RunKey::kCurrentUser), "");
+
   // Neither key writable: nothing stored, and the read-back says so.
+  platform_.SetRunValue(std::nullopt, RunKey::kMachine);
   platform_.SetRunValue(std::nullopt, RunKey::kCurrentUser);
   EXPECT_EQ(system_.WriteAutoRun(true), Place::kNowhere);
   EXPECT_FALSE(system_.ReadAutoRun());

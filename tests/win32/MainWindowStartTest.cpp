@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/MainWindow.h"
+#include "app/TrayIcon.h"
 #include "platform/win32/Wide.h"
 #include "platform/win32/WinApi.h"
 #include "tests/win32/Win32TestSupport.h"
@@ -130,6 +131,70 @@ TEST_F(MainWindowStartTest, TrayLeftClickWithCtrlPausesBeforeAltEnds) {
     EXPECT_EQ(PeekMessageW(&close, form_->hwnd(), WM_CLOSE, WM_CLOSE, PM_REMOVE) != 0,
               click.closes);
   }
+}
+
+// A shell whose notification area is not there for the first `refusals`
+// adds (Explorer still starting at log-on): the icon is added again on a
+// timer whose delay doubles, the balloon asked for meanwhile comes once the
+// icon is there, and a new taskbar gets the icon again.
+TEST(TrayIconTest, IconRefusedAtLogOnIsAddedLaterAndKeepsItsBalloon) {
+  struct Shell {
+    int refusals = 3;
+    bool present = false;
+    int adds = 0;
+    std::vector<std::wstring> balloons;
+  } shell;
+  HWND owner = CreateWindowExW(0, L"STATIC", L"tray owner", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                               nullptr, nullptr);
+  TrayIcon tray(owner, WM_APP, nullptr, L"Tavrelin", [&](DWORD message, NOTIFYICONDATAW* data) {
+    if (message == NIM_ADD) {
+      ++shell.adds;
+      if (shell.refusals > 0) {
+        --shell.refusals;
+        return FALSE;
+      }
+      if (shell.present) return FALSE;  // an icon is added once
+      shell.present = true;
+      return TRUE;
+    }
+    if (message == NIM_MODIFY && shell.present && (data->uFlags & NIF_INFO))
+      shell.balloons.push_back(data->szInfo);
+    return static_cast<BOOL>(shell.present);
+  });
+  EXPECT_FALSE(tray.added());
+  tray.ShowBalloon(L"Tavrelin", L"已在通知区域运行");
+
+  std::vector<DWORD> waits;
+  DWORD last = GetTickCount();
+  const DWORD start = last;
+  while (!tray.added() && GetTickCount() - start < 15000) {
+    MSG message;
+    if (PeekMessageW(&message, owner, WM_TIMER, WM_TIMER, PM_REMOVE)) {
+      ASSERT_EQ(message.wParam, TrayIcon::kRetryTimer);
+      waits.push_back(GetTickCount() - last);
+      last = GetTickCount();
+      tray.Retry();
+    } else {
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_TIMER);
+    }
+  }
+  ASSERT_TRUE(tray.added());
+  EXPECT_EQ(shell.adds, 4);
+  ASSERT_EQ(waits.size(), 3u);
+  for (size_t i = 0; i < waits.size(); ++i) {
+    const DWORD planned = TrayIcon::kFirstRetryMs << i;
+    EXPECT_GE(waits[i] + 50, planned) << i;
+    EXPECT_LT(waits[i], planned + 1000) << i;
+  }
+  EXPECT_EQ(shell.balloons, std::vector<std::wstring>{L"已在通知区域运行"});
+  EXPECT_EQ(tray.lastBalloon(), L"已在通知区域运行");
+
+  // Explorer restarted: TaskbarCreated adds the icon again, at once.
+  shell.present = false;
+  tray.Restore();
+  EXPECT_TRUE(tray.added());
+  EXPECT_EQ(shell.adds, 5);
+  DestroyWindow(owner);
 }
 
 }  // namespace

@@ -436,6 +436,71 @@ TEST_F(MainWindowTest, PauseSwitchesTheImagesAndTheWindowIcon) {
   EXPECT_EQ(MenuItemText(form_->menuBar(), IDM_MAIN_STOP), "停止工作");
 }
 
+// A first start (no set.ini yet) says once where the program went and how to
+// open it: the hotkey of the entry that shows the main window, or the icon.
+TEST_F(MainWindowTest, FirstStartSaysWhereTheProgramIs) {
+  const struct {
+    const char* name;
+    std::vector<Entry> entries;
+    bool settingsExist;
+    std::wstring balloon;
+  } cases[] = {
+      {"first-hotkey",
+       {{"3+78", "notepad.exe", "", ""}, {"3+83", "显示Tavrelin $$/主窗口", "", ""}},
+       false,
+       L"Tavrelin 已在通知区域运行，按 Ctrl + ALT + S 打开主窗口"},
+      {"first-icon",
+       {{"3+78", "notepad.exe", "", ""}},
+       false,
+       L"Tavrelin 已在通知区域运行，双击通知区域的图标打开主窗口"},
+      {"later", {{"3+83", "显示Tavrelin", "", ""}}, true, L""},
+  };
+  for (const auto& c : cases) {
+    Start(c.name, Xml(c.entries));
+    if (c.settingsExist) WriteFileAtomically(directory_ + "set.ini", "[System]\r\n");
+    Create();
+    EXPECT_EQ(form_->tray().lastBalloon(), c.balloon) << c.name;
+    form_->UnregisterHotkeys(true);
+    form_.reset();
+  }
+}
+
+int IconWidth(HICON icon) {
+  ICONINFO info{};
+  if (!GetIconInfo(icon, &info)) return 0;
+  BITMAP bitmap{};
+  GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
+  if (info.hbmColor) DeleteObject(info.hbmColor);
+  if (info.hbmMask) DeleteObject(info.hbmMask);
+  return bitmap.bmWidth;
+}
+
+// The sizes an icon resource holds.
+std::vector<int> IconResourceSizes(int id) {
+  const HMODULE module = GetModuleHandleW(nullptr);
+  HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(id), RT_GROUP_ICON);
+  const auto* group = static_cast<const BYTE*>(LockResource(LoadResource(module, found)));
+  std::vector<int> sizes;
+  if (!group) return sizes;
+  const int count = group[4] | (group[5] << 8);
+  for (int i = 0; i < count; ++i) sizes.push_back(group[6 + 14 * i] ? group[6 + 14 * i] : 256);
+  return sizes;
+}
+
+// The tray and window icons come in the sizes of 100% to 200%, and the window
+// takes those of its DPI.
+TEST_F(MainWindowTest, IconsComeInEverySizeAndTheWindowTakesItsDpis) {
+  for (const int id : {IDI_TRAY_NORMAL, IDI_TRAY_PAUSED})
+    EXPECT_EQ(IconResourceSizes(id), (std::vector<int>{16, 20, 24, 32, 48})) << id;
+  Start("icons", Xml({}));
+  Create();
+  const UINT dpi = DpiForWindow(form_->hwnd());
+  EXPECT_EQ(IconWidth(form_->WindowIcon()), SystemMetricForDpi(SM_CXSMICON, dpi));
+  EXPECT_EQ(
+      IconWidth(reinterpret_cast<HICON>(SendMessageW(form_->hwnd(), WM_GETICON, ICON_BIG, 0))),
+      SystemMetricForDpi(SM_CXICON, dpi));
+}
+
 TEST_F(MainWindowTest, StartAtLogOnShowsWhatIsStored) {
   Start("autorun", Xml({}));
   Create();

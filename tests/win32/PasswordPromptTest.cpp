@@ -112,6 +112,45 @@ TEST_F(PasswordPromptTest, ThePromptIsOwnedByTheVisibleOpenerAndDisablesIt) {
   DestroyWindow(opener);
 }
 
+// A prompt nobody asked for (at start) while the user works in another
+// program waits behind it, flashing, with an edit that takes no keys, and
+// calls for the tray's balloon; a click brings it forward with the focus in
+// the edit. One asked for comes to the front at once.
+TEST_F(PasswordPromptTest, UnaskedPromptLeavesTheKeyboardToTheProgramInFront) {
+  ForegroundNotepad other;
+  ASSERT_TRUE(other.ready());
+  struct Seen {
+    HWND foreground = nullptr;
+    bool editEnabled = true;
+    bool waiting = false;
+    bool focusedAfterClick = false;
+  };
+  for (const bool unasked : {true, false}) {
+    SetForegroundWindow(other.window());
+    ASSERT_TRUE(Eventually([&] { return GetForegroundWindow() == other.window(); }));
+    Seen seen;
+    int balloons = 0;
+    login_.waitingBehind = [&] { ++balloons; };
+    login_.SetUnasked(unasked);
+    prompt_ = std::make_unique<DialogWatch>(L"密码", [&](HWND prompt) {
+      const HWND edit = GetDlgItem(prompt, IDC_LOGIN_PASSWORD);
+      seen.foreground = GetForegroundWindow();
+      seen.editEnabled = IsWindowEnabled(edit);
+      seen.waiting = login_.waitingForClick();
+      SetForegroundWindow(prompt);  // what the user's click does
+      seen.focusedAfterClick = Eventually([&] { return GetFocus() == edit; }, 5000);
+      TypeAndPress(edit, L"口令", prompt, IDOK);
+    });
+    EXPECT_TRUE(login_.Run(DigestText("口令"), /*checkOnly=*/true, nullptr)) << unasked;
+    EXPECT_EQ(seen.foreground == other.window(), unasked) << unasked;
+    EXPECT_EQ(seen.editEnabled, !unasked) << unasked;
+    EXPECT_EQ(seen.waiting, unasked) << unasked;
+    EXPECT_EQ(balloons, unasked ? 1 : 0) << unasked;
+    EXPECT_TRUE(seen.focusedAfterClick) << unasked;
+  }
+  login_.SetUnasked(false);
+}
+
 // A protected scheme: every text encrypted with the password.
 std::string ProtectedSchemeXml(const std::string& password) {
   return SchemeXml({{EncryptText(password, "3+81"), EncryptText(password, "记事本.exe")}},

@@ -212,4 +212,51 @@ LRESULT CALLBACK PasswordCharWatch::Proc(int code, WPARAM wParam, LPARAM lParam)
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
+bool Eventually(const std::function<bool()>& ready, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  while (!ready()) {
+    if (GetTickCount() - start > timeoutMs) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+  }
+  return true;
+}
+
+ForegroundNotepad::ForegroundNotepad() {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  wchar_t command[] = L"notepad.exe";
+  if (!CreateProcessW(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process_))
+    return;
+  Eventually([&] {
+    EnumWindows(
+        [](HWND window, LPARAM lParam) -> BOOL {
+          auto& self = *reinterpret_cast<ForegroundNotepad*>(lParam);
+          DWORD process = 0;
+          GetWindowThreadProcessId(window, &process);
+          if (process != self.process_.dwProcessId || !IsWindowVisible(window)) return TRUE;
+          self.window_ = window;
+          return FALSE;
+        },
+        reinterpret_cast<LPARAM>(this));
+    return window_ != nullptr;
+  });
+  edit_ = FindWindowExW(window_, nullptr, L"Edit", nullptr);
+  SetForegroundWindow(window_);
+  Eventually([&] { return GetForegroundWindow() == window_; });
+}
+
+ForegroundNotepad::~ForegroundNotepad() {
+  if (!process_.hProcess) return;
+  TerminateProcess(process_.hProcess, 0);
+  WaitForSingleObject(process_.hProcess, 5000);
+  CloseHandle(process_.hProcess);
+  CloseHandle(process_.hThread);
+}
+
 }  // namespace tav::test

@@ -94,4 +94,26 @@ void WriteSchemeFile(const std::string& path, const std::string& schemeXml);
 std::string SchemeXml(const std::vector<std::pair<std::string, std::string>>& entries,
                       const std::string& password = "");
 
+// Keeps asking until `ready` answers true, dispatching this thread's
+// messages meanwhile; false after `timeoutMs`.
+bool Eventually(const std::function<bool()>& ready, DWORD timeoutMs = 10000);
+
+// Another program in the foreground, as the window the user works in:
+// Wine's notepad, ended with the object.
+class ForegroundNotepad {
+ public:
+  ForegroundNotepad();
+  ~ForegroundNotepad();
+  ForegroundNotepad(const ForegroundNotepad&) = delete;
+  ForegroundNotepad& operator=(const ForegroundNotepad&) = delete;
+  bool ready() const { return edit_ && GetForegroundWindow() == window_; }
+  HWND window() const { return window_; }
+  HWND edit() const { return edit_; }
+
+ private:
+  PROCESS_INFORMATION process_{};
+  HWND window_ = nullptr;
+  HWND edit_ = nullptr;
+};
+
 }  // namespace tav::test
