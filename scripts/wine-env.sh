@@ -37,8 +37,10 @@ export LC_ALL=zh_CN.UTF-8
 # to withdraw it (winex11's wait_for_withdrawn_state): without one, every
 # closed dialog costs those 2 s. fvwm with the styles Wine's own test runs
 # use (Motif decoration hints honoured, the program's positions kept), and
-# focus as Windows gives it: a new window and a clicked one get it, wherever
-# the pointer rests.
+# focus as Windows gives it: a clicked window gets it, wherever the pointer
+# rests, and a new window only when the program activates it (Windows' own
+# foreground rules keep a window shown without activation from taking the
+# keyboard; fvwm would otherwise hand every new window the focus).
 tav_window_manager_runs() {
   local id
   id=$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | sed -n 's/.*window id # //p')
@@ -49,7 +51,7 @@ tav_start_window_manager() {
   tav_window_manager_runs && return 0
   local manager
   for _ in 1 2 3; do
-    fvwm -f /dev/null -c "Style * MwmDecor" -c "Style * UsePPosition" -c "Style * ClickToFocus" \
+    fvwm -f /dev/null -c "Style * MwmDecor" -c "Style * UsePPosition" -c "Style * ClickToFocus" -c "Style * !FPGrabFocus, !FPGrabFocusTransient" \
       </dev/null >"$tav_lane_home/window-manager.log" 2>&1 9>&- &
     manager=$!
     echo "$manager" >"$tav_lane_home/.window-manager-pid"
