@@ -325,7 +325,9 @@ TEST(PlatformWin32Test, SleepKeepsWithinTwoMillisecondsOnARunThread) {
   std::thread([&platform] {
     const auto preparation = platform.PrepareRunThread();
     for (uint32_t ms : {1u, 3u, 7u, 16u, 20u}) {
-      // The median of a few, so that a busy machine's scheduling does not count.
+      // The quickest of a few: a busy machine's scheduling only adds to a
+      // sleep, while sleeping in the system timer's 15.6 ms steps makes every
+      // one of them long.
       std::vector<double> took;
       for (int i = 0; i < 7; ++i) {
         const auto start = std::chrono::steady_clock::now();
@@ -336,7 +338,7 @@ TEST(PlatformWin32Test, SleepKeepsWithinTwoMillisecondsOnARunThread) {
       }
       std::sort(took.begin(), took.end());
       EXPECT_GE(took.front(), ms - 0.5) << ms;
-      EXPECT_LE(took[took.size() / 2], ms + 2.0) << ms;
+      EXPECT_LE(took.front(), ms + 2.0) << ms;
     }
   }).join();
 }
