@@ -26,6 +26,7 @@ IDM_ABOUT = 2042
 IDM_TRAY_SHOW = 2043
 IDC_MAIN_CHANGE = 2013
 IDC_EDITOR_SCRIPT = 3008
+IDC_SCRIPT_TABS = 5032
 IDC_SET_PAGES = 4001
 IDC_SET_CHANGE_PASSWORD = 4003
 IDC_SET_OLD_PASSWORD = 4005
@@ -138,6 +139,10 @@ def take_all(out_dir, dpi):
         activate(visible(session, "^修改热键$"))
         session.click_control("修改热键", IDC_EDITOR_SCRIPT)
         shoot(session, "^编辑脚本 - ", name("script-editor"))
+        # The aids of the other two pages, for a look at their labels.
+        for tab, page in ((1, "keys"), (2, "time")):
+            session.click_control("TfrmScripEditor", IDC_SCRIPT_TABS, tab)
+            shoot(session, "^编辑脚本 - ", name("script-editor-" + page))
     finally:
         session.tavctl("command", IDM_EXIT)
         session.close()
