@@ -404,6 +404,35 @@ void MainWindow::ScaleColumns() {
   for (const ListColumn& column : kColumns) {
     ListView_SetColumnWidth(listView_, column.index, ScaleForDpi(column.width, dpi));
   }
+  FitHotkeyColumn();
+}
+
+// The check box in front of each row takes room from the hotkey text: the
+// hotkey column grows to show its widest text whole beside the check box and
+// the icon, and the action column gives up what it takes, keeping at least
+// the hotkey column's own width.
+void MainWindow::FitHotkeyColumn() {
+  const UINT dpi = DpiForWindow(hwnd());
+  const int shared = ScaleForDpi(kColumns[0].width + kColumns[1].width, dpi);
+  const int least = ScaleForDpi(kColumns[0].width, dpi);
+  int width = least;
+  RECT label{};
+  RECT row{};
+  if (ListView_GetItemRect(listView_, 0, &label, LVIR_LABEL) &&
+      ListView_GetItemRect(listView_, 0, &row, LVIR_BOUNDS)) {
+    int widest = 0;
+    for (int item = 0; item < ListView_GetItemCount(listView_); ++item) {
+      wchar_t text[128] = {};
+      ListView_GetItemText(listView_, item, 0, text, 128);
+      widest = std::max(widest, static_cast<int>(ListView_GetStringWidth(listView_, text)));
+    }
+    // The label's inner margins on both sides.
+    width =
+        std::max(width, static_cast<int>(label.left - row.left) + widest + ScaleForDpi(12, dpi));
+  }
+  width = std::min(width, shared - least);
+  ListView_SetColumnWidth(listView_, kHotkeyColumn, width);
+  ListView_SetColumnWidth(listView_, kActionColumn, shared - width);
 }
 
 // The menu image list from the picture strip: magenta pixels become transparent
@@ -636,6 +665,7 @@ void MainWindow::InsertRows() {
     if (row >= 0) ListView_SetCheckState(listView_, row, item.enabled);
   }
   fillingRows_ = false;
+  FitHotkeyColumn();
   SendMessageW(listView_, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(listView_, nullptr, TRUE);
 }
@@ -709,6 +739,7 @@ void MainWindow::AssignIcons() {
     item.iImage = image < 0 ? fallback : image;
     ListView_SetItem(listView_, &item);
   }
+  FitHotkeyColumn();  // the icons take room beside the texts
 }
 
 void MainWindow::SetStatus(const std::string& text) {

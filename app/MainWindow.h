@@ -219,6 +219,7 @@ class MainWindow : public Window, public ProgramControl, private SchemeMenuHost 
   std::vector<HotkeyListItem> SelectedItems() const;
   void EnableOptionalItems();
   void ScaleColumns();
+  void FitHotkeyColumn();
   std::string DigestOfRememberedPassword() const;
   // The main window when it is visible (a modal prompt disables it), else null.
   HWND VisibleWindow() const;

@@ -5,6 +5,7 @@
 #include "help/NetLabel.h"
 #include "platform/win32/Commands.h"
 #include "platform/win32/Controls.h"
+#include "platform/win32/Dpi.h"
 #include "res/resource.h"
 
 #include <commctrl.h>
@@ -16,13 +17,19 @@ namespace {
 // The picture of "退出" in the menus' picture strip, which "关闭" shows too.
 constexpr int kExitImage = 1;
 
-HICON LoadExitIcon() {
+// The picture at `size` pixels, the small icon size of the box's DPI: the
+// strip's 16 x 16 picture stretched by the image list it is copied into.
+HICON LoadExitIcon(int size) {
   HIMAGELIST strip =
       ImageList_LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_MENU_IMAGES), 16, 0,
                            RGB(255, 0, 255), IMAGE_BITMAP, LR_CREATEDIBSECTION);
   if (!strip) return nullptr;
-  HICON icon = ImageList_GetIcon(strip, kExitImage, ILD_NORMAL);
+  UniqueIcon small(ImageList_GetIcon(strip, kExitImage, ILD_NORMAL));
   ImageList_Destroy(strip);
+  HIMAGELIST sized = ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 1, 0);
+  ImageList_AddIcon(sized, small.get());
+  HICON icon = ImageList_GetIcon(sized, 0, ILD_NORMAL);
+  ImageList_Destroy(sized);
   return icon;
 }
 
@@ -58,7 +65,11 @@ bool AboutBox::OnInit() {
     label->SetLink(link.kind, link.link, link.caption);
   }
   // With common controls 6 a push button shows its picture beside its text.
-  if (!closeIcon_) closeIcon_.reset(LoadExitIcon());
+  const int iconSize = SystemMetricForDpi(SM_CXSMICON, DpiForWindow(hwnd()));
+  if (closeIconSize_ != iconSize) {
+    closeIcon_.reset(LoadExitIcon(iconSize));
+    closeIconSize_ = iconSize;
+  }
   SendMessageW(Item(IDC_ABOUT_CLOSE), BM_SETIMAGE, IMAGE_ICON,
                reinterpret_cast<LPARAM>(closeIcon_.get()));
   if (!banner_) {

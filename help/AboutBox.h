@@ -30,7 +30,8 @@ class AboutBox : public Dialog {
 
   HBITMAP banner_ = nullptr;  // decoded once, kept for the whole run
   SIZE bannerSize_{};
-  UniqueIcon closeIcon_;  // the picture of "关闭", made at the first show
+  UniqueIcon closeIcon_;  // the picture of "关闭", made for the DPI of the show
+  int closeIconSize_ = 0;
 };
 
 }  // namespace tav

@@ -166,7 +166,18 @@ TEST_F(MainWindowTest, ChildControlsAreMadeAtTheFirstShowFromTheLoadedEntries) {
   EXPECT_EQ(Column(rows, 2), (std::vector<std::string>{"系统", "工具", "其他"}));
   const UINT dpi = DpiForWindow(window);
   EXPECT_EQ(Header_GetItemCount(ListView_GetHeader(rows)), 3);
-  EXPECT_EQ(ListView_GetColumnWidth(rows, 1), ScaleForDpi(185, dpi));
+  // The hotkey column takes what its texts need beside the check box and the
+  // icon from the action column; the two keep their 285 pixels together.
+  EXPECT_EQ(ListView_GetColumnWidth(rows, 0) + ListView_GetColumnWidth(rows, 1),
+            ScaleForDpi(285, dpi));
+  for (int row = 0; row < 3; ++row) {
+    RECT label{};
+    ListView_GetItemRect(rows, row, &label, LVIR_LABEL);
+    wchar_t text[64] = {};
+    ListView_GetItemText(rows, row, 0, text, 64);
+    EXPECT_GE(label.right - label.left, ListView_GetStringWidth(rows, text) + ScaleForDpi(6, dpi))
+        << "row " << row << " at " << dpi;
+  }
   EXPECT_NE(FindWindowExW(window, nullptr, STATUSCLASSNAMEW, nullptr), nullptr);
   EXPECT_TRUE(IsWindowEnabled(GetDlgItem(window, IDC_MAIN_ADD)));
   EXPECT_FALSE(IsWindowEnabled(GetDlgItem(window, IDC_MAIN_CHANGE)));

@@ -1,13 +1,17 @@
-// The password prompt at the display's DPI: its font, controls and icon grow
-// with the DPI, and no text is cut off. ctest runs it at 100%, 150% and 200%
-// (run-at-dpi.sh sets Wine's DPI and names it in TAV_TEST_DPI).
+// The password prompt and the about box at the display's DPI: their font,
+// controls and icons grow with the DPI, and no text is cut off. ctest runs it
+// at 100%, 150% and 200% (run-at-dpi.sh sets Wine's DPI and names it in
+// TAV_TEST_DPI).
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <string>
 
+#include "base/Version.h"
 #include "dialogs/PasswordPrompt.h"
+#include "help/AboutBox.h"
 #include "platform/win32/Dpi.h"
+#include "platform/win32/Wide.h"
 #include "res/resource.h"
 #include "tests/win32/Win32TestSupport.h"
 
@@ -87,6 +91,31 @@ TEST(PromptDpiTest, FontControlsAndIconFollowTheDpiAndNoTextIsCut) {
     PressButton(prompt, IDCANCEL);
   });
   login.Run("", /*checkOnly=*/true, nullptr);
+  EXPECT_TRUE(measured);
+}
+
+// "关闭" shows its picture at the small icon size of the DPI, beside its
+// caption and clear of the button's edges and focus rectangle.
+TEST(PromptDpiTest, AboutBoxCloseHoldsItsPictureAndCaption) {
+  QuietWin32Platform platform;
+  AboutBox about(platform);
+  bool measured = false;
+  DialogWatch watch(Widen(kApplicationTitle), [&](HWND box) {
+    measured = true;
+    const UINT dpi = DpiForWindow(box);
+    HWND close = GetDlgItem(box, IDC_ABOUT_CLOSE);
+    const auto icon = reinterpret_cast<HICON>(SendMessageW(close, BM_GETIMAGE, IMAGE_ICON, 0));
+    const int iconSize = IconWidth(icon);
+    EXPECT_EQ(iconSize, ScaleForDpi(16, dpi));
+    // The edge and the focus rectangle take 4 pixels a side at 96 DPI.
+    const int margins = 2 * ScaleForDpi(4, dpi);
+    const SIZE room = ClientSize(close);
+    const auto font = reinterpret_cast<HFONT>(SendMessageW(box, WM_GETFONT, 0, 0));
+    EXPECT_GE(room.cy, iconSize + margins) << "at " << dpi;
+    EXPECT_GE(room.cx, iconSize + TextSize(close, font).cx + margins) << "at " << dpi;
+    PressButton(box, IDC_ABOUT_CLOSE);
+  });
+  about.ShowModal(nullptr);
   EXPECT_TRUE(measured);
 }
 
