@@ -40,6 +40,8 @@ constexpr int kClientHeight = 405;
 constexpr const char* kCaption = kApplicationTitle;
 constexpr const char* kPausedCaption = "开始工作";
 constexpr const char* kRunningCaption = "停止工作";
+constexpr const wchar_t* kTrayTip = L"Tavrelin";
+constexpr const wchar_t* kQuietTrayTip = L"Tavrelin（全屏程序运行中，热键暂停）";
 
 // The menu pictures by role.
 constexpr int kImagePause = 0;
@@ -267,7 +269,7 @@ void MainWindow::OnCreate() {
     AllowMessagesFromLowerLevels(
         hwnd(), {taskbarCreatedMessage_, WM_DROPFILES, WM_COPYDATA, kCopyGlobalDataMessage});
   }
-  tray_ = std::make_unique<TrayIcon>(hwnd(), kTrayMessage, normalIcon_.get(), L"Tavrelin");
+  tray_ = std::make_unique<TrayIcon>(hwnd(), kTrayMessage, normalIcon_.get(), kTrayTip);
   foreground_ = std::make_unique<ForegroundWatch>([this] { OnForegroundChange(); });
   service_.SetForeground(foreground_->Current());
   RunGuarded(platform_, [&] { SetMenuItemChecked(menuBar(), IDM_AUTORUN, system_.ReadAutoRun()); });
@@ -920,9 +922,10 @@ void MainWindow::PauseOrResume() {
 
 void MainWindow::ShowPauseState() {
   const bool paused = service_.paused();
-  // Quiet for a full-screen program shows as paused in the tray.
+  // Quiet for a full-screen program shows as paused in the tray, and its tip
+  // says why the hotkeys rest although nobody paused them.
   HICON icon = paused || service_.quiet() ? pausedIcon_.get() : normalIcon_.get();
-  tray_->SetIcon(icon);
+  tray_->SetIconAndTip(icon, service_.quiet() && !paused ? kQuietTrayTip : kTrayTip);
   SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
   SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
   const HBITMAP image = menuImages_->Bitmap(paused ? kImageResume : kImagePause);
@@ -932,6 +935,10 @@ void MainWindow::ShowPauseState() {
     SetMenuItemImage(menu, id, image);
   }
   DrawMenuBar(hwnd());
+}
+
+std::wstring MainWindow::TrayTip() const {
+  return tray_ ? tray_->tip() : std::wstring();
 }
 
 HICON MainWindow::WindowIcon() const {
@@ -1002,7 +1009,7 @@ void MainWindow::ApplyQuietSetting() {
 void MainWindow::UpdateQuietState() {
   const bool wasQuiet = service_.quiet();
   // The shell is asked only with the setting on.
-  service_.SetQuiet(quietInFullScreen_ && ForegroundWatch::FullScreenBusy());
+  service_.SetQuiet(quietInFullScreen_ && fullScreenBusy());
   if (service_.quiet() != wasQuiet) ShowPauseState();
 }
 

@@ -24,6 +24,12 @@ void TrayIcon::SetIcon(HICON icon) {
   Shell_NotifyIconW(NIM_MODIFY, &data_);
 }
 
+void TrayIcon::SetIconAndTip(HICON icon, const std::wstring& tip) {
+  data_.hIcon = icon;
+  lstrcpynW(data_.szTip, tip.c_str(), ARRAYSIZE(data_.szTip));
+  Shell_NotifyIconW(NIM_MODIFY, &data_);
+}
+
 void TrayIcon::ShowBalloon(const std::wstring& text) {
   NOTIFYICONDATAW balloon = data_;
   balloon.uFlags = NIF_INFO;

@@ -17,6 +17,9 @@ class TrayIcon {
   TrayIcon& operator=(const TrayIcon&) = delete;
 
   void SetIcon(HICON icon);
+  // The icon and the tip shown when the mouse rests on it, changed at once.
+  void SetIconAndTip(HICON icon, const std::wstring& tip);
+  std::wstring tip() const { return data_.szTip; }
   // A balloon beside the icon with the text, titled "Tavrelin".
   void ShowBalloon(const std::wstring& text);
   // Adds the icon again, e.g. after Explorer restarted.
