@@ -73,7 +73,8 @@ void ProgramPickerDialog::FillList() {
     item.iImage = image < 0 ? I_IMAGENONE : image;
     ListView_SetItem(list, &item);
   }
-  if (!programs_.empty()) SelectListRow(list, 0);
+  // The keyboard starts on the first row; nothing looks chosen but the checks.
+  if (!programs_.empty()) ListView_SetItemState(list, 0, LVIS_FOCUSED, LVIS_FOCUSED);
 }
 
 void ProgramPickerDialog::OnOk() {
