@@ -19,6 +19,8 @@ constexpr Command<ProgramPickerDialog> kCommands[] = {
     {IDOK, &ProgramPickerDialog::OnOk},
 };
 
+constexpr const char* kNoPrograms = "（没有可见的程序窗口）";
+
 // The executable column's share of the list's width, in percent.
 constexpr int kProgramColumnShare = 38;
 
@@ -72,6 +74,10 @@ void ProgramPickerDialog::FillList() {
     item.iItem = row;
     item.iImage = image < 0 ? I_IMAGENONE : image;
     ListView_SetItem(list, &item);
+  }
+  if (programs_.empty()) {
+    InsertListRow(list, 0, {kNoPrograms, ""});
+    EnableWindow(list, FALSE);  // nothing to check
   }
   // The keyboard starts on the first row; nothing looks chosen but the checks.
   if (!programs_.empty()) ListView_SetItemState(list, 0, LVIS_FOCUSED, LVIS_FOCUSED);

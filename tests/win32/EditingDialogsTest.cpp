@@ -314,7 +314,9 @@ TEST_F(EditingDialogsTest, CheckedProgramsJoinTheListOnceEachWithTheirIcons) {
   GetModuleFileNameW(nullptr, self, MAX_PATH);
   const std::string selfPath = Narrow(self);
   const std::string selfName = FileNameOf(selfPath);
-  editor_.listPrograms = [&] {
+  int listed = 0;
+  editor_.listPrograms = [&]() -> std::vector<WindowProgram> {
+    if (listed++ == 0) return {};  // the first time, no program has a window
     return std::vector<WindowProgram>{{"notepad.exe", "报告 - 记事本", "", window},
                                       {selfName, "测试", selfPath, nullptr},
                                       {"gone.exe", "", "C:\\nowhere\\gone.exe", nullptr}};
@@ -326,17 +328,23 @@ TEST_F(EditingDialogsTest, CheckedProgramsJoinTheListOnceEachWithTheirIcons) {
   };
   std::vector<Row> rows;
   std::vector<std::string> columns;
-  std::string afterCancel, afterOk;
+  std::string afterNothing, afterOk, emptyListSays;
+  bool emptyListEnabled = true;
   int pickerOpened = 0;
   WithAddEditor([&](HWND editor) {
     ChooseCondition(editor, 1);
     SetField(editor, IDC_EDITOR_PROGRAMS, "NOTEPAD.EXE");
     {
-      DialogWatch picker(L"选择程序", [&](HWND dialog) { PressButton(dialog, IDCANCEL); });
+      DialogWatch picker(L"选择程序", [&](HWND dialog) {
+        HWND list = GetDlgItem(dialog, IDC_PICKER_LIST);
+        emptyListSays = ListItemText(list, 0, 0);
+        emptyListEnabled = IsWindowEnabled(list) != 0;
+        PressButton(dialog, IDOK);
+      });
       PressButton(editor, IDC_EDITOR_PICK_PROGRAMS);
       pickerOpened += picker.count();
     }
-    afterCancel = ItemText(editor, IDC_EDITOR_PROGRAMS);
+    afterNothing = ItemText(editor, IDC_EDITOR_PROGRAMS);
     DialogWatch picker(L"选择程序", [&](HWND dialog) {
       HWND list = GetDlgItem(dialog, IDC_PICKER_LIST);
       for (int column = 0; column < 2; ++column) {
@@ -372,7 +380,9 @@ TEST_F(EditingDialogsTest, CheckedProgramsJoinTheListOnceEachWithTheirIcons) {
   EXPECT_EQ(rows, (std::vector<Row>{{"notepad.exe", "报告 - 记事本", true},
                                     {selfName, "测试", true},
                                     {"gone.exe", "", false}}));
-  EXPECT_EQ(afterCancel, "NOTEPAD.EXE");
+  EXPECT_EQ(emptyListSays, "（没有可见的程序窗口）");
+  EXPECT_FALSE(emptyListEnabled);
+  EXPECT_EQ(afterNothing, "NOTEPAD.EXE") << "nothing to pick leaves the list";
   EXPECT_EQ(afterOk, "NOTEPAD.EXE; " + selfName);
 }
 
