@@ -43,6 +43,8 @@ constexpr int kClientHeight = 405;
 constexpr const char* kCaption = kApplicationTitle;
 constexpr const char* kPausedCaption = "开始工作";
 constexpr const char* kRunningCaption = "停止工作";
+constexpr const wchar_t* kTrayTip = L"Tavrelin";
+constexpr const wchar_t* kQuietTrayTip = L"Tavrelin（全屏程序运行中，热键暂停）";
 
 // The menu pictures by role.
 constexpr int kImagePause = 0;
@@ -304,7 +306,7 @@ void MainWindow::OnCreate() {
     AllowMessagesFromLowerLevels(
         hwnd(), {taskbarCreatedMessage_, WM_DROPFILES, WM_COPYDATA, kCopyGlobalDataMessage});
   }
-  tray_ = std::make_unique<TrayIcon>(hwnd(), kTrayMessage, normalIcon_.get(), L"Tavrelin");
+  tray_ = std::make_unique<TrayIcon>(hwnd(), kTrayMessage, normalIcon_.get(), kTrayTip);
   login_.waitingBehind = [this] { tray_->ShowBalloon(L"Tavrelin", Widen(kPromptWaitingText)); };
   foreground_ = std::make_unique<ForegroundWatch>([this] { OnForegroundChange(); });
   service_.SetForeground(foreground_->Current());
@@ -996,8 +998,10 @@ void MainWindow::PauseOrResume() {
 
 void MainWindow::ShowPauseState() {
   const bool paused = service_.paused();
-  // Quiet for a full-screen program shows as paused in the tray.
-  tray_->SetIcon(paused || service_.quiet() ? pausedIcon_.get() : normalIcon_.get());
+  // Quiet for a full-screen program shows as paused in the tray, and its tip
+  // says why the hotkeys rest although nobody paused them.
+  tray_->SetIconAndTip(paused || service_.quiet() ? pausedIcon_.get() : normalIcon_.get(),
+                       service_.quiet() && !paused ? kQuietTrayTip : kTrayTip);
   ShowWindowIcons();
   const HBITMAP image = menuImages_->Bitmap(paused ? kImageResume : kImagePause);
   for (const auto& [menu, id] :
@@ -1025,6 +1029,10 @@ void MainWindow::ShowWindowIcons() {
   const WindowIcons& icons = windowIcons_[service_.paused() || service_.quiet() ? 1 : 0];
   SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icons.smallIcon.get()));
   SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icons.bigIcon.get()));
+}
+
+std::wstring MainWindow::TrayTip() const {
+  return tray_ ? tray_->tip() : std::wstring();
 }
 
 HICON MainWindow::WindowIcon() const {
@@ -1095,7 +1103,7 @@ void MainWindow::ApplyQuietSetting() {
 void MainWindow::UpdateQuietState() {
   const bool wasQuiet = service_.quiet();
   // The shell is asked only with the setting on.
-  service_.SetQuiet(quietInFullScreen_ && ForegroundWatch::FullScreenBusy());
+  service_.SetQuiet(quietInFullScreen_ && fullScreenBusy());
   if (service_.quiet() != wasQuiet) ShowPauseState();
 }
 

@@ -133,6 +133,10 @@ class MainWindow : public Window, public ProgramControl, private SchemeMenuHost 
   HMENU DeleteSchemeMenu() const;
   HICON WindowIcon() const;
   const TrayIcon& tray() const { return *tray_; }
+  // The tip of the tray icon.
+  std::wstring TrayTip() const;
+  // Whether the shell reports a full-screen program now; tests give their own.
+  std::function<bool()> fullScreenBusy = ForegroundWatch::FullScreenBusy;
   // The settings centre "程序设置" opens.
   SettingsDialog& settingsDialog() { return *settingsDialog_; }
 

@@ -47,9 +47,10 @@ void TrayIcon::ScheduleRetry() {
   SetTimer(data_.hWnd, kRetryTimer, retryMs_, nullptr);
 }
 
-void TrayIcon::SetIcon(HICON icon) {
+void TrayIcon::SetIconAndTip(HICON icon, const std::wstring& tip) {
   data_.hIcon = icon;
-  data_.uFlags = NIF_ICON;
+  lstrcpynW(data_.szTip, tip.c_str(), ARRAYSIZE(data_.szTip));
+  data_.uFlags = NIF_ICON | NIF_TIP;
   if (added_) notify_(NIM_MODIFY, &data_);
 }
 

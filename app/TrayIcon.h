@@ -34,7 +34,9 @@ class TrayIcon {
   UINT nextRetryMs() const { return retryMs_; }
   // The text of the last balloon handed to the shell.
   const std::wstring& lastBalloon() const { return lastBalloon_; }
-  void SetIcon(HICON icon);
+  // The icon and the tip shown when the mouse rests on it, changed at once.
+  void SetIconAndTip(HICON icon, const std::wstring& tip);
+  std::wstring tip() const { return data_.szTip; }
   // A balloon with `title` and `text` beside the icon; kept until the icon
   // has been added when it is not there yet.
   void ShowBalloon(const std::wstring& title, const std::wstring& text);

@@ -15,7 +15,6 @@
 #include "platform/win32/Controls.h"
 #include "platform/win32/FileDialogs.h"
 #include "platform/win32/Wide.h"
-#include "platform/win32/WindowPrograms.h"
 #include "res/resource.h"
 #include "storage/SettingsFile.h"
 
@@ -65,7 +64,8 @@ HotkeyEditorDialog::HotkeyEditorDialog(Platform& platform, std::string programDi
       programDirectory_(std::move(programDirectory)),
       host_(host),
       router_(router),
-      chooser_(chooser) {}
+      chooser_(chooser),
+      programPicker_(platform) {}
 
 void HotkeyEditorDialog::OpenForAdd(HWND owner, const std::string& target,
                                     const std::string& remark) {
@@ -283,22 +283,9 @@ void HotkeyEditorDialog::ConditionChange() {
 }
 
 void HotkeyEditorDialog::PickProgramsClick() {
-  const std::vector<WindowProgram> programs = VisibleWindowPrograms();
-  HMENU menu = CreatePopupMenu();
-  for (size_t i = 0; i < programs.size(); ++i) {
-    std::string label = programs[i].executable + "\t" + programs[i].title;
-    AppendMenuW(menu, MF_STRING, i + 1, Widen(label).c_str());
-  }
-  if (programs.empty()) AppendMenuW(menu, MF_STRING | MF_GRAYED, 0, L"（没有可见的程序窗口）");
-  RECT button{};
-  GetWindowRect(Item(IDC_EDITOR_PICK_PROGRAMS), &button);
-  const auto chosen = static_cast<size_t>(TrackPopupMenu(
-      menu, TPM_RETURNCMD | TPM_NONOTIFY, button.left, button.bottom, 0, hwnd(), nullptr));
-  DestroyMenu(menu);
-  if (chosen == 0 || chosen > programs.size()) return;
-  std::vector<std::string> names = ProgramNames(ItemText(IDC_EDITOR_PROGRAMS));
-  names.push_back(programs[chosen - 1].executable);
-  SetItemText(IDC_EDITOR_PROGRAMS, JoinProgramNames(ProgramNames(JoinProgramNames(names))));
+  const std::vector<std::string> picked = programPicker_.Pick(hwnd(), listPrograms());
+  if (picked.empty()) return;
+  SetItemText(IDC_EDITOR_PROGRAMS, WithPickedPrograms(ItemText(IDC_EDITOR_PROGRAMS), picked));
 }
 
 void HotkeyEditorDialog::ChooseFile() {

@@ -9,9 +9,11 @@
 #include <functional>
 #include <string>
 
+#include "dialogs/ProgramPickerDialog.h"
 #include "dialogs/model/EntryEditing.h"
 #include "dialogs/model/InsertionTarget.h"
 #include "platform/win32/Dialog.h"
+#include "platform/win32/WindowPrograms.h"
 
 namespace tav {
 
@@ -78,9 +80,11 @@ class HotkeyEditorDialog : public Dialog {
   // "仅在以下程序中" / "以下程序中除外" chosen or cleared: the program list
   // and title fragment apply only with a condition.
   void ConditionChange();
-  // "选择程序…": a menu of the programs with visible windows; the chosen one
-  // joins the list.
+  // "选择程序…": the programs with visible windows to check; the checked
+  // ones join the list.
   void PickProgramsClick();
+  // The programs "选择程序…" offers; tests give their own.
+  std::function<std::vector<WindowProgram>()> listPrograms = VisibleWindowPrograms;
 
  protected:
   bool OnInit() override;
@@ -110,6 +114,7 @@ class HotkeyEditorDialog : public Dialog {
   std::string category_ = "其他";
   std::string clashNotice_;
   HWND toolTip_ = nullptr;
+  ProgramPickerDialog programPicker_;
 };
 
 }  // namespace tav

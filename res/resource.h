@@ -93,6 +93,8 @@
 #define IDC_INPUT_MEMO 3302
 #define IDC_INPUT_PROMPT 3303
 #define IDC_INPUT_EDIT 3304
+#define IDD_PROGRAM_PICKER 3400
+#define IDC_PICKER_LIST 3401
 
 // The main window (MainWindow), the about box (AboutBox) and the
 // set-password dialog (SetPasswordDialog).

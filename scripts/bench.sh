@@ -4,7 +4,8 @@
 # with the floor's beside it and the ratio, followed by the size table of
 # the release executable and the size of the same executable built without
 # the script editor, each beside its target. TAV_IDLE_SECONDS, TAV_PRESSES
-# and TAV_STARTS shorten a run.
+# and TAV_STARTS shorten a run. With the argument "conditions" it measures
+# instead what entries limited to some programs cost (tests/bench/conditions.py).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -12,6 +13,12 @@ bash scripts/install-deps.sh
 bash scripts/fetch-mingw-deps.sh build/windows
 cmake --preset windows >/dev/null
 cmake --build --preset windows --target tavrelin tavrelin_floor tavrelin_floor_controls tavrelin_probe tavctl
+if [ "${1:-}" = conditions ]; then
+  # shellcheck source=scripts/wine-env.sh
+  source scripts/wine-env.sh build/windows
+  TAV_BUILD_DIR="$root/build/windows" python3 tests/bench/conditions.py
+  exit
+fi
 # The same program without the script editor's text control, measured only.
 if [ ! -d build/windows-noeditor/deps ]; then
   mkdir -p build/windows-noeditor

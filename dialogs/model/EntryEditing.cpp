@@ -169,4 +169,11 @@ std::string ClashNotice(Platform& platform, const EntryTable& slots, int ownSlot
   return {};
 }
 
+std::string WithPickedPrograms(std::string_view list, const std::vector<std::string>& picked) {
+  std::vector<std::string> names = ProgramNames(list);
+  for (const std::string& name : picked) names.push_back(name);
+  // ProgramNames drops the repeats and the blank names of the joined list.
+  return JoinProgramNames(ProgramNames(JoinProgramNames(names)));
+}
+
 }  // namespace tav

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "dialogs/model/HotkeyControl.h"
 #include "platform/Platform.h"
@@ -83,5 +85,11 @@ std::string ClashNotice(Platform& platform, const EntryTable& slots, int ownSlot
 // (as for ReplaceEntry). Load and save failures throw.
 bool SetEntryEnabled(Platform& platform, EntryEditorHost& host, const EntryUnderChange& entry,
                      bool enabled);
+
+// The program list `list` with the executables picked from the programs
+// with visible windows added after its own names: no name twice (Latin
+// letters compared without case, the first spelling kept), blanks and empty
+// names dropped.
+std::string WithPickedPrograms(std::string_view list, const std::vector<std::string>& picked);
 
 }  // namespace tav

@@ -9,6 +9,7 @@ namespace tav {
 
 WindowProgram DescribeWindow(HWND window) {
   WindowProgram program;
+  program.window = window;
   if (!window) return program;
   wchar_t title[512] = L"";
   GetWindowTextW(window, title, static_cast<int>(std::size(title)));
@@ -22,6 +23,7 @@ WindowProgram DescribeWindow(HWND window) {
   DWORD size = static_cast<DWORD>(std::size(path));
   if (QueryFullProcessImageNameW(process, 0, path, &size)) {
     const std::wstring_view full(path, size);
+    program.path = Narrow(full);
     const size_t slash = full.find_last_of(L"\\/");
     program.executable = Narrow(slash == std::wstring_view::npos ? full : full.substr(slash + 1));
   }
@@ -53,6 +55,24 @@ std::vector<WindowProgram> VisibleWindowPrograms() {
       },
       reinterpret_cast<LPARAM>(&found));
   return found.programs;
+}
+
+HICON WindowSmallIcon(HWND window) {
+  // A window that does not serve its messages must not hold the caller up.
+  constexpr UINT kAnswerWithinMs = 200;
+  for (WPARAM kind : {ICON_SMALL, ICON_BIG}) {
+    DWORD_PTR icon = 0;
+    if (SendMessageTimeoutW(window, WM_GETICON, kind, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK,
+                            kAnswerWithinMs, &icon) &&
+        icon) {
+      return reinterpret_cast<HICON>(icon);
+    }
+  }
+  for (int index : {GCLP_HICONSM, GCLP_HICON}) {
+    if (const ULONG_PTR icon = GetClassLongPtrW(window, index))
+      return reinterpret_cast<HICON>(icon);
+  }
+  return nullptr;
 }
 
 }  // namespace tav

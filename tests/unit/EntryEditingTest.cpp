@@ -318,5 +318,24 @@ TEST(ClashNoticeTest, TellsWhoHoldsTheCombination) {
               ElementsAre("UnregisterHotKey(49151)"));
 }
 
+// --- Programs picked from the visible windows --------------------------------
+
+TEST(PickedProgramsTest, JoinTheListOnceEachKeepingItsSpelling) {
+  const struct {
+    const char* list;
+    std::vector<std::string> picked;
+    const char* expected;
+  } cases[] = {
+      {"", {"notepad.exe"}, "notepad.exe"},
+      {"Notepad.EXE", {"notepad.exe", "calc.exe"}, "Notepad.EXE; calc.exe"},
+      {" a.exe ;; b.exe,", {"B.EXE", "c.exe", "C.exe"}, "a.exe; b.exe; c.exe"},
+      {"a.exe", {}, "a.exe"},
+      {"", {"程序.exe", "  "}, "程序.exe"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(WithPickedPrograms(c.list, c.picked), c.expected) << c.list;
+  }
+}
+
 }  // namespace
 }  // namespace tav

@@ -303,6 +303,89 @@ TEST_F(EditingDialogsTest, ConditionFieldsAreStoredAndSteerTheClashNotice) {
             (EntryOptions{true, {ConditionMode::kOnlyIn, "calc.exe; notepad2.exe", "报告"}}));
 }
 
+TEST_F(EditingDialogsTest, CheckedProgramsJoinTheListOnceEachWithTheirIcons) {
+  // A window of the test's own with a caption icon; the test program known by
+  // its executable alone, whose resources hold icons; one whose file is gone.
+  HWND window = CreateWindowExW(0, L"STATIC", L"报告 - 记事本", WS_OVERLAPPEDWINDOW, 0, 0, 50, 50,
+                                nullptr, nullptr, nullptr, nullptr);
+  SendMessageW(window, WM_SETICON, ICON_SMALL,
+               reinterpret_cast<LPARAM>(LoadIconW(nullptr, IDI_APPLICATION)));
+  wchar_t self[MAX_PATH] = L"";
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  const std::string selfPath = Narrow(self);
+  const std::string selfName = FileNameOf(selfPath);
+  int listed = 0;
+  editor_.listPrograms = [&]() -> std::vector<WindowProgram> {
+    if (listed++ == 0) return {};  // the first time, no program has a window
+    return std::vector<WindowProgram>{{"notepad.exe", "报告 - 记事本", "", window},
+                                      {selfName, "测试", selfPath, nullptr},
+                                      {"gone.exe", "", "C:\\nowhere\\gone.exe", nullptr}};
+  };
+  struct Row {
+    std::string program, title;
+    bool hasIcon;
+    bool operator==(const Row&) const = default;
+  };
+  std::vector<Row> rows;
+  std::vector<std::string> columns;
+  std::string afterNothing, afterOk, emptyListSays;
+  bool emptyListEnabled = true;
+  int pickerOpened = 0;
+  WithAddEditor([&](HWND editor) {
+    ChooseCondition(editor, 1);
+    SetField(editor, IDC_EDITOR_PROGRAMS, "NOTEPAD.EXE");
+    {
+      DialogWatch picker(L"选择程序", [&](HWND dialog) {
+        HWND list = GetDlgItem(dialog, IDC_PICKER_LIST);
+        emptyListSays = ListItemText(list, 0, 0);
+        emptyListEnabled = IsWindowEnabled(list) != 0;
+        PressButton(dialog, IDOK);
+      });
+      PressButton(editor, IDC_EDITOR_PICK_PROGRAMS);
+      pickerOpened += picker.count();
+    }
+    afterNothing = ItemText(editor, IDC_EDITOR_PROGRAMS);
+    DialogWatch picker(L"选择程序", [&](HWND dialog) {
+      HWND list = GetDlgItem(dialog, IDC_PICKER_LIST);
+      for (int column = 0; column < 2; ++column) {
+        wchar_t caption[32] = L"";
+        LVCOLUMNW entry{};
+        entry.mask = LVCF_TEXT;
+        entry.pszText = caption;
+        entry.cchTextMax = 32;
+        ListView_GetColumn(list, column, &entry);
+        columns.push_back(Narrow(caption));
+      }
+      const int images = ImageList_GetImageCount(ListView_GetImageList(list, LVSIL_SMALL));
+      for (int row = 0; row < ListView_GetItemCount(list); ++row) {
+        LVITEMW item{};
+        item.mask = LVIF_IMAGE;
+        item.iItem = row;
+        ListView_GetItem(list, &item);
+        rows.push_back({ListItemText(list, row, 0), ListItemText(list, row, 1),
+                        item.iImage >= 0 && item.iImage < images});
+      }
+      ListView_SetCheckState(list, 0, TRUE);  // already listed, in another case
+      ListView_SetCheckState(list, 1, TRUE);
+      PressButton(dialog, IDOK);
+    });
+    PressButton(editor, IDC_EDITOR_PICK_PROGRAMS);
+    pickerOpened += picker.count();
+    afterOk = ItemText(editor, IDC_EDITOR_PROGRAMS);
+    PressButton(editor, IDCANCEL);
+  });
+  DestroyWindow(window);
+  EXPECT_EQ(pickerOpened, 2);
+  EXPECT_EQ(columns, (std::vector<std::string>{"程序", "窗口标题"}));
+  EXPECT_EQ(rows, (std::vector<Row>{{"notepad.exe", "报告 - 记事本", true},
+                                    {selfName, "测试", true},
+                                    {"gone.exe", "", false}}));
+  EXPECT_EQ(emptyListSays, "（没有可见的程序窗口）");
+  EXPECT_FALSE(emptyListEnabled);
+  EXPECT_EQ(afterNothing, "NOTEPAD.EXE") << "nothing to pick leaves the list";
+  EXPECT_EQ(afterOk, "NOTEPAD.EXE; " + selfName);
+}
+
 TEST_F(EditingDialogsTest, StatusBarTellsOfAHotkeyInUse) {
   host_.slots[0] = {6, 116, "notepad.exe", "记事本", ""};
   HWND other = CreateWindowExW(0, L"STATIC", L"other", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,

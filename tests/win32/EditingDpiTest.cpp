@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "dialogs/EditingDialogs.h"
 #include "platform/win32/Dpi.h"
@@ -99,12 +100,46 @@ TEST(EditingDpiTest, EveryCaptionFitsAtTheDisplaysDpi) {
                  MAKEWORD(VK_F5, HOTKEYF_CONTROL | HOTKEYF_SHIFT), 0);
     SetDlgItemTextW(dialog, IDC_EDITOR_TARGET, L"C:\\Windows\\notepad.exe");
     SetDlgItemTextW(dialog, IDC_EDITOR_REMARK, L"记事本");
+    HWND condition = GetDlgItem(dialog, IDC_EDITOR_CONDITION);
+    SendMessageW(condition, CB_SETCURSEL, 1, 0);
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_EDITOR_CONDITION, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(condition));
+    SetDlgItemTextW(dialog, IDC_EDITOR_PROGRAMS, L"notepad.exe; WINWORD.EXE");
+    SetDlgItemTextW(dialog, IDC_EDITOR_TITLE, L"报告");
+    SaveScreenshot(dialog, "hotkey-editor-" + std::to_string(DpiForWindow(dialog)));
+    PressButton(dialog, IDC_EDITOR_PICK_PROGRAMS);
     PressButton(dialog, IDC_EDITOR_ACTION);
     dialogs.input().OpenForPasteText(dialog);
     PressButton(dialog, IDCANCEL);
   });
+  // "选择程序…": the test's own window with an icon, and its program.
+  HWND window = CreateWindowExW(0, L"STATIC", L"季度报告.docx - 文字处理", WS_OVERLAPPEDWINDOW, 0,
+                                0, 50, 50, nullptr, nullptr, nullptr, nullptr);
+  SendMessageW(window, WM_SETICON, ICON_SMALL,
+               reinterpret_cast<LPARAM>(LoadIconW(nullptr, IDI_APPLICATION)));
+  dialogs.editor().listPrograms = [&] {
+    return std::vector<WindowProgram>{{"WINWORD.EXE", "季度报告.docx - 文字处理", "", window},
+                                      {"notepad.exe", "无标题 - 记事本", "", window}};
+  };
+  DialogWatch picker(L"选择程序", [&](HWND dialog) {
+    ++shown;
+    ExpectCaptionsFit(dialog, {IDOK, IDCANCEL});
+    HWND list = GetDlgItem(dialog, IDC_PICKER_LIST);
+    ListView_SetCheckState(list, 1, TRUE);
+    // Both columns inside the list: no horizontal scroll bar.
+    RECT room{};
+    GetClientRect(list, &room);
+    EXPECT_LE(ListView_GetColumnWidth(list, 0) + ListView_GetColumnWidth(list, 1), room.right);
+    // A row is as tall as its small icon.
+    RECT row{};
+    ListView_GetItemRect(list, 0, &row, LVIR_BOUNDS);
+    EXPECT_GE(row.bottom - row.top, SystemMetricForDpi(SM_CYSMICON, DpiForWindow(dialog)));
+    SaveScreenshot(dialog, "program-picker-" + std::to_string(DpiForWindow(dialog)));
+    PressButton(dialog, IDCANCEL);
+  });
   dialogs.editor().OpenForAdd(nullptr);
-  EXPECT_EQ(shown, 3);
+  DestroyWindow(window);
+  EXPECT_EQ(shown, 4);
 }
 
 }  // namespace

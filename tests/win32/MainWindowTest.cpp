@@ -21,6 +21,7 @@
 #include "platform/win32/Wide.h"
 #include "res/resource.h"
 #include "storage/SchemeFile.h"
+#include "storage/SettingsFile.h"
 #include "tests/win32/Win32TestSupport.h"
 
 namespace tav::test {
@@ -471,6 +472,34 @@ TEST_F(MainWindowTest, FirstStartSaysWhereTheProgramIs) {
     if (c.settingsExist) WriteFileAtomically(directory_ + "set.ini", "[System]\r\n");
     Create();
     EXPECT_EQ(form_->tray().lastBalloon(), c.balloon) << c.name;
+    form_->UnregisterHotkeys(true);
+    form_.reset();
+  }
+}
+
+TEST_F(MainWindowTest, QuietInFullScreenShowsInTheTrayOnlyWithTheSettingOn) {
+  const struct {
+    bool settingOn, fullScreen;
+    const wchar_t* tip;
+    bool pausedIcon;
+  } cases[] = {
+      {true, true, L"Tavrelin（全屏程序运行中，热键暂停）", true},
+      {true, false, L"Tavrelin", false},
+      {false, true, L"Tavrelin", false},
+  };
+  Start("quiet", Xml({{"3+77", "notepad.exe", "", ""}}));
+  for (const auto& c : cases) {
+    SettingsChange change;
+    change.quietInFullScreen = c.settingOn;
+    SettingsFile(directory_).Write(change);
+    form_ = std::make_unique<MainWindow>(platform_, directory_, login_, scheme_);
+    form_->fullScreenBusy = [&] { return c.fullScreen; };
+    ASSERT_TRUE(form_->Create());
+    EXPECT_EQ(form_->TrayTip(), c.tip) << c.settingOn << c.fullScreen;
+    const HICON shown = form_->WindowIcon();
+    form_->PauseOrResume();  // paused by the user: the paused icon, the plain tip
+    EXPECT_EQ(shown == form_->WindowIcon(), c.pausedIcon) << c.settingOn << c.fullScreen;
+    EXPECT_EQ(form_->TrayTip(), L"Tavrelin");
     form_->UnregisterHotkeys(true);
     form_.reset();
   }

@@ -90,6 +90,11 @@ std::string MakeProgramDirectory(const std::string& name, const std::string& sch
 // Writes a scheme file's text (UTF-8) as code page 936 to a UTF-8 path.
 void WriteSchemeFile(const std::string& path, const std::string& schemeXml);
 
+// With TAV_SCREENSHOT_DIR set, saves the window's client area as it shows on
+// the screen (children included) to NAME.bmp there; does nothing otherwise.
+// For the README's pictures, taken by a test that has the window up anyway.
+void SaveScreenshot(HWND window, const std::string& name);
+
 // A scheme file's text with the entries (key text, action) and no password.
 std::string SchemeXml(const std::vector<std::pair<std::string, std::string>>& entries,
                       const std::string& password = "");

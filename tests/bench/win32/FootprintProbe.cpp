@@ -18,6 +18,15 @@
 //                                   Prints p50 and p99 in milliseconds.
 //   probe memory EXE-NAME           private bytes and working set of the
 //                                   running process of that file name, in KiB.
+//   probe front-latency VK COUNT    as latency, with a window of the probe's
+//                                   own in front all along (an entry limited
+//                                   to tavrelin_probe.exe fires there).
+//   probe delivery COUNT VK...      with the probe's window in front, press
+//                                   Ctrl+Alt+VK COUNT times for each VK, the
+//                                   keys taking turns; each time, the time
+//                                   until the window receives VK's key down.
+//                                   Prints p50 and p99 in milliseconds, a
+//                                   line per VK.
 #include <windows.h>
 
 #include <psapi.h>
@@ -167,6 +176,86 @@ bool WaitServingHook(HANDLE event, DWORD timeoutMs) {
   }
 }
 
+// A window of the probe's own in front, as a user's program would be.
+UINT g_awaitedKey = 0;
+HANDLE g_keyArrived = nullptr;
+
+LRESULT CALLBACK FrontWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if ((message == WM_KEYDOWN || message == WM_SYSKEYDOWN) && wParam == g_awaitedKey)
+    SetEvent(g_keyArrived);
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+HWND ShowFrontWindow() {
+  WNDCLASSW windowClass{};
+  windowClass.lpfnWndProc = FrontWindowProc;
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.lpszClassName = L"TavrelinProbeFront";
+  RegisterClassW(&windowClass);
+  HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"probe", WS_OVERLAPPEDWINDOW, 0, 0,
+                                200, 100, nullptr, nullptr, windowClass.hInstance, nullptr);
+  ShowWindow(window, SW_SHOW);
+  SetForegroundWindow(window);
+  SetFocus(window);
+  return window;
+}
+
+// Serves this thread's messages for `ms` milliseconds: the program measured
+// learns of the new window in front meanwhile.
+void Settle(DWORD ms) {
+  const double until = NowMs() + ms;
+  while (NowMs() < until) {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    Sleep(1);
+  }
+}
+
+void PrintPercentiles(std::vector<double> samples) {
+  std::sort(samples.begin(), samples.end());
+  const auto at = [&](double q) {
+    return samples[std::min(samples.size() - 1, static_cast<size_t>(q * samples.size()))];
+  };
+  std::printf("%.2f %.2f\n", at(0.50), at(0.99));
+}
+
+int Delivery(const std::vector<UINT>& keys, int count) {
+  g_keyArrived = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  HWND window = ShowFrontWindow();
+  Settle(500);
+  if (GetForegroundWindow() != window) {
+    std::fprintf(stderr, "the probe's window did not come to the front\n");
+    return 4;
+  }
+  // The keys take turns, so that a change of the machine's load meets each.
+  std::vector<std::vector<double>> samples(keys.size());
+  for (int i = 0; i < count * static_cast<int>(keys.size()); ++i) {
+    const UINT virtualKey = keys[i % keys.size()];
+    const BYTE scan = static_cast<BYTE>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
+    g_awaitedKey = virtualKey;
+    ResetEvent(g_keyArrived);
+    keybd_event(VK_CONTROL, 0, 0, 0);
+    keybd_event(VK_MENU, 0, 0, 0);
+    Settle(2);  // the modifiers' own messages out of the way
+    const double pressed = NowMs();
+    keybd_event(static_cast<BYTE>(virtualKey), scan, 0, 0);
+    const bool seen = WaitServingHook(g_keyArrived, 5000);
+    const double elapsed = NowMs() - pressed;
+    keybd_event(static_cast<BYTE>(virtualKey), scan, KEYEVENTF_KEYUP, 0);
+    keybd_event(VK_MENU, 0, KEYEVENTF_KEYUP, 0);
+    keybd_event(VK_CONTROL, 0, KEYEVENTF_KEYUP, 0);
+    if (!seen) {
+      std::fprintf(stderr, "press %d: key %u never reached the window\n", i + 1, virtualKey);
+      return 3;
+    }
+    samples[i % keys.size()].push_back(elapsed);
+    Settle(20);
+  }
+  DestroyWindow(window);
+  for (const auto& keySamples : samples) PrintPercentiles(keySamples);
+  return 0;
+}
+
 int Latency(UINT virtualKey, int count) {
   g_effectSeen = CreateEventW(nullptr, FALSE, FALSE, nullptr);
   HHOOK hook = SetWindowsHookExW(WH_KEYBOARD_LL, WatchEffectKey, GetModuleHandleW(nullptr), 0);
@@ -194,11 +283,7 @@ int Latency(UINT virtualKey, int count) {
     WaitServingHook(GetCurrentProcess(), 20);
   }
   UnhookWindowsHookEx(hook);
-  std::sort(samples.begin(), samples.end());
-  const auto at = [&](double q) {
-    return samples[std::min(samples.size() - 1, static_cast<size_t>(q * samples.size()))];
-  };
-  std::printf("%.2f %.2f\n", at(0.50), at(0.99));
+  PrintPercentiles(samples);
   return 0;
 }
 
@@ -234,12 +319,30 @@ int wmain(int argc, wchar_t** argv) {
     return Start(argv[2], static_cast<UINT>(_wtoi(argv[3])), argc >= 5 ? argv[4] : nullptr);
   if (argc >= 4 && std::wcscmp(argv[1], L"latency") == 0)
     return Latency(static_cast<UINT>(_wtoi(argv[2])), _wtoi(argv[3]));
+  if (argc >= 4 && std::wcscmp(argv[1], L"front-latency") == 0) {
+    HWND window = ShowFrontWindow();
+    Settle(500);
+    if (GetForegroundWindow() != window) {
+      std::fprintf(stderr, "the probe's window did not come to the front\n");
+      return 4;
+    }
+    const int result = Latency(static_cast<UINT>(_wtoi(argv[2])), _wtoi(argv[3]));
+    DestroyWindow(window);
+    return result;
+  }
+  if (argc >= 4 && std::wcscmp(argv[1], L"delivery") == 0) {
+    std::vector<UINT> keys;
+    for (int i = 3; i < argc; ++i) keys.push_back(static_cast<UINT>(_wtoi(argv[i])));
+    return Delivery(keys, _wtoi(argv[2]));
+  }
   if (argc >= 3 && std::wcscmp(argv[1], L"memory") == 0) return Memory(argv[2]);
   if (argc >= 3 && std::wcscmp(argv[1], L"taken") == 0) {
     const bool taken = IsTaken(static_cast<UINT>(_wtoi(argv[2])));
     std::printf("%s %lu\n", taken ? "taken" : "free", GetLastError());
     return 0;
   }
-  std::fprintf(stderr, "usage: probe start EXE VK [PASSWORD] | latency VK COUNT | memory NAME\n");
+  std::fprintf(stderr,
+               "usage: probe start EXE VK [PASSWORD] | latency VK COUNT | front-latency VK COUNT | "
+               "delivery COUNT VK... | memory NAME\n");
   return 1;
 }
