@@ -327,9 +327,20 @@ class Session:
         for process in (self.program, self.target):
             if process and process.poll() is None:
                 process.kill()
-        if self.target:
-            subprocess.run(["wine", os.path.join(TOOLS_DIR, "tavctl.exe"), "command", str(IDM_EXIT)],
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        # Killing wine's launcher leaves the program running in the lane's
+        # wineserver: every copy a test started (a second folder's too) is
+        # ended through its own 退出, so that the next test on the lane finds
+        # no main window but its own.
+        try:
+            wait_for(self.no_copy_left, timeout=10.0, what="every copy of the program to end")
+        except AssertionError as error:
+            print(error)
+
+    def no_copy_left(self):
+        if tavctl("running") != 0:
+            return True
+        tavctl("command", IDM_EXIT)
+        return False
 
 
 def key_events(events, ignore=()):
