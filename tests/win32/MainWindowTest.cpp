@@ -505,16 +505,6 @@ TEST_F(MainWindowTest, QuietInFullScreenShowsInTheTrayOnlyWithTheSettingOn) {
   }
 }
 
-int IconWidth(HICON icon) {
-  ICONINFO info{};
-  if (!GetIconInfo(icon, &info)) return 0;
-  BITMAP bitmap{};
-  GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
-  if (info.hbmColor) DeleteObject(info.hbmColor);
-  if (info.hbmMask) DeleteObject(info.hbmMask);
-  return bitmap.bmWidth;
-}
-
 // The sizes an icon resource holds.
 std::vector<int> IconResourceSizes(int id) {
   const HMODULE module = GetModuleHandleW(nullptr);

@@ -39,16 +39,6 @@ SIZE ClientSize(HWND window) {
   return {rect.right, rect.bottom};
 }
 
-int IconWidth(HICON icon) {
-  ICONINFO info{};
-  if (!GetIconInfo(icon, &info)) return 0;
-  BITMAP bitmap{};
-  GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
-  if (info.hbmColor) DeleteObject(info.hbmColor);
-  if (info.hbmMask) DeleteObject(info.hbmMask);
-  return bitmap.bmWidth;
-}
-
 TEST(PromptDpiTest, FontControlsAndIconFollowTheDpiAndNoTextIsCut) {
   QuietWin32Platform platform;
   std::string remembered;

@@ -292,4 +292,14 @@ void SaveScreenshot(HWND window, const std::string& name) {
   out.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
 }
 
+int IconWidth(HICON icon) {
+  ICONINFO info{};
+  if (!GetIconInfo(icon, &info)) return 0;
+  BITMAP bitmap{};
+  GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
+  if (info.hbmColor) DeleteObject(info.hbmColor);
+  if (info.hbmMask) DeleteObject(info.hbmMask);
+  return bitmap.bmWidth;
+}
+
 }  // namespace tav::test

@@ -121,4 +121,7 @@ class ForegroundNotepad {
   HWND edit_ = nullptr;
 };
 
+// The width of an icon's picture, in pixels (0 for no icon).
+int IconWidth(HICON icon);
+
 }  // namespace tav::test

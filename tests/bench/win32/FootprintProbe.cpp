@@ -219,6 +219,25 @@ void PrintPercentiles(std::vector<double> samples) {
   std::printf("%.2f %.2f\n", at(0.50), at(0.99));
 }
 
+// Presses Ctrl+Alt+key, `settleMs` after the modifiers, and answers the
+// milliseconds from the key until `arrived` is set, or -1 when it is not
+// within 5 s; every key is let go again.
+double TimedCtrlAltPress(UINT virtualKey, HANDLE arrived, DWORD settleMs) {
+  const BYTE scan = static_cast<BYTE>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
+  ResetEvent(arrived);
+  keybd_event(VK_CONTROL, 0, 0, 0);
+  keybd_event(VK_MENU, 0, 0, 0);
+  if (settleMs) Settle(settleMs);
+  const double pressed = NowMs();
+  keybd_event(static_cast<BYTE>(virtualKey), scan, 0, 0);
+  const bool seen = WaitServingHook(arrived, 5000);
+  const double elapsed = NowMs() - pressed;
+  keybd_event(static_cast<BYTE>(virtualKey), scan, KEYEVENTF_KEYUP, 0);
+  keybd_event(VK_MENU, 0, KEYEVENTF_KEYUP, 0);
+  keybd_event(VK_CONTROL, 0, KEYEVENTF_KEYUP, 0);
+  return seen ? elapsed : -1;
+}
+
 int Delivery(const std::vector<UINT>& keys, int count) {
   g_keyArrived = CreateEventW(nullptr, FALSE, FALSE, nullptr);
   HWND window = ShowFrontWindow();
@@ -231,20 +250,10 @@ int Delivery(const std::vector<UINT>& keys, int count) {
   std::vector<std::vector<double>> samples(keys.size());
   for (int i = 0; i < count * static_cast<int>(keys.size()); ++i) {
     const UINT virtualKey = keys[i % keys.size()];
-    const BYTE scan = static_cast<BYTE>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
     g_awaitedKey = virtualKey;
-    ResetEvent(g_keyArrived);
-    keybd_event(VK_CONTROL, 0, 0, 0);
-    keybd_event(VK_MENU, 0, 0, 0);
-    Settle(2);  // the modifiers' own messages out of the way
-    const double pressed = NowMs();
-    keybd_event(static_cast<BYTE>(virtualKey), scan, 0, 0);
-    const bool seen = WaitServingHook(g_keyArrived, 5000);
-    const double elapsed = NowMs() - pressed;
-    keybd_event(static_cast<BYTE>(virtualKey), scan, KEYEVENTF_KEYUP, 0);
-    keybd_event(VK_MENU, 0, KEYEVENTF_KEYUP, 0);
-    keybd_event(VK_CONTROL, 0, KEYEVENTF_KEYUP, 0);
-    if (!seen) {
+    // The modifiers' own messages out of the way first.
+    const double elapsed = TimedCtrlAltPress(virtualKey, g_keyArrived, 2);
+    if (elapsed < 0) {
       std::fprintf(stderr, "press %d: key %u never reached the window\n", i + 1, virtualKey);
       return 3;
     }
@@ -262,18 +271,8 @@ int Latency(UINT virtualKey, int count) {
   if (!hook) return 2;
   std::vector<double> samples;
   for (int i = 0; i < count; ++i) {
-    const BYTE scan = static_cast<BYTE>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
-    ResetEvent(g_effectSeen);
-    keybd_event(VK_CONTROL, 0, 0, 0);
-    keybd_event(VK_MENU, 0, 0, 0);
-    const double pressed = NowMs();
-    keybd_event(static_cast<BYTE>(virtualKey), scan, 0, 0);
-    const bool seen = WaitServingHook(g_effectSeen, 5000);
-    const double elapsed = NowMs() - pressed;
-    keybd_event(static_cast<BYTE>(virtualKey), scan, KEYEVENTF_KEYUP, 0);
-    keybd_event(VK_MENU, 0, KEYEVENTF_KEYUP, 0);
-    keybd_event(VK_CONTROL, 0, KEYEVENTF_KEYUP, 0);
-    if (!seen) {
+    const double elapsed = TimedCtrlAltPress(virtualKey, g_effectSeen, 0);
+    if (elapsed < 0) {
       std::fprintf(stderr, "press %d: no effect within 5 s\n", i + 1);
       UnhookWindowsHookEx(hook);
       return 3;
