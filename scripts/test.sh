@@ -39,8 +39,8 @@ windows_stage() {
     source scripts/wine-env.sh build/windows &&
       tav_prepare_lanes "$lanes" build/windows/wine-lanes.json || status=1
     if [ $status -eq 0 ]; then
-      ctest --preset windows -j "$lanes" --resource-spec-file "$root/build/windows/wine-lanes.json" ||
-        status=1
+      # The lanes file written above hands the lanes out (the preset names it).
+      ctest --preset windows-lanes -j "$lanes" || status=1
     fi
     tav_stop_lanes
     [ -n "${TAV_XVFB_PID:-}" ] && kill "$TAV_XVFB_PID" 2>/dev/null

@@ -142,7 +142,7 @@ tav_init_wine_prefix() {
 # anew, with Wine's own processes, for each one (seconds a start); and the
 # ctest resource file that hands the lanes out.
 tav_prepare_lanes() {
-  local count=$1 spec=$2 lane ids=""
+  local count=$1 lanes_file=$2 lane ids=""
   for lane in $(seq 0 $((count - 1))); do
     (
       export CTEST_RESOURCE_GROUP_0_LANE="id:$lane,slots:1"
@@ -152,7 +152,7 @@ tav_prepare_lanes() {
     ) || return 1
     ids="$ids${ids:+, }{\"id\": \"$lane\", \"slots\": 1}"
   done
-  printf '{"version": {"major": 1, "minor": 0}, "local": [{"lane": [%s]}]}\n' "$ids" >"$spec"
+  printf '{"version": {"major": 1, "minor": 0}, "local": [{"lane": [%s]}]}\n' "$ids" >"$lanes_file"
 }
 
 # tav_stop_lanes: ends the wineservers of every lane of the build folder and
