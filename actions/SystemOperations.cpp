@@ -2,6 +2,9 @@
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace tav {
@@ -127,26 +130,33 @@ std::string AutoRunCommand(Platform& platform) {
 
 }  // namespace
 
-bool SystemOperations::AutoRunStored() {
+namespace {
+
+// The first Run key (the machine's, then the user's) holding a value of the
+// program's name, with that value.
+std::optional<std::pair<RunKey, std::string>> StoredAutoRun(Platform& platform) {
   for (RunKey key : {RunKey::kMachine, RunKey::kCurrentUser}) {
-    const std::optional<std::string> value = platform_.ReadRunValue(key, kRunValueName);
-    if (value && !value->empty()) return true;
+    std::optional<std::string> value = platform.ReadRunValue(key, kRunValueName);
+    if (value && !value->empty()) return std::pair{key, std::move(*value)};
   }
-  return false;
+  return std::nullopt;
+}
+
+}  // namespace
+
+bool SystemOperations::AutoRunStored() {
+  return StoredAutoRun(platform_).has_value();
 }
 
 bool SystemOperations::ReadAutoRun() {
-  for (RunKey key : {RunKey::kMachine, RunKey::kCurrentUser}) {
-    const std::optional<std::string> value = platform_.ReadRunValue(key, kRunValueName);
-    if (!value || value->empty()) continue;
-    // The program folder may have moved since the value was written, or an
-    // earlier version stored the path without quotes. A key the user may only
-    // read keeps its value as it is.
-    const std::string command = AutoRunCommand(platform_);
-    if (*value != command) platform_.WriteRunValue(key, kRunValueName, command);
-    return true;
-  }
-  return false;
+  const auto stored = StoredAutoRun(platform_);
+  if (!stored) return false;
+  // The program folder may have moved since the value was written, or an
+  // earlier version stored the path without quotes. A key the user may only
+  // read keeps its value as it is.
+  const std::string command = AutoRunCommand(platform_);
+  if (stored->second != command) platform_.WriteRunValue(stored->first, kRunValueName, command);
+  return true;
 }
 
 SystemOperations::AutoRunPlace SystemOperations::WriteAutoRun(bool on) {
