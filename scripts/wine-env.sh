@@ -136,7 +136,7 @@ tav_init_wine_prefix() {
   touch "$prefix/.tavrelin-ready"
 }
 
-# tav_prepare_lanes COUNT SPEC_FILE: lanes 0 to COUNT-1 ready before a test
+# tav_prepare_lanes COUNT LANES_FILE: lanes 0 to COUNT-1 ready before a test
 # run (their prefixes copied while nothing runs in lane 0's), each with a
 # wineserver that stays between the run's short tests instead of starting
 # anew, with Wine's own processes, for each one (seconds a start); and the

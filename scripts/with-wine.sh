@@ -6,6 +6,9 @@
 # lane to itself. Without one, commands of the same build folder take turns
 # on lane 0, so that tests run by a plain `ctest -j` never share a display.
 set -euo pipefail
+# A step that fails says which, so that a test ending without output still
+# tells why.
+trap 'echo "with-wine.sh: \"$BASH_COMMAND\" failed with status $? (line $LINENO)" >&2' ERR
 build_dir=$1
 shift
 # shellcheck source=scripts/wine-env.sh
@@ -36,4 +39,5 @@ status=0
 run "$@" >"$output" 2>"$errors" </dev/null || status=$?
 cat "$output"
 cat "$errors" >&2
+[ $status -eq 0 ] || echo "with-wine.sh: $1 ended with status $status" >&2
 exit $status
